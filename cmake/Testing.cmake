@@ -1,0 +1,10 @@
+# fonerix_add_gtest(NAME SOURCES <files...> LIBS <targets...> [LABELS <labels...>])
+# One GoogleTest executable, registered test by test with CTest.
+include(GoogleTest)
+function(fonerix_add_gtest name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;LABELS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock GTest::gtest_main
+                                        fonerix_warnings)
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 30 PROPERTIES LABELS "${ARG_LABELS}" TIMEOUT 120)
+endfunction()
