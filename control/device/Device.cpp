@@ -1,0 +1,222 @@
+#include "control/device/Device.h"
+
+#include <vector>
+
+#include "control/device/ProtocolBytes.h"
+#include "control/serial/SerialPort.h"
+
+namespace fonerix {
+
+using namespace protocol;
+using Hold = SerialLink::WatcherHold;
+
+CDevice::CDevice(uint32_t familyBaud, std::unique_ptr<SerialLink> port)
+    : port_(port ? std::move(port) : std::make_unique<CSerialPort>()), familyBaud_(familyBaud) {}
+
+CDevice::~CDevice() {
+    port_->Close();
+}
+
+bool CDevice::SendBytes(std::initializer_list<uint8_t> bytes) {
+    for (const uint8_t b : bytes) {
+        if (!port_->SendByte(b)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool CDevice::ReadExactly(uint8_t* buffer, uint32_t count) {
+    uint32_t received = 0;
+    return port_->Read(buffer, count, received) && received == count;
+}
+
+bool CDevice::SendCommand(uint8_t command) {
+    port_->SetTimeouts(kHandshakeTimeouts);
+    bool answered = false;
+    uint8_t echo = 0;
+    for (int attempt = 0; attempt < kCommandAttempts && !answered; ++attempt) {
+        if (needsRewake_ || (attempt == 1 && rewakeAllowed_)) {
+            needsRewake_ = false;
+            rewakeAllowed_ = false;
+            WakeupDevice(writePermit_);
+        }
+        port_->Purge();
+        answered = port_->SendByte(command) && port_->ReadByte(echo);
+    }
+    port_->SetTimeouts(kDefaultTimeouts);
+    rewakeAllowed_ = true;
+    return answered && echo == command;
+}
+
+bool CDevice::WakeupLink() {
+    port_->ClearLineErrors();
+    port_->Purge();
+    if (!port_->SetTimeouts(kHandshakeTimeouts)) {
+        return false;
+    }
+    const uint8_t shortWake[2] = {kWakeByte, kWakeByte};
+    uint8_t answer[5] = {};
+    uint32_t count = 0;
+    uint32_t received = 0;
+    port_->Write(shortWake, 2, count);
+    port_->Read(answer, 2, received);
+    port_->SetTimeouts(kDefaultTimeouts);
+    if (received >= 1 && answer[0] == kWakeAnswer) {
+        return true;
+    }
+    // A deeper sleep needs a long burst; then any answer will do.
+    const std::vector<uint8_t> burst(kLongWakeBurst, kWakeByte);
+    port_->Write(burst.data(), kLongWakeBurst, count);
+    port_->Pause(kLongWakePause);
+    received = 0;
+    port_->Read(answer, 5, received);
+    port_->Purge();
+    return received > 0;
+}
+
+bool CDevice::WakeupDevice(bool permit) {
+    Hold hold(*port_);
+    if (!WakeupLink()) {
+        return false;
+    }
+    writePermit_ = true;
+    if (permit) {
+        WriteRegister(kPermitRegister, kPermitValue);
+    }
+    writePermit_ = permit;
+    return true;
+}
+
+bool CDevice::SleepDevice() {
+    Hold hold(*port_);
+    const bool prefixSent = port_->TransmitChar(kSleepPrefix);
+    const bool sleepSent = port_->SendByte(kSleep);
+    return prefixSent && sleepSent;
+}
+
+bool CDevice::ReadRegister(uint8_t reg, uint8_t& value) {
+    Hold hold(*port_);
+    for (int attempt = 0; attempt < kRegisterAttempts; ++attempt) {
+        if (SendCommand(kReadRegister) && port_->Purge() && port_->SendByte(reg) &&
+            port_->ReadByte(value)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool CDevice::WriteRegister(uint8_t reg, uint8_t value) {
+    if (!writePermit_) {
+        return false;
+    }
+    Hold hold(*port_);
+    for (int attempt = 0; attempt < kRegisterAttempts; ++attempt) {
+        if (SendCommand(kWriteRegister) && SendBytes({reg, value})) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool CDevice::ReadMemory(uint16_t address, uint8_t count, uint8_t* buffer) {
+    if (count == 0) {
+        return true;
+    }
+    Hold hold(*port_);
+    const uint32_t offset = address % kMemoryPage;
+    const uint8_t first = offset + count <= kMemoryPage ? count
+                                                        : static_cast<uint8_t>(kMemoryPage - offset);
+    // The set needs a moment before it answers the first request; a second request for the
+    // rest of the page follows at once.
+    bool ok = port_->Purge() && SendCommand(kReadMemory) &&
+              SendBytes({first, static_cast<uint8_t>(address >> 8),
+                         static_cast<uint8_t>(address & 0xFF)});
+    if (ok) {
+        port_->Pause(kMemoryAnswerPause);
+        ok = ReadExactly(buffer, first);
+    }
+    if (ok && first < count) {
+        const auto next = static_cast<uint16_t>(address - offset + kMemoryPage);
+        const auto rest = static_cast<uint8_t>(count - first);
+        ok = SendCommand(kReadMemory) &&
+             SendBytes({rest, static_cast<uint8_t>(next >> 8), 0}) &&
+             ReadExactly(buffer + first, rest);
+    }
+    return ok;
+}
+
+bool CDevice::WriteMemory(uint16_t address, uint8_t count, const uint8_t* data) {
+    Hold hold(*port_);
+    bool sendFailed = false;
+    uint32_t written = 0;
+    for (uint32_t i = 0; i < count; ++i) {
+        if (!SendCommand(kWriteMemory)) {
+            sendFailed = true;  // this byte is skipped; the rest are still tried
+            continue;
+        }
+        const auto at = static_cast<uint16_t>(address + i);
+        if (SendBytes({static_cast<uint8_t>(at >> 8), static_cast<uint8_t>(at & 0xFF), data[i]})) {
+            if (!sendFailed) {
+                ++written;
+            }
+        } else {
+            sendFailed = true;
+        }
+    }
+    return !sendFailed && written == count;
+}
+
+bool CDevice::SendFlashAddress(const FlashAddress& a) {
+    return SendBytes({a.column, a.page, a.blockLow, a.blockHigh, a.count});
+}
+
+bool CDevice::ReadFlash(const FlashAddress& address, uint8_t* buffer) {
+    Hold hold(*port_);
+    return port_->Purge() && SendCommand(kFlash) && port_->SendByte(kFlashRead) &&
+           SendFlashAddress(address) && ReadExactly(buffer, address.count);
+}
+
+bool CDevice::WriteFlash(const FlashAddress& address, const uint8_t* data) {
+    Hold hold(*port_);
+    uint32_t sent = 0;
+    return port_->Purge() && SendCommand(kFlash) && port_->SendByte(kFlashWrite) &&
+           SendFlashAddress(address) && port_->Write(data, address.count, sent) &&
+           sent == address.count;
+}
+
+bool CDevice::EraseFlashBlock(const FlashAddress& address) {
+    Hold hold(*port_);
+    const bool ok = SendCommand(kFlash) &&
+                    SendBytes({kFlashErase, address.blockLow, address.blockHigh});
+    // The set is busy erasing whether or not every byte made it.
+    port_->Pause(kFlashPause);
+    return ok;
+}
+
+bool CDevice::SendKey(uint8_t key) {
+    if (needsRewake_) {
+        WakeupDevice(writePermit_);
+        needsRewake_ = false;
+    }
+    return port_->SendByte(key);
+}
+
+bool CDevice::SendDialTrigger(uint8_t dialByte) {
+    port_->Pause(kDialPause);
+    return port_->SendByte(dialByte);
+}
+
+void CDevice::SetNotifyWindow(INotifyWindow* window) {
+    port_->SetNotifyWindow(window);
+}
+
+void CDevice::EnableEvents() {
+    port_->StartWatcher(true);
+}
+
+void CDevice::DisableEvents() {
+    port_->StopWatcher();
+}
+
+}  // namespace fonerix

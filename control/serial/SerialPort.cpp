@@ -1,0 +1,282 @@
+#include "control/serial/SerialPort.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <string>
+
+#include "control/serial/ByteTrace.h"
+#include "control/serial/PortPath.h"
+#include "control/serial/SerialClock.h"
+
+namespace fonerix {
+
+namespace {
+
+bool BaudToSpeed(uint32_t baud, speed_t& speed) {
+    switch (baud) {
+        case 1200: speed = B1200; return true;
+        case 2400: speed = B2400; return true;
+        case 4800: speed = B4800; return true;
+        case 9600: speed = B9600; return true;
+        case 19200: speed = B19200; return true;
+        case 38400: speed = B38400; return true;
+        case 57600: speed = B57600; return true;
+        case 115200: speed = B115200; return true;
+        case 230400: speed = B230400; return true;
+        default: return false;
+    }
+}
+
+// A terminal must never hold on to input the watcher left behind: unread bytes beyond this are
+// old noise, and the oldest are dropped.
+constexpr size_t kMaxPending = 4096;
+
+}  // namespace
+
+CSerialPort::CSerialPort() = default;
+
+CSerialPort::~CSerialPort() {
+    Close();
+}
+
+bool CSerialPort::Open(uint8_t port, uint32_t baud) {
+    if (IsOpen() && port_ == port) {
+        if (baud_ == baud) {
+            return true;
+        }
+        if (Configure(baud)) {
+            baud_ = baud;
+            return true;
+        }
+    }
+    Close();
+
+    const std::string path = ComPortPath(port);
+    if (path.empty()) {
+        lastOpenError_ = ENOENT;
+        return false;
+    }
+    const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        lastOpenError_ = errno;
+        ByteTrace::Note(port, "open " + path + " failed, errno " + std::to_string(errno));
+        return false;
+    }
+    if (!::isatty(fd)) {
+        lastOpenError_ = ENOTTY;
+        ::close(fd);
+        return false;
+    }
+    // Keep other programs off the line while we own it; root is not kept off, which is harmless.
+    ::ioctl(fd, TIOCEXCL);
+    haveSavedSettings_ = ::tcgetattr(fd, &savedSettings_) == 0;
+    fd_ = fd;
+    port_ = port;
+    if (!Configure(baud)) {
+        // A terminal we cannot set up is of no use; do not keep it open half-configured.
+        lastOpenError_ = errno != 0 ? errno : EINVAL;
+        CloseHandle();
+        return false;
+    }
+    lastOpenError_ = 0;
+    baud_ = baud;
+    ByteTrace::Note(port, "open " + path + " at " + std::to_string(baud));
+    return true;
+}
+
+bool CSerialPort::Configure(uint32_t baud) {
+    if (!IsOpen()) {
+        return false;
+    }
+    speed_t speed{};
+    if (!BaudToSpeed(baud, speed)) {
+        errno = EINVAL;
+        return false;
+    }
+    termios settings{};
+    if (::tcgetattr(fd_, &settings) != 0) {
+        return false;
+    }
+    ::cfmakeraw(&settings);
+    settings.c_cflag &= ~(CSIZE | PARENB | CSTOPB | CRTSCTS);
+    settings.c_cflag |= CS8 | CLOCAL | CREAD;
+    settings.c_iflag &= ~(IXON | IXOFF | IXANY | INPCK);
+    settings.c_cc[VMIN] = 0;
+    settings.c_cc[VTIME] = 0;
+    if (::cfsetispeed(&settings, speed) != 0 || ::cfsetospeed(&settings, speed) != 0 ||
+        ::tcsetattr(fd_, TCSANOW, &settings) != 0) {
+        return false;
+    }
+    // The set draws on RTS and must see DTR low. A pseudo-terminal has no modem lines, so a
+    // refusal here is not an error.
+    int rts = TIOCM_RTS;
+    int dtr = TIOCM_DTR;
+    ::ioctl(fd_, TIOCMBIS, &rts);
+    ::ioctl(fd_, TIOCMBIC, &dtr);
+    timeouts_ = kDefaultTimeouts;
+    return true;
+}
+
+bool CSerialPort::Close() {
+    EndWatcher();
+    CloseHandle();
+    watcherSuspended_ = true;
+    return true;
+}
+
+void CSerialPort::CloseHandle() {
+    if (fd_ < 0) {
+        return;
+    }
+    if (haveSavedSettings_) {
+        ::tcsetattr(fd_, TCSANOW, &savedSettings_);
+        haveSavedSettings_ = false;
+    }
+    ::ioctl(fd_, TIOCNXCL);
+    ::close(fd_);
+    fd_ = -1;
+    pending_.clear();
+    ByteTrace::Note(port_, "close");
+}
+
+bool CSerialPort::SetTimeouts(int32_t readInterval, int32_t readMultiplier, int32_t readConstant,
+                              int32_t writeMultiplier, int32_t writeConstant) {
+    if (!IsOpen()) {
+        return false;
+    }
+    const auto keep = [](int32_t value, uint32_t& field) {
+        if (value >= 0) {
+            field = static_cast<uint32_t>(value);
+        }
+    };
+    keep(readInterval, timeouts_.readInterval);
+    keep(readMultiplier, timeouts_.readMultiplier);
+    keep(readConstant, timeouts_.readConstant);
+    keep(writeMultiplier, timeouts_.writeMultiplier);
+    keep(writeConstant, timeouts_.writeConstant);
+    return true;
+}
+
+uint32_t CSerialPort::TakePending(uint8_t* buffer, uint32_t count) {
+    const uint32_t n = static_cast<uint32_t>(std::min<size_t>(count, pending_.size()));
+    std::copy_n(pending_.begin(), n, buffer);
+    pending_.erase(pending_.begin(), pending_.begin() + n);
+    return n;
+}
+
+bool CSerialPort::Read(uint8_t* buffer, uint32_t count, uint32_t& received) {
+    return ReadFromLine(buffer, count, received, nullptr);
+}
+
+bool CSerialPort::Write(const uint8_t* data, uint32_t count, uint32_t& sent) {
+    sent = 0;
+    if (!IsOpen()) {
+        return false;
+    }
+    const uint64_t limitMs = WriteWaitLimitMs(timeouts_, count);
+    const Deadline deadline(limitMs);
+    while (sent < count) {
+        const ssize_t n = ::write(fd_, data + sent, count - sent);
+        if (n > 0) {
+            ByteTrace::Bytes(port_, '>', data + sent, static_cast<uint32_t>(n));
+            sent += static_cast<uint32_t>(n);
+            continue;
+        }
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n < 0 && errno != EAGAIN) {
+            return false;
+        }
+        pollfd out{fd_, POLLOUT, 0};
+        const int ready = WaitFor(&out, 1, deadline);
+        if (ready == 0) {
+            break;
+        }
+        if (ready < 0 || (out.revents & (POLLERR | POLLHUP | POLLNVAL)) != 0) {
+            return false;
+        }
+    }
+    // Like a serial driver, a write whose time-out passed completes with what has left.
+    return sent == count || limitMs > 0;
+}
+
+bool CSerialPort::Purge() {
+    if (!IsOpen()) {
+        return false;
+    }
+    pending_.clear();
+    return ::tcflush(fd_, TCIOFLUSH) == 0;
+}
+
+bool CSerialPort::TransmitChar(uint8_t value) {
+    if (!IsOpen()) {
+        return false;
+    }
+    // A terminal has no output queue of ours to jump: the byte goes out now.
+    for (;;) {
+        const ssize_t n = ::write(fd_, &value, 1);
+        if (n == 1) {
+            ByteTrace::Bytes(port_, '>', &value, 1);
+            return true;
+        }
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        return false;
+    }
+}
+
+uint32_t CSerialPort::BytesWaiting() {
+    if (!IsOpen()) {
+        return 0;
+    }
+    int queued = 0;
+    if (::ioctl(fd_, FIONREAD, &queued) != 0 || queued < 0) {
+        queued = 0;
+    }
+    return static_cast<uint32_t>(queued) + static_cast<uint32_t>(pending_.size());
+}
+
+void CSerialPort::ClearLineErrors() {
+    if (IsOpen()) {
+        ::ioctl(fd_, TIOCCBRK);
+    }
+}
+
+void CSerialPort::Pause(std::chrono::milliseconds duration) {
+    std::this_thread::sleep_for(duration);
+}
+
+bool CSerialPort::TakeFromLine() {
+    uint8_t chunk[512];
+    for (;;) {
+        const ssize_t n = ::read(fd_, chunk, sizeof chunk);
+        if (n > 0) {
+            ByteTrace::Bytes(port_, '<', chunk, static_cast<uint32_t>(n));
+            pending_.insert(pending_.end(), chunk, chunk + n);
+            if (pending_.size() > kMaxPending) {
+                pending_.erase(pending_.begin(), pending_.end() - kMaxPending);
+            }
+            continue;
+        }
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        // A raw terminal with nothing to give answers 0 (or EAGAIN); EIO means the other end
+        // is gone.
+        return n == 0 || errno == EAGAIN;
+    }
+}
+
+bool CSerialPort::PendingHasFrameStart() const {
+    return std::find(pending_.begin(), pending_.end(), uint8_t{0xFF}) != pending_.end();
+}
+
+}  // namespace fonerix
