@@ -21,7 +21,7 @@ bool DecodeTriples(size_t rawLength, const uint8_t* raw, uint8_t* data) {
             *data++ = b;
         } else {
             *data++ = a;
-            intact = false;
+            intact = intact && a == c;
         }
     }
     return intact;

@@ -1,0 +1,230 @@
+// The line-event watcher on a pseudo-terminal: frames become messages, exchanges keep it off
+// the line, and it never outlives the port.
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <thread>
+
+#include "control/serial/SerialPort.h"
+#include "tests/control/MessageWindow.h"
+#include "tests/control/Pty.h"
+
+namespace fonerix::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+class WatcherTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_FALSE(pty.Path().empty());
+        setenv("FONERIX_COM1", pty.Path().c_str(), 1);
+        port = std::make_unique<CSerialPort>();
+        ASSERT_TRUE(port->Open(1, 57600));
+        port->SetNotifyWindow(&window);
+    }
+    void TearDown() override {
+        port.reset();
+        unsetenv("FONERIX_COM1");
+    }
+
+    bool WaitForInput(uint32_t count) {
+        const auto end = std::chrono::steady_clock::now() + 5s;
+        while (port->BytesWaiting() < count && std::chrono::steady_clock::now() < end) {
+            std::this_thread::sleep_for(1ms);
+        }
+        return port->BytesWaiting() >= count;
+    }
+
+    Pty pty;
+    MessageWindow window;
+    std::unique_ptr<CSerialPort> port;
+};
+
+TEST_F(WatcherTest, FramesBecomeDeviceEventMessages) {
+    struct Case {
+        std::vector<uint8_t> frame;
+        uintptr_t wParam;
+        bool hasText;
+        std::string text;
+    };
+    const Case cases[] = {
+        {{0xFF, 0xB8}, 184, false, ""},
+        {{0x12, 0x34, 0xFF, 0xC1, 0x02, 0x0A, 0x05}, 193, true, "05"},
+        {{0xFF, 0xC2, 0x00}, 194, false, ""},
+        {{0xFF, 0x40}, 0x4001, false, ""},
+        {{0xFF, 0x99}, 0x99, false, ""},
+    };
+    port->StartWatcher(true);
+    EXPECT_FALSE(port->WatcherSuspended());
+    for (const Case& c : cases) {
+        pty.Send(c.frame);
+        ASSERT_TRUE(window.Pump()) << "no message for frame code " << c.wParam;
+        const auto& m = window.received.back();
+        EXPECT_EQ(m.id, kDeviceEventMessage);
+        EXPECT_EQ(m.wParam, c.wParam);
+        EXPECT_EQ(m.hasText, c.hasText);
+        EXPECT_EQ(m.text, c.text);
+    }
+}
+
+TEST_F(WatcherTest, FramesArrivingTogetherAreEachDelivered) {
+    port->StartWatcher(true);
+    pty.Send({0xFF, 0xB8, 0xFF, 0xC1, 0x01, 0x03, 0xFF, 0xB9});
+    for (uintptr_t expected : {184u, 193u, 185u}) {
+        ASSERT_TRUE(window.Pump());
+        EXPECT_EQ(window.received.back().wParam, expected);
+    }
+}
+
+TEST_F(WatcherTest, NumberBeyondTwentyDigitsKeepsTheFirstTwenty) {
+    port->StartWatcher(true);
+    std::vector<uint8_t> frame = {0xFF, 0xC1, 30};
+    for (int i = 0; i < 30; ++i) {
+        frame.push_back(i < 20 ? 1 : 2);
+    }
+    pty.Send(frame);
+    pty.Send({0xFF, 0xB5});
+    ASSERT_TRUE(window.Pump());
+    EXPECT_EQ(window.received.back().text, std::string(20, '1'));
+    ASSERT_TRUE(window.Pump());
+    EXPECT_EQ(window.received.back().wParam, 0xB5u) << "the dropped digits were not taken as a frame";
+}
+
+TEST_F(WatcherTest, ExchangesBeforeEventsAreEnabledNeverCreateTheThread) {
+    {
+        SerialLink::WatcherHold hold(*port);
+    }
+    port->StartWatcher(false);
+    EXPECT_TRUE(port->WatcherSuspended());
+    pty.Send({0xFF, 0xB8});
+    ASSERT_TRUE(WaitForInput(2)) << "nobody took the frame off the line";
+    EXPECT_FALSE(window.Pump(50ms));
+}
+
+TEST_F(WatcherTest, StoppedWatcherLeavesFramesForThePurgeAtRestart) {
+    port->StartWatcher(true);
+    port->StopWatcher();
+    EXPECT_TRUE(port->WatcherSuspended());
+    pty.Send({0xFF, 0xB8});
+    ASSERT_TRUE(WaitForInput(2));
+    EXPECT_FALSE(window.Pump(50ms));
+
+    port->StartWatcher(true);
+    EXPECT_EQ(port->BytesWaiting(), 0u) << "the old frame is purged";
+    pty.Send({0xFF, 0xB9});
+    ASSERT_TRUE(window.Pump());
+    EXPECT_EQ(window.received.size(), 1u);
+    EXPECT_EQ(window.received[0].wParam, 185u);
+}
+
+TEST_F(WatcherTest, NestedExchangesKeepTheWatcherOffTheLineUntilTheOutermostEnds) {
+    port->StartWatcher(true);
+    {
+        SerialLink::WatcherHold outer(*port);
+        {
+            SerialLink::WatcherHold inner(*port);
+            port->StartWatcher(false);  // an inner exchange ending its own way
+        }
+        EXPECT_TRUE(port->WatcherSuspended());
+        pty.Send({0xFF, 0xB8});
+        ASSERT_TRUE(WaitForInput(2)) << "the watcher took bytes during an exchange";
+        uint8_t first = 0;
+        EXPECT_TRUE(port->ReadByte(first));
+        EXPECT_EQ(first, 0xFF);
+    }
+    EXPECT_FALSE(port->WatcherSuspended());
+    pty.Send({0xFF, 0xBA});
+    ASSERT_TRUE(window.Pump());
+    EXPECT_EQ(window.received[0].wParam, 186u);
+}
+
+TEST_F(WatcherTest, HandlerMayRunAnExchangeAndRestartTheWatcher) {
+    uint8_t echo = 0;
+    window.SetHandler([&](const MessageWindow::Message& m) {
+        if (m.wParam != 184) {
+            return;
+        }
+        port->StopWatcher();
+        port->SetTimeouts(kHandshakeTimeouts);
+        port->Purge();
+        port->SendByte(0x82);
+        port->ReadByte(echo);
+        port->SetTimeouts(kDefaultTimeouts);
+        port->StartWatcher(true);
+    });
+    port->StartWatcher(true);
+    pty.Send({0xFF, 0xB8});
+    std::thread set([&] {
+        if (pty.Receive(1) == std::vector<uint8_t>{0x82}) {
+            pty.Send({0x82});
+        }
+    });
+    ASSERT_TRUE(window.Pump());
+    set.join();
+    EXPECT_EQ(echo, 0x82);
+    pty.Send({0xFF, 0xB9});
+    ASSERT_TRUE(window.Pump());
+    EXPECT_EQ(window.received.back().wParam, 185u);
+}
+
+TEST_F(WatcherTest, PortDestroyedInsideTheHandlerIsNeverTouchedAgain) {
+    window.SetHandler([&](const MessageWindow::Message&) { port.reset(); });
+    port->StartWatcher(true);
+    pty.Send({0xFF, 0xB8});
+    ASSERT_TRUE(window.Pump());
+    EXPECT_EQ(port, nullptr);
+    pty.Send({0xFF, 0xB9});
+    EXPECT_FALSE(window.Pump(50ms));
+}
+
+TEST_F(WatcherTest, CloseDoesNotWaitForAFrameThatStoppedArriving) {
+    port->StartWatcher(true);
+    pty.Send({0xFF, 0xC1, 0x10, 0x01});  // 16 digits announced, one sent
+    std::this_thread::sleep_for(5ms);
+    EXPECT_TRUE(port->Close());
+    EXPECT_FALSE(window.Pump(10ms));
+}
+
+TEST_F(WatcherTest, VanishedSetDoesNotKeepTheWatcherBusy) {
+    port->StartWatcher(true);
+    pty.HangUp();
+    std::this_thread::sleep_for(20ms);
+    port->StopWatcher();
+    EXPECT_TRUE(port->WatcherSuspended());
+    EXPECT_TRUE(port->Close());
+}
+
+TEST_F(WatcherTest, FramesDuringBusyExchangesAreDeliveredOrPurgedButNeverRace) {
+    port->StartWatcher(true);
+    std::thread set([&] {
+        for (int i = 0; i < 200; ++i) {
+            pty.Send({0x00, 0xFF, 0xC1, 0x02, 0x01, 0x02});
+            std::this_thread::sleep_for(200us);
+        }
+    });
+    const auto end = std::chrono::steady_clock::now() + 2s;
+    int exchanges = 0;
+    while (std::chrono::steady_clock::now() < end && exchanges < 300) {
+        {
+            SerialLink::WatcherHold hold(*port);
+            port->Purge();
+            uint8_t byte = 0;
+            port->ReadByte(byte);
+        }
+        window.Pump(1ms);
+        ++exchanges;
+    }
+    set.join();
+    while (window.Pump(50ms)) {
+    }
+    for (const auto& m : window.received) {
+        EXPECT_EQ(m.wParam, 193u);
+        EXPECT_EQ(m.text, "12");
+    }
+    EXPECT_TRUE(port->Close());
+}
+
+}  // namespace
+}  // namespace fonerix::test
