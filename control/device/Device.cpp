@@ -125,8 +125,8 @@ bool CDevice::ReadMemory(uint16_t address, uint8_t count, uint8_t* buffer) {
     }
     Hold hold(*port_);
     const uint32_t offset = address % kMemoryPage;
-    const uint8_t first = offset + count <= kMemoryPage ? count
-                                                        : static_cast<uint8_t>(kMemoryPage - offset);
+    const uint8_t first =
+        offset + count <= kMemoryPage ? count : static_cast<uint8_t>(kMemoryPage - offset);
     // The set needs a moment before it answers the first request; a second request for the
     // rest of the page follows at once.
     bool ok = port_->Purge() && SendCommand(kReadMemory) &&
@@ -139,8 +139,7 @@ bool CDevice::ReadMemory(uint16_t address, uint8_t count, uint8_t* buffer) {
     if (ok && first < count) {
         const auto next = static_cast<uint16_t>(address - offset + kMemoryPage);
         const auto rest = static_cast<uint8_t>(count - first);
-        ok = SendCommand(kReadMemory) &&
-             SendBytes({rest, static_cast<uint8_t>(next >> 8), 0}) &&
+        ok = SendCommand(kReadMemory) && SendBytes({rest, static_cast<uint8_t>(next >> 8), 0}) &&
              ReadExactly(buffer + first, rest);
     }
     return ok;
@@ -187,8 +186,8 @@ bool CDevice::WriteFlash(const FlashAddress& address, const uint8_t* data) {
 
 bool CDevice::EraseFlashBlock(const FlashAddress& address) {
     Hold hold(*port_);
-    const bool ok = SendCommand(kFlash) &&
-                    SendBytes({kFlashErase, address.blockLow, address.blockHigh});
+    const bool ok =
+        SendCommand(kFlash) && SendBytes({kFlashErase, address.blockLow, address.blockHigh});
     // The set is busy erasing whether or not every byte made it.
     port_->Pause(kFlashPause);
     return ok;

@@ -17,7 +17,7 @@ class INotifyWindow;
 // in a write of its own. Operations that stop the watcher themselves say so; the others expect
 // their caller to hold the line (SerialLink::WatcherHold), and holds nest.
 class CDevice {
-public:
+  public:
     // `familyBaud`: the rate the family answers at. `port`: the line; a CSerialPort by default.
     explicit CDevice(uint32_t familyBaud, std::unique_ptr<SerialLink> port = nullptr);
     virtual ~CDevice();
@@ -65,7 +65,7 @@ public:
     uint32_t FamilyBaudRate() const { return familyBaud_; }
     SerialLink& Port() { return *port_; }
 
-protected:
+  protected:
     // Sends `bytes` one write each; stops at the first that does not leave.
     bool SendBytes(std::initializer_list<uint8_t> bytes);
     // Reads exactly `count` bytes or fails.

@@ -9,7 +9,7 @@ namespace fonerix {
 // any value that is not a path) writes to standard error, a path appends to that file. Each
 // line: wall-clock time with microseconds, the port, the direction and the bytes in hex.
 class ByteTrace {
-public:
+  public:
     static bool Enabled();
     static void Bytes(uint8_t port, char direction, const uint8_t* data, uint32_t count);
     static void Note(uint8_t port, std::string_view what);

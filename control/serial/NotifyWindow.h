@@ -12,12 +12,14 @@ inline constexpr uint32_t kDeviceEventMessage = 0x9FF;
 
 // Receives the watcher's messages. SendMessage is called on the watcher thread and must not
 // return before the message has been handled: the watcher leaves the line alone meanwhile, so
-// the handler may stop and restart the watcher and run exchanges of its own.
+// the handler may stop and restart the watcher and run exchanges of its own. A port closed while
+// a message is pending does not wait for it, so a window must release a blocked SendMessage
+// when it is destroyed, and must not be freed while a call is still inside.
 class INotifyWindow {
-public:
+  public:
     virtual intptr_t SendMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) = 0;
 
-protected:
+  protected:
     ~INotifyWindow() = default;
 };
 

@@ -12,7 +12,8 @@ Deadline::Clock::duration Deadline::Remaining() const {
 
 int WaitFor(pollfd* fds, nfds_t count, const Deadline& deadline) {
     for (;;) {
-        const auto left = std::chrono::duration_cast<std::chrono::nanoseconds>(deadline.Remaining());
+        const auto left =
+            std::chrono::duration_cast<std::chrono::nanoseconds>(deadline.Remaining());
         timespec timeout{static_cast<time_t>(left.count() / 1'000'000'000),
                          static_cast<long>(left.count() % 1'000'000'000)};
         const int ready = ::ppoll(fds, count, &timeout, nullptr);

@@ -10,7 +10,7 @@ namespace fonerix {
 // A point in time a wait must not pass. Waits are computed from it afresh after every wake-up,
 // so an interrupted or partial wait never stretches the limit.
 class Deadline {
-public:
+  public:
     using Clock = std::chrono::steady_clock;
 
     explicit Deadline(uint64_t milliseconds)
@@ -21,7 +21,7 @@ public:
     Clock::duration Remaining() const;
     bool Passed() const { return Remaining() <= Clock::duration::zero(); }
 
-private:
+  private:
     Clock::time_point end_;
 };
 

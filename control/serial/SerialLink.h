@@ -11,7 +11,7 @@ class INotifyWindow;
 
 // What the event-frame reader needs of a port: the count of bytes waiting and bounded reads.
 class ByteSource {
-public:
+  public:
     virtual ~ByteSource() = default;
 
     // Bytes that can be read without waiting.
@@ -27,7 +27,7 @@ public:
 // The device's way to the line. CSerialPort implements it on a terminal; tests implement it in
 // memory so that an exchange can be checked byte by byte without a terminal or a clock.
 class SerialLink : public ByteSource {
-public:
+  public:
     virtual bool Open(uint8_t port, uint32_t baud) = 0;
     virtual bool Close() = 0;
     virtual bool IsOpen() const = 0;
@@ -60,21 +60,21 @@ public:
     // inside a command, a memory read inside an identity read): only the outermost hold stops
     // the watcher and only its end lets the watcher run again.
     class WatcherHold {
-    public:
+      public:
         explicit WatcherHold(SerialLink& link);
         ~WatcherHold();
         WatcherHold(const WatcherHold&) = delete;
         WatcherHold& operator=(const WatcherHold&) = delete;
 
-    private:
+      private:
         SerialLink& link_;
     };
 
-protected:
+  protected:
     // While an exchange holds the line, StartWatcher must not let the watcher run.
     bool HeldByExchange() const { return holdDepth_ > 0; }
 
-private:
+  private:
     int holdDepth_ = 0;
 };
 

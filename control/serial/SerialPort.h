@@ -21,7 +21,7 @@ namespace fonerix {
 // touches the line only while it runs; StopWatcher returns once it has left the line alone, and
 // Close returns once it will never touch the port again.
 class CSerialPort final : public SerialLink {
-public:
+  public:
     CSerialPort();
     ~CSerialPort() override;
     CSerialPort(const CSerialPort&) = delete;
@@ -61,7 +61,7 @@ public:
     // True while the watcher thread does not run (not started, stopped, or gone).
     bool WatcherSuspended() const { return watcherSuspended_; }
 
-private:
+  private:
     struct WatcherState;
     class WatcherSource;
 

@@ -22,14 +22,14 @@ namespace fonerix {
 // The watcher's reads of a frame: like the owner's, but they give up as soon as the owner wants
 // the line back, so that StopWatcher never waits for a frame that stopped arriving.
 class CSerialPort::WatcherSource final : public ByteSource {
-public:
+  public:
     WatcherSource(CSerialPort& port, WatcherState& state) : port_(port), state_(state) {}
     uint32_t BytesWaiting() override { return port_.BytesWaiting(); }
     bool Read(uint8_t* buffer, uint32_t count, uint32_t& received) override {
         return port_.ReadFromLine(buffer, count, received, &state_);
     }
 
-private:
+  private:
     CSerialPort& port_;
     WatcherState& state_;
 };
@@ -46,8 +46,8 @@ bool CSerialPort::ReadFromLine(uint8_t* buffer, uint32_t count, uint32_t& receiv
     }
     const CommTimeouts t = timeouts_;
     // The special setting "return at once with what is there".
-    const bool immediate = t.readInterval == UINT32_MAX && t.readMultiplier == 0 &&
-                           t.readConstant == 0;
+    const bool immediate =
+        t.readInterval == UINT32_MAX && t.readMultiplier == 0 && t.readConstant == 0;
     const uint64_t totalMs = ReadTotalMs(t, count);
     const Deadline deadline(immediate ? 0 : (totalMs > 0 ? totalMs : ReadWaitLimitMs(t, count)));
     auto lastByte = Deadline::Clock::now();
@@ -72,8 +72,8 @@ bool CSerialPort::ReadFromLine(uint8_t* buffer, uint32_t count, uint32_t& receiv
         }
         Deadline wait = deadline;
         if (t.readInterval > 0 && received > 0) {
-            wait = Deadline(std::min(deadline.End(),
-                                     lastByte + std::chrono::milliseconds(t.readInterval)));
+            wait = Deadline(
+                std::min(deadline.End(), lastByte + std::chrono::milliseconds(t.readInterval)));
             if (wait.Passed()) {
                 return true;  // the gap between bytes ended the read
             }
@@ -245,6 +245,7 @@ void CSerialPort::WatchLine(std::shared_ptr<WatcherState> state) {
             window = w.notifyWindow;
             w.inNotify = true;
         }
+        w.changed.notify_all();  // a StopWatcher waiting for the line may go on
         if (window != nullptr) {
             window->SendMessage(kDeviceEventMessage, event.code,
                                 event.digitCount != 0 ? reinterpret_cast<intptr_t>(event.text) : 0);

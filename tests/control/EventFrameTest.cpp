@@ -30,8 +30,11 @@ TEST(EventFrame, Frames) {
     }
     const FrameCase cases[] = {
         {"handset up", {0xFF, 0xB8}, true, 184, ""},
-        {"garbage before the frame start", {0x12, 0x34, 0xFF, 0xC1, 0x03, 0x01, 0x0A, 0x0B}, true,
-         193, "10F"},
+        {"garbage before the frame start",
+         {0x12, 0x34, 0xFF, 0xC1, 0x03, 0x01, 0x0A, 0x0B},
+         true,
+         193,
+         "10F"},
         {"incoming call", {0xFF, 0xC1, 0x02, 0x0A, 0x05}, true, 193, "05"},
         {"parallel dialling without digits", {0xFF, 0xC2, 0x00}, true, 194, ""},
         {"key 5", {0xFF, 0x05}, true, 0x0501, ""},

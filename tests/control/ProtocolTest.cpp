@@ -14,11 +14,10 @@ namespace fonerix::test {
 namespace {
 
 class ProtocolTest : public ::testing::Test {
-protected:
+  protected:
     ProtocolTest() {
-        auto port = std::make_unique<MemoryPort>([this](uint8_t b, std::vector<uint8_t>& out) {
-            set(b, out);
-        });
+        auto port = std::make_unique<MemoryPort>(
+            [this](uint8_t b, std::vector<uint8_t>& out) { set(b, out); });
         line = port.get();
         device = std::make_unique<CDevice>(57600, std::move(port));
         for (int i = 0; i < 256; ++i) {
@@ -34,8 +33,7 @@ protected:
         std::string out;
         for (uint32_t i = 0; i < count; ++i) {
             char token[8];
-            std::snprintf(token, sizeof token, "%s<%02X", i ? " " : "",
-                          set.memory[address + i]);
+            std::snprintf(token, sizeof token, "%s<%02X", i ? " " : "", set.memory[address + i]);
             out += token;
         }
         return out;
@@ -66,7 +64,8 @@ TEST_F(ProtocolTest, SilentSetGetsFourAttemptsAndOneRewakeBeforeTheSecond) {
     for (int i = 0; i < 500; ++i) {
         burst += " >00";
     }
-    const std::string rewake = "stop purge T:h >00 >00 <-- T:d" + burst + " pause17 <-- purge start";
+    const std::string rewake =
+        "stop purge T:h >00 >00 <-- T:d" + burst + " pause17 <-- purge start";
     EXPECT_EQ(line->TakeTrace(), "T:h " + attempt + " " + rewake + " " + attempt + " " + attempt +
                                      " " + attempt + " T:d");
 }
@@ -75,8 +74,7 @@ TEST_F(ProtocolTest, NeedsRewakeFlagWakesBeforeTheFirstAttemptAndIsCleared) {
     device->SetNeedsRewake(true);
     EXPECT_TRUE(device->SendCommand(0x82));
     EXPECT_FALSE(device->NeedsRewake());
-    EXPECT_EQ(line->TakeTrace(),
-              "T:h stop purge T:h >00 >00 <FF <FF T:d start purge >82 <82 T:d");
+    EXPECT_EQ(line->TakeTrace(), "T:h stop purge T:h >00 >00 <FF <FF T:d start purge >82 <82 T:d");
 }
 
 TEST_F(ProtocolTest, RewakeAfterAMissedEchoUsesTheCurrentWritePermit) {
@@ -160,9 +158,9 @@ TEST_F(ProtocolTest, RegisterReadOfASilentSetLeavesTheValueAndFails) {
 TEST_F(ProtocolTest, MemoryReadSplitsAtThePageAndPausesOnlyBeforeTheFirstAnswer) {
     uint8_t buffer[0x20] = {};
     EXPECT_TRUE(device->ReadMemory(0x01F0, 0x20, buffer));
-    EXPECT_EQ(line->TakeTrace(), "stop purge T:h purge >88 <88 T:d >10 >01 >F0 pause17 " +
-                                     MemoryBytes(0x01F0, 16) + " T:h purge >88 <88 T:d >10 >02 >00 " +
-                                     MemoryBytes(0x0200, 16) + " start");
+    EXPECT_EQ(line->TakeTrace(),
+              "stop purge T:h purge >88 <88 T:d >10 >01 >F0 pause17 " + MemoryBytes(0x01F0, 16) +
+                  " T:h purge >88 <88 T:d >10 >02 >00 " + MemoryBytes(0x0200, 16) + " start");
     EXPECT_EQ(0, std::memcmp(buffer, &set.memory[0x01F0], sizeof buffer));
 }
 

@@ -14,7 +14,7 @@ namespace fonerix::test {
 // A pseudo-terminal whose master end the test plays as the set. The test keeps a slave
 // descriptor of its own open so that the host's open and close do not hang up the master.
 class Pty {
-public:
+  public:
     Pty() {
         char name[128] = {};
         if (::openpty(&master_, &slave_, name, nullptr, nullptr) == 0) {
@@ -34,8 +34,8 @@ public:
     }
 
     // Bytes the host wrote, waiting up to `timeout` for at least `atLeast` of them.
-    std::vector<uint8_t> Receive(size_t atLeast,
-                                 std::chrono::milliseconds timeout = std::chrono::seconds(5)) const {
+    std::vector<uint8_t> Receive(
+        size_t atLeast, std::chrono::milliseconds timeout = std::chrono::seconds(5)) const {
         std::vector<uint8_t> out;
         const auto end = std::chrono::steady_clock::now() + timeout;
         while (out.size() < atLeast && std::chrono::steady_clock::now() < end) {
@@ -62,7 +62,7 @@ public:
         }
     }
 
-private:
+  private:
     int master_ = -1;
     int slave_ = -1;
     std::string path_;

@@ -16,7 +16,7 @@ namespace fonerix::test {
 namespace {
 
 class SerialPortTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ASSERT_FALSE(pty.Path().empty());
         setenv("FONERIX_COM3", pty.Path().c_str(), 1);

@@ -21,7 +21,7 @@ namespace fonerix::test {
 //   T:h / T:d / T:a,b,c,d,e     handshake, default or other time-outs applied
 //   stop / start / start+       watcher stopped, started, started with create
 class MemoryPort final : public SerialLink {
-public:
+  public:
     using Responder = std::function<void(uint8_t byte, std::vector<uint8_t>& answer)>;
 
     explicit MemoryPort(Responder responder = {}) : responder_(std::move(responder)) {}
@@ -57,7 +57,7 @@ public:
     void StartWatcher(bool create) override;
     void StopWatcher() override;
 
-private:
+  private:
     void Token(const std::string& token);
     void Deliver(uint8_t byte);
 
