@@ -58,8 +58,13 @@ class Engine {
 
     // A set starts asleep, as it is whenever the host has not just woken it.
     bool Awake() const { return awake_; }
-    // In deep sleep only a run of wire::kDeepSleepWakeRun zeros wakes the set.
-    void SetDeepSleep(bool on) { deep_sleep_ = on; }
+    // In deep sleep only a run of wire::kDeepSleepWakeRun zeros wakes the set. Switching it
+    // starts a new run, so that zeros counted under the old rule do not eat the answers to
+    // the host's next handshake.
+    void SetDeepSleep(bool on) {
+        deep_sleep_ = on;
+        zero_run_ = 0;
+    }
     bool DeepSleep() const { return deep_sleep_; }
 
     std::uint8_t DeviceType() const { return stores_.memory.DeviceType(); }
