@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -89,6 +90,10 @@ const ExchangeCase kExchanges[] = {
     {"MeaninglessByteIsIgnored", 1, "00 00 7E 81 82 00", "FF FF 82 21"},
 };
 
+void PrintTo(const ExchangeCase& exchange, std::ostream* out) {
+    *out << "type " << exchange.type << ": " << exchange.host;
+}
+
 class EngineExchange : public ::testing::TestWithParam<ExchangeCase> {};
 
 TEST_P(EngineExchange, AnswersByteForByte) {
@@ -138,6 +143,10 @@ struct DialCase {
     std::uint8_t buffer;           // length register of the number buffer
     std::uint8_t other_dial_byte;  // the other family's dial byte, a plain key here
 };
+
+void PrintTo(const DialCase& dial, std::ostream* out) {
+    *out << "type " << dial.type;
+}
 
 class EngineDial : public ::testing::TestWithParam<DialCase> {};
 

@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <ostream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -39,6 +40,10 @@ struct FamilyCase {
     unsigned baud;        // the family's speed
     unsigned other_baud;  // the other family's
 };
+
+void PrintTo(const FamilyCase& family, std::ostream* out) {
+    *out << "type " << family.type << " at " << family.baud << " bit/s";
+}
 
 class ProgramFamily : public ::testing::TestWithParam<FamilyCase> {};
 
