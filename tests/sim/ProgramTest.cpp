@@ -63,7 +63,7 @@ TEST_P(ProgramFamily, IgnoresTheOtherFamilysSpeed) {
     RawTerminal line(sim.LinkPath(), family.other_baud);
     line.Write(HexBytes("00 00 82 00"));
     // Once the set has taken the bytes in, it is known what it made of them.
-    const std::string status = sim.WaitForStatus("received=4");
+    const std::string status = sim.WaitForStatus("received=4 ");
     EXPECT_NE(status.find("state=asleep baud=" + std::to_string(family.other_baud)),
               std::string::npos)
         << status;
@@ -107,7 +107,7 @@ TEST(Program, FaultsFromTheCommandLineAndTheControlSocket) {
     EXPECT_EQ(sim.Command("fault echo off"), "ok");
     EXPECT_EQ(sim.Command("fault silent on"), "ok");
     line.Write(HexBytes("82 00"));
-    EXPECT_NE(sim.WaitForStatus("received=6").find("faults=silent"), std::string::npos);
+    EXPECT_NE(sim.WaitForStatus("received=6 ").find("faults=silent"), std::string::npos);
     EXPECT_EQ(sim.Command("fault silent off"), "ok");
     EXPECT_EQ(Exchange(line, "82 00", 2), "82 21") << "nothing came for the silenced read";
     EXPECT_EQ(sim.Command("fault hangup 0x"),
@@ -206,7 +206,7 @@ TEST(Program, TraceLogsBothDirections) {
         EXPECT_EQ(Exchange(line, "00 00", 2), "FF FF");
         line.SetBaud(115200);
         line.Write({0x82});
-        sim.WaitForStatus("received=3");
+        sim.WaitForStatus("received=3 ");
         EXPECT_EQ(sim.Stop(), 0);
     }
     std::ifstream file(trace);
