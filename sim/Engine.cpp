@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cassert>
+#include <stdexcept>
+#include <string>
 #include <utility>
 
 #include "sim/PhoneDigits.h"
@@ -13,7 +15,9 @@ namespace {
 
 FamilyTraits KnownTraits(std::uint8_t device_type) {
     const auto traits = TraitsOfType(device_type);
-    assert(traits && "the device type must be checked before a set is built");
+    if (!traits) {
+        throw std::invalid_argument("no set of device type " + std::to_string(device_type));
+    }
     return *traits;
 }
 

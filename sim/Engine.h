@@ -46,7 +46,7 @@ struct HostActivity {
 
 class Engine {
   public:
-    // A fresh set of a known device type (see TraitsOfType).
+    // A fresh set of a known device type (see TraitsOfType); std::invalid_argument otherwise.
     explicit Engine(std::uint8_t device_type);
     // A set with the given contents; its type is the type byte in memory, which must be known.
     explicit Engine(DeviceStores stores);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <ostream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -104,6 +105,16 @@ TEST_P(EngineExchange, AnswersByteForByte) {
 
 INSTANTIATE_TEST_SUITE_P(Engine, EngineExchange, ::testing::ValuesIn(kExchanges),
                          [](const auto& test) { return std::string(test.param.name); });
+
+TEST(EngineTypes, FamilyFollowsTheTypeAndUnknownTypesAreRefused) {
+    for (int type = kLowestDeviceType; type <= kHighestDeviceType; ++type) {
+        const bool second_family = type == 1 || type == 2 || type == 4;
+        EXPECT_EQ(Engine(static_cast<std::uint8_t>(type)).Traits().baud,
+                  second_family ? wire::kSecondFamilyBaud : wire::kFirstFamilyBaud)
+            << "type " << type;
+    }
+    EXPECT_THROW(Engine(9), std::invalid_argument);
+}
 
 TEST(EngineWakeUp, AsleepUntilZerosAwakeAfterAndAsleepAgainAfterSleep) {
     Engine engine(5);
