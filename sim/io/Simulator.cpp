@@ -84,12 +84,12 @@ std::string BaudText(std::optional<unsigned> baud) {
 Simulator::Simulator(const Options& options)
     : options_(options),
       start_(Clock::now()),
+      signals_(BlockTerminationSignals()),
+      timer_(MakeTimer()),
       image_(ImageOf(options)),
       set_(BuildSet(options, image_)),
       link_(options.link),
-      trace_(start_),
-      signals_(BlockTerminationSignals()),
-      timer_(MakeTimer()) {
+      trace_(start_) {
     for (const FaultSwitch& fault : options.faults) {
         set_.Apply(fault);
     }

@@ -69,13 +69,14 @@ class Simulator {
 
     Options options_;
     TimePoint start_;
+    // Before the link exists, so that no SIGTERM can end the program with the link left behind.
+    UniqueFd signals_;
+    UniqueFd timer_;
     std::optional<ImageFile> image_;
     SimulatedSet set_;
     PtyLink link_;
     std::optional<ControlSocket> control_;
     ByteTrace trace_;
-    UniqueFd signals_;
-    UniqueFd timer_;
 
     std::optional<WireClock> receive_clock_;  // when pacing
     std::optional<WireClock> send_clock_;
