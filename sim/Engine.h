@@ -1,0 +1,105 @@
+// The telephone set as the host sees it through the wire protocol, with no I/O of its own:
+// bytes from the host go in one at a time, the set's answers come out as transmissions.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "sim/DeviceFamily.h"
+#include "sim/FlashStore.h"
+#include "sim/MemoryStore.h"
+
+namespace fonerix::sim {
+
+enum class TransmissionKind {
+    kEcho,        // a command byte acknowledged
+    kAnswer,      // the bytes a command asked for
+    kWakeAnswer,  // 0xFF for a wake-up zero
+    kEvent,       // an unsolicited event frame
+    kRaw,         // bytes put on the line by hand
+};
+
+// Bytes the set sends in one go, with what they mean, so that the line between the set and the
+// host can misbehave selectively (a wrong echo, noise before an answer).
+struct Transmission {
+    TransmissionKind kind;
+    std::vector<std::uint8_t> bytes;
+};
+
+struct DeviceStores {
+    RegisterFile registers;
+    DeviceMemory memory;
+    FlashStore flash;
+};
+
+// What the host made the set do that leaves no trace in the stores.
+struct HostActivity {
+    std::optional<std::string> last_dialled;  // the number buffer when the dial byte came
+    std::optional<std::uint8_t> last_key;
+    unsigned dial_count = 0;
+    unsigned key_count = 0;
+    unsigned ignored_bytes = 0;  // bytes that meant nothing at the command position
+};
+
+class Engine {
+  public:
+    // A fresh set of a known device type (see TraitsOfType); std::invalid_argument otherwise.
+    explicit Engine(std::uint8_t device_type);
+    // A set with the given contents; its type is the type byte in memory, which must be known.
+    explicit Engine(DeviceStores stores);
+
+    // One byte from the host.
+    void Receive(std::uint8_t byte);
+    // Everything the set has sent since the last call, in order.
+    std::vector<Transmission> TakeTransmissions();
+
+    // A set starts asleep, as it is whenever the host has not just woken it.
+    bool Awake() const { return awake_; }
+    // In deep sleep only a run of wire::kDeepSleepWakeRun zeros wakes the set. Switching it
+    // starts a new run, so that zeros counted under the old rule do not eat the answers to
+    // the host's next handshake.
+    void SetDeepSleep(bool on) {
+        deep_sleep_ = on;
+        zero_run_ = 0;
+    }
+    bool DeepSleep() const { return deep_sleep_; }
+
+    std::uint8_t DeviceType() const { return stores_.memory.DeviceType(); }
+    const FamilyTraits& Traits() const { return traits_; }
+    const DeviceStores& Stores() const { return stores_; }
+    const HostActivity& Activity() const { return activity_; }
+    // Grows whenever a store changes, so that a caller can tell when to save them.
+    std::uint64_t Revision() const { return revision_; }
+
+  private:
+    enum class Position { kCommand, kParameters, kAfterSleepPrefix };
+
+    void ReceiveWhileAsleep(std::uint8_t byte);
+    void ReceiveAtCommandPosition(std::uint8_t byte);
+    void ReceiveParameter(std::uint8_t byte);
+    std::optional<std::size_t> ParametersNeeded() const;
+    void Execute();
+    void ExecuteFlash();
+    void Dial();
+    void NoteKey(std::uint8_t key);
+    void NoteChange(bool changed);
+    void Send(TransmissionKind kind, std::vector<std::uint8_t> bytes);
+
+    DeviceStores stores_;
+    FamilyTraits traits_;
+    HostActivity activity_;
+    std::uint64_t revision_ = 0;
+
+    bool awake_ = false;
+    bool deep_sleep_ = false;
+    std::size_t zero_run_ = 0;  // consecutive wake-up zeros at the command position
+    Position position_ = Position::kCommand;
+    std::uint8_t command_ = 0;
+    std::vector<std::uint8_t> parameters_;
+    std::vector<Transmission> outbox_;
+};
+
+}  // namespace fonerix::sim

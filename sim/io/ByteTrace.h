@@ -1,0 +1,42 @@
+// A log of every byte on the line, both ways, with a monotonic time stamp:
+//   <seconds since start> rx|tx <hex byte>[ <what became of it>]
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace fonerix::sim {
+
+class ByteTrace {
+  public:
+    using TimePoint = std::chrono::steady_clock::time_point;
+
+    explicit ByteTrace(TimePoint origin) : origin_(origin) {}
+
+    // Traces into `path` (truncated) from now on. Throws when the file cannot be created.
+    void OpenFile(const std::string& path);
+    // Switches tracing on or off; on without a file traces to standard error.
+    void SetOn(bool on) { on_ = on; }
+    bool On() const { return on_; }
+
+    void Received(TimePoint at, std::uint8_t byte, std::string_view note = {});
+    void Sent(TimePoint at, std::span<const std::uint8_t> bytes);
+
+  private:
+    void Line(TimePoint at, std::string_view direction, std::uint8_t byte, std::string_view note);
+
+    struct CloseFile {
+        void operator()(std::FILE* file) const { std::fclose(file); }
+    };
+
+    TimePoint origin_;
+    std::unique_ptr<std::FILE, CloseFile> file_;
+    bool on_ = false;
+};
+
+}  // namespace fonerix::sim

@@ -1,0 +1,427 @@
+#include "sim/io/Simulator.h"
+
+#include <poll.h>
+#include <signal.h>
+#include <sys/signalfd.h>
+#include <sys/socket.h>
+#include <sys/timerfd.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <stdexcept>
+#include <variant>
+
+#include "sim/Commands.h"
+
+namespace fonerix::sim {
+
+namespace {
+
+// The image is saved once the line has been quiet this long after a change, so that a burst of
+// flash writes costs one save, not one per byte.
+constexpr std::chrono::milliseconds kSaveAfterQuiet{100};
+
+std::optional<ImageFile> ImageOf(const Options& options) {
+    if (options.image.empty()) {
+        return std::nullopt;
+    }
+    return ImageFile(options.image);
+}
+
+SimulatedSet BuildSet(const Options& options, const std::optional<ImageFile>& image) {
+    std::optional<DeviceStores> stores = image ? image->Load() : std::nullopt;
+    if (stores) {
+        const int saved_type = stores->memory.DeviceType();
+        if (options.type && *options.type != saved_type) {
+            throw std::runtime_error("the image " + image->Path() + " holds a set of type " +
+                                     std::to_string(saved_type) + ", but --type says " +
+                                     std::to_string(*options.type));
+        }
+        return SimulatedSet(Engine(std::move(*stores)));
+    }
+    if (!options.type) {
+        throw std::runtime_error("the image " + options.image +
+                                 " does not exist yet: --type N says which set to make");
+    }
+    return SimulatedSet(Engine(static_cast<std::uint8_t>(*options.type)));
+}
+
+UniqueFd BlockTerminationSignals() {
+    // Signals arrive as readable data in the poll loop, so that stopping is an ordinary step of
+    // the loop and the link, the socket and the image are cleaned up by the usual destructors.
+    sigset_t signals;
+    sigemptyset(&signals);
+    sigaddset(&signals, SIGTERM);
+    sigaddset(&signals, SIGINT);
+    if (::sigprocmask(SIG_BLOCK, &signals, nullptr) != 0) {
+        throw std::system_error(errno, std::generic_category(), "cannot block SIGTERM and SIGINT");
+    }
+    UniqueFd fd(::signalfd(-1, &signals, SFD_NONBLOCK | SFD_CLOEXEC));
+    if (!fd) {
+        throw std::system_error(errno, std::generic_category(), "cannot watch for signals");
+    }
+    // A client that hangs up before its reply must not end the simulator.
+    ::signal(SIGPIPE, SIG_IGN);
+    return fd;
+}
+
+UniqueFd MakeTimer() {
+    UniqueFd fd(::timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC));
+    if (!fd) {
+        throw std::system_error(errno, std::generic_category(), "cannot create a timer");
+    }
+    return fd;
+}
+
+std::string BaudText(std::optional<unsigned> baud) {
+    return baud ? std::to_string(*baud) : "unknown";
+}
+
+}  // namespace
+
+Simulator::Simulator(const Options& options)
+    : options_(options),
+      start_(Clock::now()),
+      signals_(BlockTerminationSignals()),
+      timer_(MakeTimer()),
+      image_(ImageOf(options)),
+      set_(BuildSet(options, image_)),
+      link_(options.link),
+      trace_(start_) {
+    for (const FaultSwitch& fault : options.faults) {
+        set_.Apply(fault);
+    }
+    if (!options.control.empty()) {
+        control_.emplace(options.control);
+    }
+    if (!options.trace.empty()) {
+        trace_.OpenFile(options.trace);
+        trace_.SetOn(true);
+    }
+    if (options.pace) {
+        receive_clock_.emplace(set_.Device().Traits().baud);
+        send_clock_.emplace(set_.Device().Traits().baud);
+    }
+    seen_revision_ = set_.Device().Revision();
+}
+
+int Simulator::Run() {
+    std::printf("ready %s\n", link_.LinkPath().c_str());
+    std::fflush(stdout);
+    while (!quit_) {
+        ServeOnce();
+    }
+    // Whatever the set still owes the host goes out now, unpaced.
+    for (OutgoingByte& byte : outgoing_) {
+        byte.due = TimePoint{};
+    }
+    line_full_ = false;
+    WriteDueBytes(Clock::now());
+    for (Client& client : clients_) {
+        FlushReplies(client);
+    }
+    return SaveImage() ? 0 : 1;
+}
+
+void Simulator::ServeOnce() {
+    const TimePoint now = Clock::now();
+    DeliverDueBytes(now);
+    WriteDueBytes(now);
+    NoteChanges(now);
+    if (save_due_ && now >= *save_due_) {
+        save_due_.reset();
+        SaveImage();
+    }
+    ArmTimer(now);
+
+    enum : std::size_t { kSignals, kTimer, kLine, kStandardInput, kListener, kFirstClient };
+    std::vector<pollfd> fds(kFirstClient);
+    fds[kSignals] = {signals_.Get(), POLLIN, 0};
+    fds[kTimer] = {timer_.Get(), POLLIN, 0};
+    fds[kLine] = {link_.MasterFd(), static_cast<short>(POLLIN | (line_full_ ? POLLOUT : 0)), 0};
+    fds[kStandardInput] = {standard_input_open_ ? STDIN_FILENO : -1, POLLIN, 0};
+    fds[kListener] = {control_ ? control_->ListenFd() : -1, POLLIN, 0};
+    for (const Client& client : clients_) {
+        const short events = static_cast<short>(POLLIN | (client.replies.empty() ? 0 : POLLOUT));
+        fds.push_back({client.fd.Get(), events, 0});
+    }
+    if (::poll(fds.data(), fds.size(), -1) < 0) {
+        if (errno == EINTR) {
+            return;
+        }
+        throw std::system_error(errno, std::generic_category(), "poll");
+    }
+
+    if (fds[kSignals].revents != 0) {
+        signalfd_siginfo info{};
+        while (::read(signals_.Get(), &info, sizeof info) == sizeof info) {
+        }
+        quit_ = true;
+        return;
+    }
+    if (fds[kTimer].revents != 0) {
+        std::uint64_t expirations = 0;
+        [[maybe_unused]] const ssize_t ignored =
+            ::read(timer_.Get(), &expirations, sizeof expirations);
+    }
+    if (fds[kLine].revents & POLLOUT) {
+        line_full_ = false;
+    }
+    if (fds[kLine].revents & POLLIN) {
+        ReadLine(Clock::now());
+    }
+    if (fds[kStandardInput].revents != 0) {
+        ReadStandardInput();
+    }
+    if (fds[kListener].revents != 0) {
+        AcceptClients();
+    }
+    // Clients accepted just now have no entry in fds yet; they are polled from the next round.
+    std::vector<Client> staying;
+    for (std::size_t i = 0; i < clients_.size(); ++i) {
+        const short events = kFirstClient + i < fds.size() ? fds[kFirstClient + i].revents : 0;
+        if (ServeClient(clients_[i], events)) {
+            staying.push_back(std::move(clients_[i]));
+        }
+    }
+    clients_ = std::move(staying);
+}
+
+void Simulator::ReadLine(TimePoint now) {
+    std::uint8_t buffer[4096];
+    const ssize_t count = ::read(link_.MasterFd(), buffer, sizeof buffer);
+    if (count <= 0) {
+        // EAGAIN or EINTR: nothing this time. The simulator holds a slave descriptor open, so
+        // the line never hangs up under it.
+        return;
+    }
+    // The host sets its line speed before it writes, so the speed now is the speed these
+    // bytes were sent at.
+    const std::optional<unsigned> baud = link_.LineBaud();
+    for (ssize_t i = 0; i < count; ++i) {
+        const TimePoint due = receive_clock_ ? receive_clock_->Cross(now) : now;
+        incoming_.push_back(IncomingByte{buffer[i], due, baud});
+        ++bytes_received_;
+    }
+}
+
+void Simulator::DeliverDueBytes(TimePoint now) {
+    const unsigned answers_at = set_.Device().Traits().baud;
+    while (!incoming_.empty() && incoming_.front().due <= now) {
+        const IncomingByte in = incoming_.front();
+        incoming_.pop_front();
+        last_line_baud_ = in.line_baud;
+        if (in.line_baud != answers_at) {
+            // At the wrong speed the set sees only framing errors: it answers nothing.
+            if (trace_.On()) {
+                trace_.Received(now, in.byte,
+                                "ignored: line at " + BaudText(in.line_baud) +
+                                    " bit/s, the set answers at " + std::to_string(answers_at));
+            }
+            continue;
+        }
+        switch (set_.ReceiveFromHost(in.byte)) {
+            case Reception::kDelivered:
+                trace_.Received(now, in.byte);
+                break;
+            case Reception::kLostDeadLine:
+                trace_.Received(now, in.byte, "lost: the line is dead (fault)");
+                break;
+            case Reception::kLostDropped:
+                trace_.Received(now, in.byte, "lost: dropped (fault)");
+                break;
+        }
+        // Answers leave when the byte was received on the virtual wire, not when the loop got
+        // round to it, so that pacing does not drift.
+        Send(set_.TakeOutgoing(), in.due);
+    }
+}
+
+void Simulator::Send(const std::vector<std::uint8_t>& bytes, TimePoint ready) {
+    for (const std::uint8_t byte : bytes) {
+        outgoing_.push_back(OutgoingByte{byte, send_clock_ ? send_clock_->Cross(ready) : ready});
+    }
+}
+
+void Simulator::WriteDueBytes(TimePoint now) {
+    if (line_full_) {
+        return;
+    }
+    std::vector<std::uint8_t> due;
+    for (const OutgoingByte& byte : outgoing_) {
+        if (byte.due > now) {
+            break;
+        }
+        due.push_back(byte.byte);
+    }
+    if (due.empty()) {
+        return;
+    }
+    const ssize_t written = ::write(link_.MasterFd(), due.data(), due.size());
+    if (written < 0) {
+        if (errno == EAGAIN) {
+            line_full_ = true;
+        }
+        return;
+    }
+    const auto count = static_cast<std::size_t>(written);
+    trace_.Sent(now, std::span(due).first(count));
+    outgoing_.erase(outgoing_.begin(), outgoing_.begin() + static_cast<std::ptrdiff_t>(count));
+    // The host is not reading fast enough: wait until the line takes bytes again.
+    line_full_ = count < due.size();
+}
+
+void Simulator::NoteChanges(TimePoint now) {
+    const std::uint64_t revision = set_.Device().Revision();
+    if (image_ && revision != seen_revision_) {
+        seen_revision_ = revision;
+        save_due_ = now + kSaveAfterQuiet;
+    }
+}
+
+bool Simulator::SaveImage() {
+    if (!image_) {
+        return true;
+    }
+    try {
+        image_->Save(set_.Device().Stores());
+        return true;
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "fonerix-sim: %s\n", error.what());
+        return false;
+    }
+}
+
+void Simulator::ArmTimer(TimePoint now) {
+    std::optional<TimePoint> next;
+    const auto consider = [&next](TimePoint at) {
+        if (!next || at < *next) {
+            next = at;
+        }
+    };
+    if (!incoming_.empty()) {
+        consider(incoming_.front().due);
+    }
+    if (!outgoing_.empty() && !line_full_) {
+        consider(outgoing_.front().due);
+    }
+    if (save_due_) {
+        consider(*save_due_);
+    }
+    itimerspec spec{};  // all zero: disarmed
+    if (next) {
+        // An absolute deadline on the monotonic clock (steady_clock's), so a late wake-up never
+        // pushes the following deadlines back.
+        const auto since_epoch = std::chrono::duration_cast<std::chrono::nanoseconds>(
+            std::max(*next, now).time_since_epoch());
+        spec.it_value.tv_sec = static_cast<time_t>(since_epoch.count() / 1'000'000'000);
+        spec.it_value.tv_nsec = static_cast<long>(since_epoch.count() % 1'000'000'000);
+        if (spec.it_value.tv_sec == 0 && spec.it_value.tv_nsec == 0) {
+            spec.it_value.tv_nsec = 1;
+        }
+    }
+    if (::timerfd_settime(timer_.Get(), TFD_TIMER_ABSTIME, &spec, nullptr) != 0) {
+        throw std::system_error(errno, std::generic_category(), "cannot set the timer");
+    }
+}
+
+void Simulator::ReadStandardInput() {
+    char buffer[4096];
+    const ssize_t count = ::read(STDIN_FILENO, buffer, sizeof buffer);
+    if (count < 0 && errno == EINTR) {
+        return;
+    }
+    if (count <= 0) {
+        // Run detached from a terminal or a pipe that closed: the control socket and the
+        // signals still work.
+        standard_input_open_ = false;
+        return;
+    }
+    standard_input_.Append(std::string_view(buffer, static_cast<std::size_t>(count)));
+    while (const auto line = standard_input_.NextLine()) {
+        const std::string reply =
+            line->too_long ? "error: line too long" : Execute(line->text, Clock::now());
+        std::printf("%s\n", reply.c_str());
+        std::fflush(stdout);
+    }
+}
+
+void Simulator::AcceptClients() {
+    while (UniqueFd fd = control_->Accept()) {
+        clients_.push_back(Client{std::move(fd), LineAssembler{}, {}});
+    }
+}
+
+bool Simulator::ServeClient(Client& client, short events) {
+    if (events & (POLLIN | POLLHUP | POLLERR)) {
+        char buffer[4096];
+        const ssize_t count = ::read(client.fd.Get(), buffer, sizeof buffer);
+        if (count == 0 || (count < 0 && errno != EAGAIN && errno != EINTR)) {
+            return false;
+        }
+        if (count > 0) {
+            client.lines.Append(std::string_view(buffer, static_cast<std::size_t>(count)));
+        }
+        while (const auto line = client.lines.NextLine()) {
+            client.replies +=
+                line->too_long ? "error: line too long" : Execute(line->text, Clock::now());
+            client.replies += '\n';
+        }
+    }
+    FlushReplies(client);
+    return true;
+}
+
+void Simulator::FlushReplies(Client& client) {
+    while (!client.replies.empty()) {
+        const ssize_t sent =
+            ::send(client.fd.Get(), client.replies.data(), client.replies.size(), MSG_NOSIGNAL);
+        if (sent <= 0) {
+            return;  // EAGAIN: the rest goes when the client reads; otherwise it is gone
+        }
+        client.replies.erase(0, static_cast<std::size_t>(sent));
+    }
+}
+
+std::string Simulator::Execute(std::string_view line, TimePoint now) {
+    ParsedCommand parsed = ParseCommand(line);
+    if (!parsed.command) {
+        return "error: " + parsed.error;
+    }
+    Command& command = *parsed.command;
+    if (auto* event = std::get_if<SendEventCommand>(&command)) {
+        set_.SendEvent(std::move(event->frame));
+        Send(set_.TakeOutgoing(), now);
+    } else if (auto* raw = std::get_if<SendRawCommand>(&command)) {
+        set_.SendRaw(std::move(raw->bytes));
+        Send(set_.TakeOutgoing(), now);
+    } else if (const auto* fault = std::get_if<FaultCommand>(&command)) {
+        set_.Apply(fault->change);
+    } else if (const auto* trace = std::get_if<TraceCommand>(&command)) {
+        trace_.SetOn(trace->on);
+    } else if (std::holds_alternative<StatusCommand>(command)) {
+        return Status();
+    } else if (std::holds_alternative<QuitCommand>(command)) {
+        quit_ = true;
+    }
+    return "ok";
+}
+
+std::string Simulator::Status() const {
+    const Engine& device = set_.Device();
+    const HostActivity& activity = device.Activity();
+    std::string status = "ok type=" + std::to_string(device.DeviceType());
+    status += device.Awake() ? " state=awake" : " state=asleep";
+    status += " baud=" + (bytes_received_ == 0 ? std::string("none") : BaudText(last_line_baud_));
+    status += " answers-at=" + std::to_string(device.Traits().baud);
+    status += " received=" + std::to_string(bytes_received_);
+    // Quoted: a dialled number may hold spaces, or nothing at all.
+    status += " dialled=" + (activity.last_dialled ? '"' + *activity.last_dialled + '"' : "-");
+    status += " key=" + (activity.last_key ? std::to_string(*activity.last_key) : "-");
+    status += " faults=" + set_.DescribeFaults();
+    return status;
+}
+
+}  // namespace fonerix::sim

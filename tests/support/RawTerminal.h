@@ -1,0 +1,36 @@
+// The host's end of a serial line as a test opens it: raw, 8N1, no flow control, at a chosen
+// speed. Just enough of a host to talk to the simulated set byte by byte.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "sim/io/UniqueFd.h"
+
+namespace fonerix::testing {
+
+class RawTerminal {
+  public:
+    // Throws std::system_error saying which path and step failed.
+    RawTerminal(const std::string& path, unsigned baud);
+
+    void SetBaud(unsigned baud);
+    void Write(std::span<const std::uint8_t> bytes);
+    void Write(std::initializer_list<std::uint8_t> bytes) {
+        Write(std::span<const std::uint8_t>(bytes.begin(), bytes.size()));
+    }
+    // Reads until `count` bytes have arrived or the deadline has passed; returns what arrived.
+    std::vector<std::uint8_t> Read(std::size_t count,
+                                   std::chrono::milliseconds limit = std::chrono::seconds(20));
+    // Discards everything not yet read.
+    void Purge();
+
+  private:
+    std::string path_;
+    fonerix::sim::UniqueFd fd_;
+};
+
+}  // namespace fonerix::testing
