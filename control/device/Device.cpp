@@ -38,14 +38,18 @@ bool CDevice::SendCommand(uint8_t command) {
     for (int attempt = 0; attempt < kCommandAttempts && !answered; ++attempt) {
         if (needsRewake_ || (attempt == 1 && rewakeAllowed_)) {
             needsRewake_ = false;
+            // The commands of the re-wake itself (the permit register write) must not re-wake
+            // again; the flag comes back only when the re-wake is over. Setting it back at the
+            // end of every command instead lets a set that answers the wake-up but no command
+            // recurse without end.
             rewakeAllowed_ = false;
             WakeupDevice(writePermit_);
+            rewakeAllowed_ = true;
         }
         port_->Purge();
         answered = port_->SendByte(command) && port_->ReadByte(echo);
     }
     port_->SetTimeouts(kDefaultTimeouts);
-    rewakeAllowed_ = true;
     return answered && echo == command;
 }
 

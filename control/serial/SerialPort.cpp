@@ -222,8 +222,31 @@ bool CSerialPort::Write(const uint8_t* data, uint32_t count, uint32_t& sent) {
             return false;
         }
     }
-    // Like a serial driver, a write whose time-out passed completes with what has left.
-    return sent == count || limitMs > 0;
+    if (sent == count && WaitForOutputSent(deadline)) {
+        return true;
+    }
+    // The time-out passed: take back what has not left yet, so that nothing of this write goes
+    // out later, and complete, like a serial driver, with what was accepted.
+    ::tcflush(fd_, TCOFLUSH);
+    return limitMs > 0;
+}
+
+bool CSerialPort::WaitForOutputSent(const Deadline& deadline) {
+    // A byte takes ten bit times on the line; wait about as long as the queue needs, not in
+    // polls of a fixed length. A pseudo-terminal reports an empty queue at once.
+    for (;;) {
+        int queued = 0;
+        if (::ioctl(fd_, TIOCOUTQ, &queued) != 0 || queued <= 0) {
+            return true;
+        }
+        if (deadline.Passed()) {
+            return false;
+        }
+        const auto lineTime =
+            std::chrono::microseconds(uint64_t{10'000'000} * queued / (baud_ != 0 ? baud_ : 9600));
+        std::this_thread::sleep_for(
+            std::min<Deadline::Clock::duration>(lineTime, deadline.Remaining()));
+    }
 }
 
 bool CSerialPort::Purge() {
@@ -231,7 +254,9 @@ bool CSerialPort::Purge() {
         return false;
     }
     pending_.clear();
-    return ::tcflush(fd_, TCIOFLUSH) == 0;
+    // Output is not thrown away: a write returns only once its bytes have left, so the queue
+    // holds nothing of ours, and a pseudo-terminal would drop bytes the set has not read yet.
+    return ::tcflush(fd_, TCIFLUSH) == 0;
 }
 
 bool CSerialPort::TransmitChar(uint8_t value) {

@@ -13,6 +13,8 @@
 
 namespace fonerix {
 
+class Deadline;
+
 // One COM port on a POSIX terminal: raw 8N1, no flow control, RTS on and DTR off, reads and
 // writes bounded by the port's time-outs, and the watcher thread that turns the set's
 // unsolicited frames into kDeviceEventMessage calls to the notify window.
@@ -71,6 +73,7 @@ class CSerialPort final : public SerialLink {
     // Moves what the terminal holds into `pending_` without waiting; false if the line is gone.
     bool TakeFromLine();
     uint32_t TakePending(uint8_t* buffer, uint32_t count);
+    bool WaitForOutputSent(const Deadline& deadline);
     bool PendingHasFrameStart() const;
     void WatchLine(std::shared_ptr<WatcherState> state);
     void EndWatcher();
