@@ -145,6 +145,9 @@ void WritePostgresDataSource(std::string_view dsn, const PostgresTarget& target)
         WriteKey(dsn, "Password", target.password);
     }
     WriteKey(dsn, "ConnSettings", settings);
+    // A failed statement inside a transaction is undone alone (the driver sets a savepoint before
+    // each statement) instead of aborting the transaction: the client's batched writes rely on it.
+    WriteKey(dsn, "Protocol", "7.4-2");
     // Long lists arrive through a cursor in pieces instead of the whole result at once.
     WriteKey(dsn, "UseDeclareFetch", "1");
     WriteKey(dsn, "Fetch", "1000");
