@@ -111,6 +111,7 @@ void CQueryWorker::FillRows(const std::string& table, CRecordsetEx& rs) {
     std::size_t batchRows = kFirstBatchRows;
     RowBatch batch;
     batch.columnCount = static_cast<std::size_t>(columns);
+    batch.fields.reserve(batchRows * batch.columnCount);
     auto batchStarted = std::chrono::steady_clock::now();
     const auto flush = [&] {
         if (batch.fields.empty()) {
@@ -118,21 +119,19 @@ void CQueryWorker::FillRows(const std::string& table, CRecordsetEx& rs) {
         }
         RowBatch full;
         full.columnCount = batch.columnCount;
-        full.fields.reserve(batch.fields.size());
         std::swap(full.fields, batch.fields);
         m_sink.AddRows(std::move(full));
         batchRows = std::min(batchRows * 2, kLargestBatchRows);
+        batch.fields.reserve(batchRows * batch.columnCount);
         batchStarted = std::chrono::steady_clock::now();
     };
-    std::string field;
     while (columns > 0 && !rs.IsEOF()) {
         if (Cancelled()) {
             rs.Cancel();
             break;
         }
         for (short i = 0; i < columns; ++i) {
-            rs.GetFieldValue(i, field);
-            batch.fields.push_back(field);
+            rs.GetFieldValue(i, batch.fields.emplace_back());
         }
         if (batch.RowCount() >= batchRows ||
             std::chrono::steady_clock::now() - batchStarted >= kLongestBatchWait) {

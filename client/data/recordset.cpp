@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "client/data/bound_rowset.h"
 #include "client/data/database.h"
 #include "client/data/db_exception.h"
 #include "client/data/letter_case.h"
@@ -101,6 +102,10 @@ bool CRecordsetEx::Open(OpenType openType, std::string_view sql, unsigned option
             field.m_strName = reinterpret_cast<const char*>(name);
         }
         if (columns > 0) {
+            if (BoundRowset::Suits(m_fields)) {
+                m_rowset = std::make_unique<BoundRowset>();
+                m_rowset->Bind(m_stmt.Get(), m_fields);
+            }
             Fetch();
             m_bof = m_eof;
         } else {
@@ -114,6 +119,10 @@ bool CRecordsetEx::Open(OpenType openType, std::string_view sql, unsigned option
 }
 
 void CRecordsetEx::Fetch() {
+    if (m_rowset) {
+        m_eof = !m_rowset->Next(m_stmt.Get());
+        return;
+    }
     const SQLRETURN rc = UntilDone([&] { return SQLFetch(m_stmt.Get()); });
     if (rc == SQL_NO_DATA) {
         m_eof = true;
@@ -158,7 +167,10 @@ void CRecordsetEx::GetFieldValue(short index, std::string& value) {
     if (m_eof) {
         throw CDBException("No current row to read field " + std::to_string(index) + " from");
     }
-    if (IsBinaryType(m_fields[static_cast<std::size_t>(index)].m_nSQLType)) {
+    if (m_rowset) {
+        m_rowset->Field(static_cast<std::size_t>(index),
+                        m_fields[static_cast<std::size_t>(index)].m_strName, value);
+    } else if (IsBinaryType(m_fields[static_cast<std::size_t>(index)].m_nSQLType)) {
         GetBinaryAsHex(index, value);
     } else {
         GetTextInPieces(index, value);
@@ -248,7 +260,8 @@ void CRecordsetEx::Close() {
         const std::string error = SQL_SUCCEEDED(rc)
                                       ? std::string()
                                       : DiagnosticText(SQL_HANDLE_STMT, m_stmt.Get(), rc, &state);
-        m_stmt.Reset();
+        m_stmt.Reset();  // before the buffers it was bound to go
+        m_rowset.reset();
         m_fields.clear();
         m_bof = m_eof = true;
         if (!SQL_SUCCEEDED(rc)) {

@@ -2,6 +2,7 @@
 
 #include <sql.h>
 
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -10,6 +11,7 @@
 
 namespace fonedesk {
 
+class BoundRowset;
 class CDatabase;
 
 struct CODBCFieldInfo {
@@ -74,6 +76,7 @@ class CRecordsetEx {
 
     CDatabase& m_db;
     StmtHandle m_stmt;
+    std::unique_ptr<BoundRowset> m_rowset;  // when the columns allow fetching many rows at once
     std::string m_sql;
     std::vector<CODBCFieldInfo> m_fields;
     std::vector<char> m_buffer;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "client/data/bulk_writer.h"
 #include "client/data/db_exception.h"
 #include "client/data/letter_case.h"
 #include "tests/client/data/test_database.h"
@@ -84,6 +85,44 @@ TEST_P(RecordsetTest, LongTextIsReadPieceByPiece) {
     EXPECT_EQ(value, text) << "SQL type " << info.m_nSQLType;
     rs.Close();
     Exec("DROP TABLE long_text");
+}
+
+// Short columns come many rows per driver call; a value far over its declared size, which only a
+// DBMS that does not enforce sizes can hold, is reported instead of being cut.
+TEST_P(RecordsetTest, ManyRowsPerFetchAndOversizeValuesAreNeverCutSilently) {
+    CBulkWriter writer(m_db);
+    for (int i = 0; i < 700; ++i) {  // several rowsets
+        writer.Execute("INSERT INTO in_data (ABONENT,PHONE,DELAY) VALUES('Имя " +
+                       std::to_string(i) + "','" + std::to_string(i) + "'," + std::to_string(i) +
+                       ")");
+    }
+    writer.Commit();
+    const auto rows = Query("SELECT DELAY, ABONENT FROM in_data ORDER BY DELAY");
+    ASSERT_EQ(rows.size(), 700u);
+    for (int i = 0; i < 700; ++i) {
+        EXPECT_EQ(rows[static_cast<std::size_t>(i)],
+                  (std::vector<std::string>{std::to_string(i), "Имя " + std::to_string(i)}));
+    }
+    if (GetParam() == Backend::SQLite) {
+        Exec("CREATE TABLE loose (V VARCHAR(5))");
+        Exec("INSERT INTO loose VALUES('" + std::string(900, 'a') + "')");
+        Exec("INSERT INTO loose VALUES('" + std::string(5000, 'b') + "')");
+        CRecordsetEx rs(m_db);
+        rs.Open("SELECT V FROM loose ORDER BY V");
+        std::string value;
+        rs.GetFieldValue(0, value);
+        EXPECT_EQ(value, std::string(900, 'a'));
+        rs.MoveNext();
+        try {
+            rs.GetFieldValue(0, value);
+            FAIL() << "a cut value was handed out";
+        } catch (const CDBException& e) {
+            EXPECT_NE(e.Error().find("longer than its declared size"), std::string::npos)
+                << e.Error();
+        }
+        rs.Close();
+        Exec("DROP TABLE loose");
+    }
 }
 
 TEST_P(RecordsetTest, NullIsEmptyAndBinaryIsHexWithPrefix) {
