@@ -14,14 +14,19 @@ constexpr SQLULEN kLargestBoundSize = 4000;       // characters
 constexpr std::size_t kRowsetBytes = 512 * 1024;  // buffer space of one rowset
 constexpr std::size_t kMostRowsPerFetch = 256;
 
-// Room for the declared size in UTF-8 (up to four bytes a character), and never less than 1 KiB:
-// SQLite does not enforce declared sizes (fndb-setup adds checks that do) and gives expressions a
-// nominal 255, so a value over its size still fits unless it is very much longer.
+bool IsCharacterType(SQLSMALLINT type) {
+    return type == SQL_CHAR || type == SQL_VARCHAR || type == SQL_WCHAR || type == SQL_WVARCHAR;
+}
+
+// Text needs room for the declared size in UTF-8 (up to four bytes a character), and never less
+// than 1 KiB: SQLite does not enforce declared sizes (fndb-setup adds checks that do) and gives
+// expressions a nominal 255, so a value over its size still fits unless it is very much longer.
+// Numbers and dates render in a few dozen characters; small slots keep the rowset in the cache.
 std::size_t Width(const CODBCFieldInfo& field) {
-    if (field.m_nSQLType == SQL_NUMERIC || field.m_nSQLType == SQL_DECIMAL) {
-        return std::max<std::size_t>(field.m_nPrecision + 3, 64);
+    if (IsCharacterType(field.m_nSQLType)) {
+        return std::max<std::size_t>(field.m_nPrecision * 4, 1024) + 1;
     }
-    return std::max<std::size_t>(field.m_nPrecision * 4, 1024) + 1;
+    return std::max<std::size_t>(field.m_nPrecision * 2 + 3, 64) + 1;
 }
 
 }  // namespace
