@@ -3,7 +3,7 @@
 //   that feeds the list), against the sqlite3 command-line shell running the same statement;
 // - inserting 100,000 rows with the call-log INSERT statement in automatic commit and in the
 //   batched transactions that the client's bulk operations use.
-// Everything happens in a temporary folder with its own ODBC configuration.
+// Everything happens in a temporary folder with its own odbc.ini.
 //
 //   db_bench [--rows N] [--inserts N] [--autocommit-seconds S] [--keep]
 
@@ -168,15 +168,9 @@ int main(int argc, char** argv) {
         return 1;
     }
     const fs::path dir = pattern;
-    fs::create_directories(dir / "odbc");
-    {
-        // The drivers as installed, then the configuration moves into the folder.
-        std::ofstream ini(dir / "odbc" / "odbcinst.ini");
-        ini << "[SQLite3]\nDriver=libsqlite3odbc.so\n";
-    }
+    // The data source goes into a private odbc.ini; the installed drivers are used as they are.
     setenv("HOME", dir.c_str(), 1);
     setenv("ODBCINI", (dir / "odbc.ini").c_str(), 1);
-    setenv("ODBCSYSINI", (dir / "odbc").c_str(), 1);
     const fs::path file = dir / "fonedesk.db";
     int status = 0;
     try {
