@@ -1,0 +1,23 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+// One step of UTF-8 decoding. A malformed or truncated sequence, an overlong form, a surrogate or
+// a value above U+10FFFF decodes as one invalid byte, so that a caller can always make progress.
+struct Utf8Step {
+    char32_t codePoint = 0;
+    std::size_t length = 0;  // bytes consumed, at least 1 unless the input was empty
+    bool valid = false;
+};
+
+Utf8Step DecodeUtf8(std::string_view text, std::size_t pos);
+
+void AppendUtf8(std::string& out, char32_t codePoint);
+
+bool IsValidUtf8(std::string_view text);
+
+}  // namespace platform

@@ -1,0 +1,1 @@
+SELECT * FROM phone_book WHERE ABONENT LIKE '[Б]%' ORDER BY 3 ASC

@@ -1,0 +1,1 @@
+SELECT * FROM phone_book WHERE ABONENT NOT LIKE '[А,Б,В,Г,Д,Е,Ж,З,И,К,Л,М,Н,О,П,Р,С,Т,У,Ф,Х,Ц,Ч,Ш,Щ,Э,Ю,Я]%' ORDER BY 3 ASC

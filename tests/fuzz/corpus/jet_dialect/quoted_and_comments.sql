@@ -1,0 +1,1 @@
+UPDATE in_data SET DT_CALL='31.12.1999 23:59:58' WHERE PHONE='x LIKE ''[a]%'' #1/2/3#' -- LIKE '[z' /* #2003/2/30# */

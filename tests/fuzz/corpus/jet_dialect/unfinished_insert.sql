@@ -1,0 +1,1 @@
+INSERT INTO t (DT_CALL, (x)) VALUES ((1), '07-05-03 14:09'

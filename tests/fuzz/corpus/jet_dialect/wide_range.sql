@@ -1,0 +1,1 @@
+x LIKE '[\x01-\xF4\x8F\xBF\xBF]' AND y LIKE 'ab[

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace fndb {
+
+// A setup step that failed, with what to install or fix.
+class SetupError : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
+
+// Driver names as the Debian packages register them in odbcinst.ini.
+inline constexpr std::string_view kSqliteDriver = "SQLite3";
+inline constexpr std::string_view kSqlitePackage = "libsqliteodbc";
+// The ANSI driver passes text through unchanged; the connection pins the client encoding to
+// UTF-8, so Cyrillic arrives the same whatever the locale of the program.
+inline constexpr std::string_view kPostgresDriver = "PostgreSQL ANSI";
+inline constexpr std::string_view kPostgresPackage = "odbc-postgresql";
+
+// SQLite waits this long for a lock held by another program before it reports the database as
+// busy; the driver's own default of 100 s would freeze the window.
+inline constexpr int kSqliteBusyTimeoutMs = 5000;
+
+struct PostgresTarget {
+    std::string server = "localhost";
+    std::string port = "5432";
+    std::string database;
+    std::string user;
+    std::string password;  // empty: libpq's own sources (~/.pgpass, PGPASSWORD) apply
+    std::string schema;    // empty: the user's default search path
+};
+
+// $XDG_DATA_HOME/fonedesk/fonedesk.db, or ~/.local/share/fonedesk/fonedesk.db.
+std::filesystem::path DefaultDatabaseFile();
+
+// The ODBC connect string of a data source, "DSN=name;".
+std::string ConnectStringOf(std::string_view dsn);
+
+// Writes the user data source dsn through unixODBC's installer API, replacing what it held.
+// Throws SetupError when the driver is not installed (naming the package) or the file cannot
+// be written.
+void WriteSqliteDataSource(std::string_view dsn, const std::filesystem::path& databaseFile);
+void WritePostgresDataSource(std::string_view dsn, const PostgresTarget& target);
+
+// Writes the data source and creates the schema through it: the whole setup, idempotent.
+// Throws SetupError with the driver's message and a hint when the connection is refused.
+void SetupSqlite(std::string_view dsn, const std::filesystem::path& databaseFile);
+void SetupPostgres(std::string_view dsn, const PostgresTarget& target);
+
+}  // namespace fndb
