@@ -11,6 +11,7 @@
 #include "sim/DeviceFamily.h"
 #include "sim/FlashStore.h"
 #include "sim/MemoryStore.h"
+#include "sim/SetClock.h"
 
 namespace fonerix::sim {
 
@@ -33,6 +34,9 @@ struct DeviceStores {
     RegisterFile registers;
     DeviceMemory memory;
     FlashStore flash;
+    // When the clock registers were last up to date (wall clock, ms since 1970); nothing for a
+    // set whose clock starts when the engine does.
+    std::optional<std::int64_t> clock_synced_ms{};
 };
 
 // What the host made the set do that leaves no trace in the stores.
@@ -47,9 +51,10 @@ struct HostActivity {
 class Engine {
   public:
     // A fresh set of a known device type (see TraitsOfType); std::invalid_argument otherwise.
-    explicit Engine(std::uint8_t device_type);
+    // Its clock runs on `wall_clock`.
+    explicit Engine(std::uint8_t device_type, WallClock wall_clock = SystemWallClock);
     // A set with the given contents; its type is the type byte in memory, which must be known.
-    explicit Engine(DeviceStores stores);
+    explicit Engine(DeviceStores stores, WallClock wall_clock = SystemWallClock);
 
     // One byte from the host.
     void Receive(std::uint8_t byte);
@@ -70,6 +75,11 @@ class Engine {
     std::uint8_t DeviceType() const { return stores_.memory.DeviceType(); }
     const FamilyTraits& Traits() const { return traits_; }
     const DeviceStores& Stores() const { return stores_; }
+    // The stores with the clock registers brought up to now, e.g. for saving.
+    const DeviceStores& CurrentStores() {
+        AdvanceClock();
+        return stores_;
+    }
     const HostActivity& Activity() const { return activity_; }
     // Grows whenever a store changes, so that a caller can tell when to save them.
     std::uint64_t Revision() const { return revision_; }
@@ -86,10 +96,13 @@ class Engine {
     void Dial();
     void NoteKey(std::uint8_t key);
     void NoteChange(bool changed);
+    void AdvanceClock();
     void Send(TransmissionKind kind, std::vector<std::uint8_t> bytes);
 
     DeviceStores stores_;
     FamilyTraits traits_;
+    ClockRegisters clock_;
+    WallClock wall_clock_;
     HostActivity activity_;
     std::uint64_t revision_ = 0;
 

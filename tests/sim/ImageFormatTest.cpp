@@ -43,14 +43,14 @@ struct DamageCase {
 // Offsets in the image: 8 bytes of header, 256 registers, 8192 memory bytes, then the flash.
 constexpr std::size_t kRegistersAt = 8;
 constexpr std::size_t kTypeByteAt = kRegistersAt + 256 + 0x1FFF;
-constexpr std::size_t kFlashAt = kRegistersAt + 256 + 8192;
+constexpr std::size_t kFlashAt = kRegistersAt + 256 + 8192 + 8;
 constexpr std::size_t kFirstPageAt = kFlashAt + 2 + 4;
 
 TEST(ImageFormat, RefusesDamagedImagesSayingWhy) {
     const DamageCase kDamages[] = {
         {"empty", [](auto& bytes) { bytes.clear(); }, "not a simulated set's image"},
         {"other file", [](auto& bytes) { bytes[0] = 'X'; }, "not a simulated set's image"},
-        {"newer format", [](auto& bytes) { bytes[7] = 2; }, "format version 2"},
+        {"newer format", [](auto& bytes) { bytes[7] = 3; }, "format version 3"},
         {"cut in the memory", [](auto& bytes) { bytes.resize(kRegistersAt + 1000); },
          "cut short before its flash pages"},
         {"cut in a page", [](auto& bytes) { bytes.resize(kFirstPageAt + 3 + 100); },
