@@ -51,6 +51,7 @@ struct Scenario {
     std::optional<std::uint16_t> settings_block;
     unsigned settings_copies = 1;
     std::optional<unsigned> lost_book_block;
+    bool operator==(const Scenario&) const = default;
 };
 
 struct ParsedScenario {
