@@ -28,15 +28,15 @@ struct BlockSpan {
 
 struct FlashPlan {
     Storage storage = Storage::kFlash16;
-    std::uint8_t page_bytes = 16;          // page-byte values in a block
-    std::uint8_t records_per_block = 32;   // list records a block holds
-    std::uint16_t settings_first = 19;     // the host looks for the settings in these blocks
+    std::uint8_t page_bytes = 16;         // page-byte values in a block
+    std::uint8_t records_per_block = 32;  // list records a block holds
+    std::uint16_t settings_first = 19;    // the host looks for the settings in these blocks
     std::uint16_t settings_last = 24;
-    std::uint8_t settings_step = 1;        // settings copies are on every step-th page
-    std::uint16_t settings_block = 19;     // where this set keeps them
-    std::uint16_t map_block = 0;           // 0, or 1 for a set whose block 0 went bad
+    std::uint8_t settings_step = 1;     // settings copies are on every step-th page
+    std::uint16_t settings_block = 19;  // where this set keeps them
+    std::uint16_t map_block = 0;        // 0, or 1 for a set whose block 0 went bad
     BlockSpan book;
-    BlockSpan list;                        // types 7 and 8 only
+    BlockSpan list;  // types 7 and 8 only
     bool has_list = false;
     BlockSpan incoming;
     BlockSpan outgoing;

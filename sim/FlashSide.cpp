@@ -62,7 +62,8 @@ SettingsRecord MakeSettings(std::uint8_t callup, std::uint8_t line_free,
     record[kSettingsLineFree] = line_free;
     const auto current_bytes = CallerIdBytes(current);
     const auto parallel_bytes = CallerIdBytes(parallel);
-    std::copy(current_bytes.begin(), current_bytes.end(), record.begin() + kSettingsCurrentCallerId);
+    std::copy(current_bytes.begin(), current_bytes.end(),
+              record.begin() + kSettingsCurrentCallerId);
     std::copy(parallel_bytes.begin(), parallel_bytes.end(),
               record.begin() + kSettingsParallelCallerId);
     std::uint8_t* stats = record.data() + kSettingsStatistics;
@@ -220,8 +221,8 @@ void FlashSide::AppendCall(const CallEntry& call) {
     const unsigned per_block = plan_.records_per_block;
     const unsigned slots = (span.alternative_last - span.first + 1u) * per_block;
     unsigned slot = 0;
-    while (slot < slots && !SlotErased(plan_.Slot(span.Block(span.first + slot / per_block),
-                                                  slot % per_block))) {
+    while (slot < slots &&
+           !SlotErased(plan_.Slot(span.Block(span.first + slot / per_block), slot % per_block))) {
         ++slot;
     }
     if (slot == slots) {

@@ -78,8 +78,8 @@ Scenario GenerateScenario(int device_type, std::uint32_t seed, unsigned count,
     }
     const bool memory = StorageOfType(device_type) == Storage::kMemory;
     for (const unsigned position : positions) {
-        scenario.book.push_back(
-            BookEntry{position, PhoneNumber(dice), static_cast<std::uint8_t>(dice.Between(0, 3)), 0});
+        scenario.book.push_back(BookEntry{position, PhoneNumber(dice),
+                                          static_cast<std::uint8_t>(dice.Between(0, 3)), 0});
     }
 
     // Seconds before now of every call, oldest first, so that each log is in the order the set
@@ -90,7 +90,8 @@ Scenario GenerateScenario(int device_type, std::uint32_t seed, unsigned count,
     std::vector<std::pair<std::int64_t, CallLog>> moments;
     for (const CallLog log : {CallLog::kOutgoing, CallLog::kIncoming}) {
         for (unsigned i = 0; i < count; ++i) {
-            const auto ago = static_cast<std::int64_t>(dice.Between(60, static_cast<unsigned>(span)));
+            const auto ago =
+                static_cast<std::int64_t>(dice.Between(60, static_cast<unsigned>(span)));
             moments.emplace_back(now_seconds - ago, log);
         }
     }
@@ -106,10 +107,9 @@ Scenario GenerateScenario(int device_type, std::uint32_t seed, unsigned count,
         call.minute = static_cast<int>(at % 3600 / 60);
         call.number = PhoneNumber(dice);
         const bool missed = log == CallLog::kIncoming && dice.Chance(30);
-        call.duration = missed ? 0
-                        : dice.Chance(90)
-                            ? static_cast<std::uint8_t>(dice.Between(1, 15))
-                            : static_cast<std::uint8_t>(dice.Between(16, 90));
+        call.duration = missed            ? 0
+                        : dice.Chance(90) ? static_cast<std::uint8_t>(dice.Between(1, 15))
+                                          : static_cast<std::uint8_t>(dice.Between(16, 90));
         if (memory && log == CallLog::kIncoming) {
             call.duration = 0;  // these sets keep no duration of incoming calls
         }

@@ -76,7 +76,8 @@ void MemorySide::PutBytes(std::uint16_t address, const std::vector<std::uint8_t>
 void MemorySide::Format(const CallStatistics& statistics, const CallerIdParameters& caller_id) {
     PutStatistics(statistics);
     PutCallerId(caller_id);
-    for (const MemoryList list : {MemoryList::kOutgoing, MemoryList::kIncoming, MemoryList::kBook}) {
+    for (const MemoryList list :
+         {MemoryList::kOutgoing, MemoryList::kIncoming, MemoryList::kBook}) {
         const MemoryListPlan plan = MemoryPlanOf(list);
         const MapBytes map = MapBytesOf(list);
         memory_.Write(map.start_high, static_cast<std::uint8_t>(plan.start >> 8));
@@ -163,8 +164,8 @@ void MemorySide::PutBookEntry(const BookEntry& entry) {
 
 std::vector<MemorySide::Found> MemorySide::Records(MemoryList list) const {
     const MapBytes map = MapBytesOf(list);
-    const std::uint16_t start = static_cast<std::uint16_t>(
-        memory_.Read(map.start_high) << 8 | memory_.Read(map.start_high + 1));
+    const std::uint16_t start = static_cast<std::uint16_t>(memory_.Read(map.start_high) << 8 |
+                                                           memory_.Read(map.start_high + 1));
     const unsigned last = memory_.Read(map.last_index);
     const unsigned size = memory_.Read(map.record_size);
     std::vector<Found> found;

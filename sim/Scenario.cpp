@@ -44,8 +44,8 @@ unsigned Number(std::string_view text, unsigned low, unsigned high, std::string_
         std::from_chars(digits.data(), digits.data() + digits.size(), value, base);
     if (digits.empty() || error != std::errc{} || end != digits.data() + digits.size() ||
         value < low || value > high) {
-        throw LineError{std::string(what) + " takes a number from " + std::to_string(low) +
-                        " to " + std::to_string(high) + ", not '" + std::string(text) + "'"};
+        throw LineError{std::string(what) + " takes a number from " + std::to_string(low) + " to " +
+                        std::to_string(high) + ", not '" + std::string(text) + "'"};
     }
     return value;
 }
@@ -53,8 +53,7 @@ unsigned Number(std::string_view text, unsigned low, unsigned high, std::string_
 std::string PhoneNumber(std::string_view text) {
     const DigitCodesResult digits = DigitCodesOf(text);
     if (digits.bad_position) {
-        throw LineError{"'" + std::string(text) +
-                        "' is not a phone number (0-9 F J L P _)"};
+        throw LineError{"'" + std::string(text) + "' is not a phone number (0-9 F J L P _)"};
     }
     if (digits.codes.empty() || digits.codes.size() > 20) {
         throw LineError{"a phone number has 1 to 20 digits, not " +
@@ -73,14 +72,12 @@ CivilTime DateTime(std::string_view date, std::string_view time, bool seconds) {
         !IsValidDate(year, month, day) || year < 1950 || year > 2049) {
         throw LineError{"'" + date_text + "' is not a date YYYY-MM-DD from 1950 to 2049"};
     }
-    const int fields = seconds ? std::sscanf(time_text.c_str(), "%2d:%2d:%2d%c", &hour, &minute,
-                                             &second, &tail)
-                               : std::sscanf(time_text.c_str(), "%2d:%2d%c", &hour, &minute,
-                                             &tail);
+    const int fields =
+        seconds ? std::sscanf(time_text.c_str(), "%2d:%2d:%2d%c", &hour, &minute, &second, &tail)
+                : std::sscanf(time_text.c_str(), "%2d:%2d%c", &hour, &minute, &tail);
     if (fields != (seconds ? 3 : 2) || hour > 23 || minute > 59 || second > 59 || hour < 0 ||
         minute < 0 || second < 0) {
-        throw LineError{"'" + time_text + "' is not a time " +
-                        (seconds ? "HH:MM:SS" : "HH:MM")};
+        throw LineError{"'" + time_text + "' is not a time " + (seconds ? "HH:MM:SS" : "HH:MM")};
     }
     return CivilTime{year, month, day, hour, minute, second};
 }
@@ -209,8 +206,9 @@ void ParseLine(const std::vector<std::string_view>& words, Scenario& s) {
         s.book.push_back(entry);
     } else if (verb == "out" || verb == "in") {
         Expect(words, 4, 8,
-               std::string(verb) + " YYYY-MM-DD HH:MM NUMBER [duration=D] [parallel] [flop] "
-                                   "[voice=H]");
+               std::string(verb) +
+                   " YYYY-MM-DD HH:MM NUMBER [duration=D] [parallel] [flop] "
+                   "[voice=H]");
         CallEntry call;
         call.log = verb == "out" ? CallLog::kOutgoing : CallLog::kIncoming;
         const CivilTime at = DateTime(words[1], words[2], false);
@@ -315,9 +313,8 @@ std::string ScenarioText(const Scenario& s) {
     }
     if (s.statistics) {
         const CallStatistics& t = *s.statistics;
-        line("statistics month=" + std::to_string(t.bill_month) +
-             " local=" + std::to_string(t.current_local) +
-             " long=" + std::to_string(t.current_long) +
+        line("statistics month=" + std::to_string(t.bill_month) + " local=" +
+             std::to_string(t.current_local) + " long=" + std::to_string(t.current_long) +
              " previous-local=" + std::to_string(t.previous_local) +
              " previous-long=" + std::to_string(t.previous_long));
     }
@@ -339,8 +336,8 @@ std::string ScenarioText(const Scenario& s) {
     }
     for (const CallEntry& c : s.calls) {
         line(std::string(c.log == CallLog::kOutgoing ? "out " : "in ") + std::to_string(c.year) +
-             "-" + Two(c.month) + "-" + Two(c.day) + " " + Two(c.hour) + ":" + Two(c.minute) +
-             " " + c.number + " duration=" + std::to_string(c.duration) +
+             "-" + Two(c.month) + "-" + Two(c.day) + " " + Two(c.hour) + ":" + Two(c.minute) + " " +
+             c.number + " duration=" + std::to_string(c.duration) +
              (c.parallel ? " parallel" : "") + (c.flop ? " flop" : "") +
              " voice=" + std::to_string(c.voice));
     }

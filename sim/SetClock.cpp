@@ -74,7 +74,8 @@ CivilTime LocalCivilTime(std::chrono::system_clock::time_point at) {
                      local.tm_hour,        local.tm_min,     local.tm_sec};
 }
 
-void SetClockRegisters(RegisterFile& registers, const ClockRegisters& clock, const CivilTime& time) {
+void SetClockRegisters(RegisterFile& registers, const ClockRegisters& clock,
+                       const CivilTime& time) {
     const auto byte = [](int value) { return static_cast<std::uint8_t>(value); };
     registers.Write(clock.year, byte(time.year % 100));
     registers.Write(clock.month, byte(time.month));

@@ -31,10 +31,10 @@ void CheckFlashChoices(const Scenario& scenario, FlashPlan& plan) {
         const std::uint16_t block = *scenario.settings_block;
         if (block < plan.settings_first || block > plan.settings_last ||
             Inside(plan.book, block, false) || Inside(plan.incoming, block, true) ||
-            Inside(plan.outgoing, block, true) || (plan.has_list && Inside(plan.list, block, false))) {
+            Inside(plan.outgoing, block, true) ||
+            (plan.has_list && Inside(plan.list, block, false))) {
             Refuse("settings-block " + std::to_string(block) + " is not a free block of " +
-                   std::to_string(plan.settings_first) + ".." +
-                   std::to_string(plan.settings_last));
+                   std::to_string(plan.settings_first) + ".." + std::to_string(plan.settings_last));
         }
         plan.settings_block = block;
     }
@@ -51,8 +51,9 @@ void CheckFlashChoices(const Scenario& scenario, FlashPlan& plan) {
 void RefuseFlashOnly(const Scenario& scenario) {
     if (scenario.map_block || scenario.settings_block || scenario.settings_copies != 1 ||
         scenario.lost_book_block) {
-        Refuse("map-block, settings-block, settings-copies and lose-book-block are for the "
-               "flash models only");
+        Refuse(
+            "map-block, settings-block, settings-copies and lose-book-block are for the "
+            "flash models only");
     }
 }
 
@@ -106,19 +107,17 @@ std::string DumpFlash(const DeviceStores& stores, int type) {
     for (const CallLog log : {CallLog::kOutgoing, CallLog::kIncoming}) {
         for (const auto& found : side.LogRecords(log)) {
             const Record& r = found.record;
-            text += std::string(log == CallLog::kOutgoing ? "out" : "in") +
-                    " number=" + Digits(r) + " year=" + std::to_string(r[6]) +
-                    " month=" + std::to_string(r[5]) + " day=" + std::to_string(r[4]) +
-                    " hour=" + std::to_string(r[3]) + " minute=" + std::to_string(r[2]) +
-                    " duration=" + std::to_string(r[30]) +
+            text += std::string(log == CallLog::kOutgoing ? "out" : "in") + " number=" + Digits(r) +
+                    " year=" + std::to_string(r[6]) + " month=" + std::to_string(r[5]) +
+                    " day=" + std::to_string(r[4]) + " hour=" + std::to_string(r[3]) +
+                    " minute=" + std::to_string(r[2]) + " duration=" + std::to_string(r[30]) +
                     " parallel=" + std::to_string(r[31] >> 7 & 1) +
                     " flop=" + std::to_string(r[31] >> 6 & 1) + " voice=" + Word(r, 28) +
                     Where(found.at) + "\n";
         }
     }
     if (const auto redirection = side.Redirection()) {
-        text += "redirection number=" + Digits(redirection->record) + Where(redirection->at) +
-                "\n";
+        text += "redirection number=" + Digits(redirection->record) + Where(redirection->at) + "\n";
     }
     unsigned index = 0;
     for (const auto& found : side.AutoDial()) {
@@ -162,8 +161,8 @@ DeviceStores BuildSet(int device_type, const Scenario& scenario,
         Refuse("no set of device type " + std::to_string(device_type));
     }
     if (scenario.type && *scenario.type != device_type) {
-        Refuse("the scenario is for a set of type " + std::to_string(*scenario.type) +
-               ", not " + std::to_string(device_type));
+        Refuse("the scenario is for a set of type " + std::to_string(*scenario.type) + ", not " +
+               std::to_string(device_type));
     }
     DeviceStores stores{RegisterFile{}, DeviceMemory{static_cast<std::uint8_t>(device_type)},
                         FlashStore{}, MillisecondsOf(now)};
@@ -182,8 +181,8 @@ DeviceStores BuildSet(int device_type, const Scenario& scenario,
     for (const auto& [reg, value] : scenario.registers) {
         stores.registers.Write(reg, value);
     }
-    const CivilTime clock = scenario.clock_now ? LocalCivilTime(now)
-                                               : scenario.clock.value_or(CivilTime{});
+    const CivilTime clock =
+        scenario.clock_now ? LocalCivilTime(now) : scenario.clock.value_or(CivilTime{});
     SetClockRegisters(stores.registers, map.clock, clock);
 
     const CallerIdParameters current = scenario.current_caller_id.value_or(CallerIdParameters{});
@@ -213,14 +212,13 @@ DeviceStores BuildSet(int device_type, const Scenario& scenario,
     FlashPlan plan = FlashPlanOf(device_type);
     CheckFlashChoices(scenario, plan);
     if (scenario.autodial.size() > kAutoDialEntries) {
-        Refuse("the auto-dial list holds at most " + std::to_string(kAutoDialEntries) +
-               " numbers");
+        Refuse("the auto-dial list holds at most " + std::to_string(kAutoDialEntries) + " numbers");
     }
     FlashSide side(stores.flash, plan);
-    const SettingsRecord settings = MakeSettings(
-        stores.registers.Read(*NamedRegisterOf(traits->family, "UtCallup")),
-        stores.registers.Read(*NamedRegisterOf(traits->family, "UtLineFree")), current,
-        scenario.parallel_caller_id.value_or(CallerIdParameters{}), statistics);
+    const SettingsRecord settings =
+        MakeSettings(stores.registers.Read(*NamedRegisterOf(traits->family, "UtCallup")),
+                     stores.registers.Read(*NamedRegisterOf(traits->family, "UtLineFree")), current,
+                     scenario.parallel_caller_id.value_or(CallerIdParameters{}), statistics);
     side.Format(settings);
     for (unsigned copy = 1; copy < scenario.settings_copies; ++copy) {
         side.AppendSettings(settings);

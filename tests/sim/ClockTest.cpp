@@ -79,25 +79,39 @@ struct TickCase {
     Shown expected;
 };
 
-constexpr std::uint8_t kMon = 0x80, kWed = 0x20, kThu = 0x10, kFri = 0x08, kSat = 0x04,
-                       kSun = 0x02;
+constexpr std::uint8_t kMon = 0x80, kWed = 0x20, kThu = 0x10, kFri = 0x08, kSat = 0x04, kSun = 0x02;
 
 const TickCase kTicks[] = {
     {"NotASecondYet", 5, {26, 12, 9, 23, 58, 0, kWed}, 999, {26, 12, 9, 23, 58, 0, kWed}},
-    {"SecondsCarryIntoMinutes", 5, {26, 12, 9, 23, 58, 50, kWed}, 15'400,
+    {"SecondsCarryIntoMinutes",
+     5,
+     {26, 12, 9, 23, 58, 50, kWed},
+     15'400,
      {26, 12, 9, 23, 59, 5, kWed}},
-    {"MidnightStartsTheNextDayAndWeekday", 5, {26, 12, 9, 23, 59, 59, kWed}, 1'000,
+    {"MidnightStartsTheNextDayAndWeekday",
+     5,
+     {26, 12, 9, 23, 59, 59, kWed},
+     1'000,
      {26, 12, 10, 0, 0, 0, kThu}},
     {"EndOfJanuary", 6, {26, 1, 31, 23, 59, 30, kSat}, 30'000, {26, 2, 1, 0, 0, 0, kSun}},
     {"LeapDayIn2024", 7, {24, 2, 28, 12, 0, 0, kWed}, 86'400'000, {24, 2, 29, 12, 0, 0, kThu}},
     {"NoLeapDayIn2026", 7, {26, 2, 28, 12, 0, 0, kSat}, 86'400'000, {26, 3, 1, 12, 0, 0, kSun}},
     {"YearAfter99Is0", 1, {99, 12, 31, 23, 59, 59, kFri}, 1'000, {0, 1, 1, 0, 0, 0, kSat}},
-    {"SundayIsFollowedByMonday", 2, {26, 12, 13, 23, 0, 0, kSun}, 3'600'000,
+    {"SundayIsFollowedByMonday",
+     2,
+     {26, 12, 13, 23, 0, 0, kSun},
+     3'600'000,
      {26, 12, 14, 0, 0, 0, kMon}},
-    {"ThirtyDaysLater", 4, {26, 11, 20, 8, 30, 0, kFri}, 30LL * 86'400'000,
+    {"ThirtyDaysLater",
+     4,
+     {26, 11, 20, 8, 30, 0, kFri},
+     30LL * 86'400'000,
      {26, 12, 20, 8, 30, 0, kSun}},
     // The host may write a day the month lacks; the set rolls over at its next midnight.
-    {"ImpossibleDateRollsOverAtMidnight", 5, {26, 2, 31, 23, 59, 59, kMon}, 1'000,
+    {"ImpossibleDateRollsOverAtMidnight",
+     5,
+     {26, 2, 31, 23, 59, 59, kMon},
+     1'000,
      {26, 3, 1, 0, 0, 0, 0x40}},
 };
 

@@ -47,8 +47,8 @@ TEST(Scenario, ParsesEveryItem) {
     ASSERT_EQ(s.book.size(), 1u);
     EXPECT_EQ(s.book[0], (BookEntry{3, "84951234567", 2, 0}));
     ASSERT_EQ(s.calls.size(), 2u);
-    EXPECT_EQ(s.calls[0], (CallEntry{CallLog::kOutgoing, 2026, 11, 30, 14, 5, "2345678", 12, true,
-                                     true, 40}));
+    EXPECT_EQ(s.calls[0],
+              (CallEntry{CallLog::kOutgoing, 2026, 11, 30, 14, 5, "2345678", 12, true, true, 40}));
     EXPECT_EQ(s.calls[1], (CallEntry{CallLog::kIncoming, 2026, 12, 1, 9, 15, "89161234567", 3,
                                      false, false, 0}));
     EXPECT_EQ(s.redirection, "89031112233");

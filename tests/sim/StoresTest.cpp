@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <chrono>
 #include <optional>
-#include <stdexcept>
 #include <ostream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -125,12 +125,12 @@ TEST_P(CallSlots, CallsLandTripledWhereTheGenerationKeepsRecords) {
     EXPECT_EQ(raw(slot.first_in), Tripled(kIncomingRecord));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Stores, CallSlots,
-    ::testing::Values(SlotCase{5, {14, 0, 0}, {14, 0, 97}, {10, 0, 0}},
-                      SlotCase{6, {0x100, 1, 172}, {0x100, 3, 172}, {2, 1, 172}},
-                      SlotCase{7, {21, 1, 172}, {21, 3, 172}, {17, 1, 172}}),
-    [](const auto& test) { return "Type" + std::to_string(test.param.type); });
+INSTANTIATE_TEST_SUITE_P(Stores, CallSlots,
+                         ::testing::Values(SlotCase{5, {14, 0, 0}, {14, 0, 97}, {10, 0, 0}},
+                                           SlotCase{
+                                               6, {0x100, 1, 172}, {0x100, 3, 172}, {2, 1, 172}},
+                                           SlotCase{7, {21, 1, 172}, {21, 3, 172}, {17, 1, 172}}),
+                         [](const auto& test) { return "Type" + std::to_string(test.param.type); });
 
 std::string Calls(std::string_view log, int count) {
     std::string text;
@@ -148,7 +148,8 @@ std::optional<std::string> NumberAt(const DeviceStores& stores, const FlashLocat
     if (!decoded || (*decoded)[0] != 0) {
         return std::nullopt;
     }
-    return TextOfDigitCodes(std::span(*decoded).subspan(8, std::min<std::size_t>((*decoded)[7], 20)));
+    return TextOfDigitCodes(
+        std::span(*decoded).subspan(8, std::min<std::size_t>((*decoded)[7], 20)));
 }
 
 // Area flags of a settings copy; -1 when the page holds no copy.
@@ -334,17 +335,16 @@ TEST_P(BookHalves, EntryIsKeptAtItsPositionInBothHalves) {
     EXPECT_EQ(found[0].first, c.position) << "the partner's entry keeps its position";
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Stores, BookHalves,
-    ::testing::Values(BookCase{5, 4, {2, 1, 97}, {6, 1, 97}, 0},
-                      BookCase{5, 128, {5, 15, 97}, {9, 15, 97}, 3},
-                      BookCase{6, 17, {26, 1, 172}, {30, 1, 172}, 1},
-                      BookCase{7, 33, {3, 1, 172}, {7, 1, 172}, 1},
-                      BookCase{7, 32, {2, 63, 172}, {6, 63, 172}, 0}),
-    [](const auto& test) {
-        return "Type" + std::to_string(test.param.type) + "Position" +
-               std::to_string(test.param.position);
-    });
+INSTANTIATE_TEST_SUITE_P(Stores, BookHalves,
+                         ::testing::Values(BookCase{5, 4, {2, 1, 97}, {6, 1, 97}, 0},
+                                           BookCase{5, 128, {5, 15, 97}, {9, 15, 97}, 3},
+                                           BookCase{6, 17, {26, 1, 172}, {30, 1, 172}, 1},
+                                           BookCase{7, 33, {3, 1, 172}, {7, 1, 172}, 1},
+                                           BookCase{7, 32, {2, 63, 172}, {6, 63, 172}, 0}),
+                         [](const auto& test) {
+                             return "Type" + std::to_string(test.param.type) + "Position" +
+                                    std::to_string(test.param.position);
+                         });
 
 TEST(Stores, BookPositionsOutsideTheBookAreRefused) {
     EXPECT_THROW(Make(5, "book 129 123"), std::invalid_argument);
