@@ -155,6 +155,12 @@ ParsedCommand ParseCommand(std::string_view line) {
     if (verb == "status") {
         return WithoutArguments(words, StatusCommand{});
     }
+    if (verb == "dump") {
+        if (words.size() != 3 || words[1] != "lists") {
+            return Error("usage: dump lists FILE");
+        }
+        return Ok(DumpListsCommand{std::string(words[2])});
+    }
     if (verb == "quit") {
         return WithoutArguments(words, QuitCommand{});
     }

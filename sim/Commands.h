@@ -28,10 +28,14 @@ struct TraceCommand {
     bool on;
 };
 struct StatusCommand {};
+// dump lists FILE: what the set's lists hold, written to FILE.
+struct DumpListsCommand {
+    std::string path;
+};
 struct QuitCommand {};
 
 using Command = std::variant<SendEventCommand, SendRawCommand, FaultCommand, TraceCommand,
-                             StatusCommand, QuitCommand>;
+                             StatusCommand, DumpListsCommand, QuitCommand>;
 
 struct ParsedCommand {
     std::optional<Command> command;
