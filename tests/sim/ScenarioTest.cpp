@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <fstream>
 #include <map>
 #include <sstream>
 #include <string>
@@ -227,6 +228,32 @@ TEST(Scenario, ScenarioForAnotherTypeIsRefused) {
     EXPECT_NO_THROW(BuildSet(5, s, kMadeAt));
     s.type = 1;
     EXPECT_THROW(BuildSet(1, s, kMadeAt), std::invalid_argument) << "no SoundVolume on type 1";
+}
+
+TEST(Scenario, ExampleFilesFitTheirSets) {
+    const struct {
+        const char* file;
+        std::vector<int> types;
+    } kExamples[] = {
+        {"zelta5.txt", {5}},
+        {"zelta7.txt", {7}},
+        {"varkon.txt", {1, 2, 3, 4}},
+    };
+    for (const auto& example : kExamples) {
+        SCOPED_TRACE(example.file);
+        std::ifstream file(std::string(FONERIX_SCENARIO_DIR) + "/" + example.file);
+        ASSERT_TRUE(file);
+        std::ostringstream text;
+        text << file.rdbuf();
+        const ParsedScenario parsed = ParseScenario(text.str());
+        ASSERT_TRUE(parsed.scenario) << parsed.error;
+        for (const int type : example.types) {
+            const std::string dump = DumpLists(BuildSet(type, *parsed.scenario, kMadeAt));
+            EXPECT_EQ(DumpLines(dump, "book").size(), parsed.scenario->book.size());
+            EXPECT_EQ(DumpLines(dump, "out").size() + DumpLines(dump, "in").size(),
+                      parsed.scenario->calls.size());
+        }
+    }
 }
 
 }  // namespace
