@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "sim/LineFaults.h"
+#include "sim/ListEntries.h"
 
 namespace fonerix::sim {
 
@@ -28,6 +29,11 @@ struct TraceCommand {
     bool on;
 };
 struct StatusCommand {};
+// record in|out NUMBER [duration=D] [parallel] [flop] [voice=H]: a call in the set's log, at the
+// time of the set's clock.
+struct RecordCallCommand {
+    CallEntry call;
+};
 // dump lists FILE: what the set's lists hold, written to FILE.
 struct DumpListsCommand {
     std::string path;
@@ -35,7 +41,7 @@ struct DumpListsCommand {
 struct QuitCommand {};
 
 using Command = std::variant<SendEventCommand, SendRawCommand, FaultCommand, TraceCommand,
-                             StatusCommand, DumpListsCommand, QuitCommand>;
+                             StatusCommand, RecordCallCommand, DumpListsCommand, QuitCommand>;
 
 struct ParsedCommand {
     std::optional<Command> command;

@@ -6,6 +6,8 @@
 #include <string>
 #include <utility>
 
+#include "sim/FlashSide.h"
+#include "sim/MemorySide.h"
 #include "sim/PhoneDigits.h"
 #include "sim/WireCodes.h"
 
@@ -47,6 +49,29 @@ Engine::Engine(DeviceStores stores, WallClock wall_clock)
     if (!stores_.clock_synced_ms) {
         stores_.clock_synced_ms = MillisecondsOf(wall_clock_());
     }
+}
+
+std::string Engine::RecordCall(CallEntry call) {
+    AdvanceClock();
+    const RegisterFile& registers = stores_.registers;
+    const int year = registers.Read(clock_.year);
+    call.year = year < 50 ? 2000 + year : 1900 + year;
+    call.month = registers.Read(clock_.month);
+    call.day = registers.Read(clock_.day);
+    call.hour = registers.Read(clock_.hour);
+    call.minute = registers.Read(clock_.minute);
+    try {
+        const int type = DeviceType();
+        if (StorageOfType(type) == Storage::kMemory) {
+            MemorySide(stores_.memory).AppendCall(call);
+        } else {
+            FlashSide(stores_.flash, FlashPlanOf(type)).AppendCall(call);
+        }
+    } catch (const std::invalid_argument& error) {
+        return error.what();
+    }
+    NoteChange(true);
+    return {};
 }
 
 void Engine::AdvanceClock() {

@@ -10,6 +10,7 @@
 
 #include "sim/DeviceFamily.h"
 #include "sim/FlashStore.h"
+#include "sim/ListEntries.h"
 #include "sim/MemoryStore.h"
 #include "sim/SetClock.h"
 
@@ -60,6 +61,10 @@ class Engine {
     void Receive(std::uint8_t byte);
     // Everything the set has sent since the last call, in order.
     std::vector<Transmission> TakeTransmissions();
+
+    // Records a call in its log as the set does at the end of a call: dated by the set's clock
+    // (the entry's own date is ignored). Empty when recorded, else why the set cannot hold it.
+    std::string RecordCall(CallEntry call);
 
     // A set starts asleep, as it is whenever the host has not just woken it.
     bool Awake() const { return awake_; }

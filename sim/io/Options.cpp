@@ -154,7 +154,8 @@ open PATH, then takes commands on standard input (and on --control SOCKET), one 
   --help            show this text
 
 Commands: call DIGITS, dialling DIGITS, key N, up, down, parallel-up, end, linked, failed,
-busy, raw HEX..., fault NAME on|off|N, trace on|off, status, dump lists FILE, quit.
+busy, raw HEX..., fault NAME on|off|N, trace on|off, status, record in|out NUMBER [...],
+dump lists FILE, quit.
 )";
 }
 

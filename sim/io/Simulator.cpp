@@ -456,6 +456,11 @@ std::string Simulator::Execute(std::string_view line, TimePoint now) {
         trace_.SetOn(trace->on);
     } else if (std::holds_alternative<StatusCommand>(command)) {
         return Status();
+    } else if (const auto* record = std::get_if<RecordCallCommand>(&command)) {
+        const std::string refused = set_.RecordCall(record->call);
+        if (!refused.empty()) {
+            return "error: " + refused;
+        }
     } else if (const auto* dump = std::get_if<DumpListsCommand>(&command)) {
         return DumpTo(dump->path);
     } else if (std::holds_alternative<QuitCommand>(command)) {

@@ -314,6 +314,8 @@ TEST(Program, HostReadsTheScenarioWhereTheSetKeepsIt) {
         dump.find("book position=2 number=5550001 rank=1 voice=0 block=2 page=3 column=172\n"),
         std::string::npos)
         << dump;
+    EXPECT_EQ(sim.Command("record out 555 duration=3"), "ok");
+    EXPECT_NE(sim.DumpLists().find("out number=555 "), std::string::npos);
     EXPECT_EQ(sim.Command("dump lists"), "error: usage: dump lists FILE");
     EXPECT_EQ(sim.Command("dump lists /no/such/directory/lists.txt"),
               "error: cannot write /no/such/directory/lists.txt");

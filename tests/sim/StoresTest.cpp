@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "sim/Engine.h"
 #include "sim/FlashLayout.h"
 #include "sim/FlashSide.h"
 #include "sim/PhoneDigits.h"
@@ -442,6 +443,32 @@ TEST_P(MemoryLists, RefusesWhatTheseSetsCannotHold) {
 
 INSTANTIATE_TEST_SUITE_P(Stores, MemoryLists, ::testing::Values(1, 2, 3, 4),
                          [](const auto& test) { return "Type" + std::to_string(test.param); });
+
+TEST(Stores, RecordedCallIsDatedByTheSetsClock) {
+    auto now = kMadeAt;
+    const WallClock wall = [&now] { return now; };
+    Engine flash(Make(6, "clock 2026-12-31 23:59:30\nin 2026-12-01 10:00 111\n"), wall);
+    Engine memory(Make(2, "clock 2026-12-31 23:59:30\n"), wall);
+    now += std::chrono::seconds(45);
+    CallEntry call;
+    call.log = CallLog::kIncoming;
+    call.number = "0123";
+    call.duration = 7;
+    call.parallel = true;
+    EXPECT_EQ(flash.RecordCall(call), "");
+    EXPECT_EQ(memory.RecordCall(call), "");
+    EXPECT_NE(DumpLists(flash.Stores())
+                  .find("in number=0123 year=27 month=1 day=1 hour=0 minute=0 duration=7 "
+                        "parallel=1 flop=0 voice=0 block=2 page=3 column=172\n"),
+              std::string::npos)
+        << DumpLists(flash.Stores());
+    EXPECT_NE(
+        DumpLists(memory.Stores()).find("in number=0123 day=1 hour=0 minute=0 address=0x0500"),
+        std::string::npos)
+        << DumpLists(memory.Stores());
+    call.number = "1234567890123456";
+    EXPECT_NE(memory.RecordCall(call).find("cannot be stored"), std::string::npos);
+}
 
 }  // namespace
 }  // namespace fonerix::sim
