@@ -34,6 +34,25 @@ TEST(ImageFormat, RoundTripKeepsRegistersMemoryAndFlash) {
     EXPECT_EQ(decoded.stores->flash.Pages().size(), 3u);
 }
 
+TEST(ImageFormat, KeepsTheClockInstantAndStillLoadsImagesWithout) {
+    DeviceStores original = FilledStores();
+    original.clock_synced_ms = 1'797'000'000'123;
+    const std::vector<std::uint8_t> bytes = EncodeImage(original);
+    const DecodedImage decoded = DecodeImage(bytes);
+    ASSERT_TRUE(decoded.stores) << decoded.error;
+    EXPECT_EQ(decoded.stores->clock_synced_ms, 1'797'000'000'123);
+
+    // Format 1 had no clock instant between the memory and the flash.
+    std::vector<std::uint8_t> old = bytes;
+    old[7] = 1;
+    const std::size_t clock_at = 8 + 256 + 8192;
+    old.erase(old.begin() + clock_at, old.begin() + clock_at + 8);
+    const DecodedImage older = DecodeImage(old);
+    ASSERT_TRUE(older.stores) << older.error;
+    EXPECT_FALSE(older.stores->clock_synced_ms);
+    EXPECT_EQ(older.stores->flash.Pages(), original.flash.Pages());
+}
+
 struct DamageCase {
     const char* name;
     std::function<void(std::vector<std::uint8_t>&)> damage;

@@ -76,7 +76,10 @@ TEST_P(ProgramFamily, IgnoresTheOtherFamilysSpeed) {
 
 INSTANTIATE_TEST_SUITE_P(Program, ProgramFamily,
                          ::testing::Values(FamilyCase{5, 57600, 115200},
-                                           FamilyCase{1, 115200, 57600}),
+                                           FamilyCase{1, 115200, 57600},
+                                           FamilyCase{0, 57600, 115200},
+                                           FamilyCase{3, 115200, 57600},
+                                           FamilyCase{8, 57600, 115200}),
                          [](const auto& test) { return "Type" + std::to_string(test.param.type); });
 
 TEST(Program, InjectedEventsArriveAsFrames) {
