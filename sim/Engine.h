@@ -80,11 +80,6 @@ class Engine {
     std::uint8_t DeviceType() const { return stores_.memory.DeviceType(); }
     const FamilyTraits& Traits() const { return traits_; }
     const DeviceStores& Stores() const { return stores_; }
-    // The stores with the clock registers brought up to now, e.g. for saving.
-    const DeviceStores& CurrentStores() {
-        AdvanceClock();
-        return stores_;
-    }
     const HostActivity& Activity() const { return activity_; }
     // Grows whenever a store changes, so that a caller can tell when to save them.
     std::uint64_t Revision() const { return revision_; }
