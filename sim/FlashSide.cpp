@@ -145,17 +145,14 @@ std::uint8_t FlashSide::PageTag(std::uint16_t block, std::uint8_t page) const {
     return decoded && (*decoded)[0] == kValid ? (*decoded)[1] : 0;
 }
 
-void FlashSide::Format(const SettingsRecord& settings) {
-    std::array<std::uint8_t, 2 + kMapBytes> map{};
-    map[0] = kValid;
-    map[1] = kMapTag;
-    std::uint8_t* areas = map.data() + 2;
-    const auto put = [&areas](std::size_t at, const BlockSpan& span, bool alternative) {
-        areas[at] = span.high;
-        areas[at + 1] = span.first;
-        areas[at + 2] = span.last;
+MapBytes FlashSide::AreaMap() const {
+    MapBytes map{};
+    const auto put = [&map](std::size_t at, const BlockSpan& span, bool alternative) {
+        map[at] = span.high;
+        map[at + 1] = span.first;
+        map[at + 2] = span.last;
         if (alternative) {
-            areas[at + 3] = span.alternative_last;
+            map[at + 3] = span.alternative_last;
         }
     };
     put(0, plan_.book, false);
@@ -164,7 +161,18 @@ void FlashSide::Format(const SettingsRecord& settings) {
     }
     put(6, plan_.incoming, true);
     put(10, plan_.outgoing, true);
-    Write(FlashLocation{plan_.map_block, 0, 0}, map);
+    return map;
+}
+
+void FlashSide::WriteMap(const MapBytes& map) {
+    std::array<std::uint8_t, 2 + kMapBytes> page{kValid, kMapTag};
+    std::copy(map.begin(), map.end(), page.begin() + 2);
+    flash_.EraseBlock(plan_.map_block);
+    Write(FlashLocation{plan_.map_block, 0, 0}, page);
+}
+
+void FlashSide::Format(const SettingsRecord& settings) {
+    WriteMap(AreaMap());
     AppendSettings(settings);
     if (plan_.has_list) {
         PutLists({}, {});

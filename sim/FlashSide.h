@@ -53,6 +53,7 @@ inline constexpr std::size_t kMaxFlashDigits = 20;
 
 using Record = std::array<std::uint8_t, kRecordBytes>;
 using SettingsRecord = std::array<std::uint8_t, kSettingsBytes>;
+using MapBytes = std::array<std::uint8_t, kMapBytes>;
 
 // A settings copy with the given values; every voice handle 0, both area flags clear.
 SettingsRecord MakeSettings(std::uint8_t callup, std::uint8_t line_free,
@@ -75,6 +76,11 @@ class FlashSide {
     // A fresh set: the map page, the first settings copy and, on types 7 and 8, an empty
     // redirection entry (the list area always has one, so that the host finds it to rewrite).
     void Format(const SettingsRecord& settings);
+
+    // The map of where this set keeps its areas, and the map page that says so (its block is
+    // erased first: the map page is all the block holds).
+    MapBytes AreaMap() const;
+    void WriteMap(const MapBytes& map);
 
     // The newest settings copy: on the first page-0-tagged block of the settings range, the
     // last tagged page of the run from page 0.

@@ -232,8 +232,22 @@ void ParseLine(const std::vector<std::string_view>& words, Scenario& s) {
         Expect(words, 2, 2, "autodial NUMBER");
         s.autodial.push_back(PhoneNumber(words[1]));
     } else if (verb == "map-block") {
-        Expect(words, 2, 2, "map-block 0|1");
-        s.map_block = static_cast<std::uint16_t>(Number(words[1], 0, 1, "map-block"));
+        Expect(words, 2, 2, "map-block 0|1|none");
+        if (words[1] == "none") {
+            s.no_map = true;
+            s.map_block.reset();
+        } else {
+            s.map_block = static_cast<std::uint16_t>(Number(words[1], 0, 1, "map-block"));
+            s.no_map = false;
+        }
+    } else if (verb == "map-byte") {
+        Expect(words, 3, 3, "map-byte N VALUE");
+        s.map_bytes.emplace_back(static_cast<std::uint8_t>(Number(words[1], 0, 24, "map-byte")),
+                                 static_cast<std::uint8_t>(Number(words[2], 0, 255, "a value")));
+    } else if (verb == "memory") {
+        Expect(words, 3, 3, "memory ADDRESS VALUE");
+        s.memory.emplace_back(static_cast<std::uint16_t>(Number(words[1], 0, 0x1FFE, "memory")),
+                              static_cast<std::uint8_t>(Number(words[2], 0, 255, "a value")));
     } else if (verb == "settings-block") {
         Expect(words, 2, 2, "settings-block N");
         s.settings_block = static_cast<std::uint16_t>(Number(words[1], 0, 1023, "settings-block"));
@@ -318,8 +332,16 @@ std::string ScenarioText(const Scenario& s) {
              " previous-local=" + std::to_string(t.previous_local) +
              " previous-long=" + std::to_string(t.previous_long));
     }
-    if (s.map_block) {
+    if (s.no_map) {
+        line("map-block none");
+    } else if (s.map_block) {
         line("map-block " + std::to_string(*s.map_block));
+    }
+    for (const auto& [index, value] : s.map_bytes) {
+        line("map-byte " + std::to_string(index) + " " + std::to_string(value));
+    }
+    for (const auto& [address, value] : s.memory) {
+        line("memory " + std::to_string(address) + " " + std::to_string(value));
     }
     if (s.settings_block) {
         line("settings-block " + std::to_string(*s.settings_block));

@@ -15,7 +15,10 @@
 //   in 2026-12-01 09:15 89161234567 duration=3
 //   redirection 89031112233                 types 7 and 8
 //   autodial 2345678                        types 7 and 8, at most 11
-//   map-block 1                             flash: the map page in block 1 instead of block 0
+//   map-block 1                             flash: the map page in block 1 instead of block 0;
+//                                           map-block none: no map page at all
+//   map-byte 8 40                           flash: a map byte (0..24) that lies about the areas
+//   memory 0x0009 0x1F                      a memory byte, put last (not the type byte)
 //   settings-block 21                       flash: where the settings copies are kept
 //   settings-copies 3                       flash: how many copies the settings block has
 //   lose-book-block 1                       flash: the first-half phone-book block 1 (0-based)
@@ -48,6 +51,9 @@ struct Scenario {
     std::optional<std::string> redirection;
     std::vector<std::string> autodial;
     std::optional<std::uint16_t> map_block;
+    bool no_map = false;
+    std::vector<std::pair<std::uint8_t, std::uint8_t>> map_bytes;
+    std::vector<std::pair<std::uint16_t, std::uint8_t>> memory;
     std::optional<std::uint16_t> settings_block;
     unsigned settings_copies = 1;
     std::optional<unsigned> lost_book_block;

@@ -49,11 +49,11 @@ void CheckFlashChoices(const Scenario& scenario, FlashPlan& plan) {
 }
 
 void RefuseFlashOnly(const Scenario& scenario) {
-    if (scenario.map_block || scenario.settings_block || scenario.settings_copies != 1 ||
-        scenario.lost_book_block) {
+    if (scenario.map_block || scenario.no_map || !scenario.map_bytes.empty() ||
+        scenario.settings_block || scenario.settings_copies != 1 || scenario.lost_book_block) {
         Refuse(
-            "map-block, settings-block, settings-copies and lose-book-block are for the "
-            "flash models only");
+            "map-block, map-byte, settings-block, settings-copies and lose-book-block are for "
+            "the flash models only");
     }
 }
 
@@ -63,6 +63,12 @@ void RefuseDuplicatePositions(const Scenario& scenario) {
         if (!positions.insert(entry.position).second) {
             Refuse("phone-book position " + std::to_string(entry.position) + " is given twice");
         }
+    }
+}
+
+void PokeMemory(DeviceStores& stores, const Scenario& scenario) {
+    for (const auto& [address, value] : scenario.memory) {
+        stores.memory.Write(address, value);
     }
 }
 
@@ -206,6 +212,7 @@ DeviceStores BuildSet(int device_type, const Scenario& scenario,
         for (const CallEntry& call : scenario.calls) {
             side.AppendCall(call);
         }
+        PokeMemory(stores, scenario);
         return stores;
     }
 
@@ -233,6 +240,17 @@ DeviceStores BuildSet(int device_type, const Scenario& scenario,
     if (plan.has_list) {
         side.PutLists(scenario.redirection.value_or(""), scenario.autodial);
     }
+    if (scenario.no_map) {
+        stores.flash.EraseBlock(plan.map_block);
+    } else if (!scenario.map_bytes.empty()) {
+        // The lists stay where the set keeps them; only the map says otherwise.
+        MapBytes areas = side.AreaMap();
+        for (const auto& [index, value] : scenario.map_bytes) {
+            areas[index] = value;
+        }
+        side.WriteMap(areas);
+    }
+    PokeMemory(stores, scenario);
     return stores;
 }
 

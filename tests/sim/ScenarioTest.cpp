@@ -30,6 +30,8 @@ in 2026-12-01 09:15 89161234567 duration=3
 redirection 89031112233
 autodial 2345678
 map-block 1
+map-byte 8 40
+memory 0x10 1
 settings-copies 3
 lose-book-block 1
 )";
@@ -55,6 +57,8 @@ TEST(Scenario, ParsesEveryItem) {
     EXPECT_EQ(s.redirection, "89031112233");
     EXPECT_EQ(s.autodial, std::vector<std::string>{"2345678"});
     EXPECT_EQ(s.map_block, 1);
+    EXPECT_EQ(s.map_bytes, (std::vector<std::pair<std::uint8_t, std::uint8_t>>{{8, 40}}));
+    EXPECT_EQ(s.memory, (std::vector<std::pair<std::uint16_t, std::uint8_t>>{{0x10, 1}}));
     EXPECT_EQ(s.settings_copies, 3u);
     EXPECT_EQ(s.lost_book_block, 1u);
     EXPECT_EQ(ParseScenario(ScenarioText(s)).scenario, s) << "written and read back";
@@ -79,6 +83,8 @@ TEST(Scenario, RefusesBadLinesSayingWhereAndWhy) {
         {"callerid both", "callerid takes current or parallel"},
         {"clock yesterday", "usage: clock"},
         {"map-block 2", "map-block takes a number from 0 to 1"},
+        {"map-byte 25 1", "map-byte takes a number from 0 to 24"},
+        {"memory 0x1FFF 1", "memory takes a number from 0 to 8190"},
         {"redial 123", "unknown item 'redial'"},
     };
     for (const auto& bad : kBad) {

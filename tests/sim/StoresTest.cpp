@@ -89,6 +89,22 @@ TEST(Stores, MapPageMovedToBlockOneLeavesBlockZeroErased) {
     EXPECT_EQ(HexText(Raw(stores, 1, 0, 0, 6)), "00 00 00 80 80 80");
 }
 
+TEST(Stores, MapPageCanBeMissingOrLieAboutTheAreas) {
+    const DeviceStores none = Make(6, "map-block none\nout 2026-12-01 10:00 123");
+    EXPECT_EQ(HexText(Raw(none, 0, 0, 0, 81)), Repeat("FF", 81));
+    EXPECT_EQ(HexText(Raw(none, 1, 0, 0, 81)), Repeat("FF", 81));
+    EXPECT_NE(DumpLists(none).find("out number=123 "), std::string::npos) << "the lists stay";
+
+    // Incoming log from block 40 (beyond the set's flash for type 5 with high byte 2).
+    const DeviceStores lying = Make(5, "map-byte 6 2\nmap-byte 7 40\nin 2026-12-01 10:00 123");
+    EXPECT_EQ(HexText(Raw(lying, 0, 0, 0, 81)),
+              Tripled("00 80 00 02 09 00 00 00 02 28 0C 0D 00 0E 10 11 " + Repeat("00", 11)));
+    EXPECT_NE(DumpLists(lying).find("in number=123 year=26 month=12 day=1 hour=10 minute=0 "
+                                    "duration=0 parallel=0 flop=0 voice=0 block=10 page=0"),
+              std::string::npos);
+    EXPECT_THROW(Make(1, "map-byte 1 2"), std::invalid_argument);
+}
+
 // A call as the set records it: valid, kind, minute, hour, day, month, two-digit year, digit
 // count, digit codes, voice handle (big-endian), duration, flags.
 constexpr const char* kOutgoingCall =
@@ -437,6 +453,11 @@ TEST_P(MemoryLists, RefusesWhatTheseSetsCannotHold) {
     EXPECT_THROW(Make(GetParam(), "book 1 123 rank=4"), std::invalid_argument);
     EXPECT_THROW(Make(GetParam(), "book 201 123"), std::invalid_argument);
     EXPECT_THROW(Make(GetParam(), "map-block 1"), std::invalid_argument);
+    EXPECT_THROW(Make(GetParam(), "map-block none"), std::invalid_argument);
+    const DeviceStores poked = Make(GetParam(), "out 2026-12-01 10:00 123\nmemory 0x000C 0xC8");
+    EXPECT_EQ(Memory(poked, 0x0009, 5), "01 00 40 C8 0C") << "a last index past the log";
+    EXPECT_THROW(Make(GetParam(), "memory 0x1FFF 9"), std::invalid_argument)
+        << "the type byte is the set's own";
     EXPECT_THROW(Make(GetParam(), "callerid parallel"), std::invalid_argument);
     EXPECT_NO_THROW(Make(GetParam(), "out 2026-12-01 10:00 123456789012345"));
 }
