@@ -244,6 +244,17 @@ void ParseLine(const std::vector<std::string_view>& words, Scenario& s) {
         Expect(words, 3, 3, "map-byte N VALUE");
         s.map_bytes.emplace_back(static_cast<std::uint8_t>(Number(words[1], 0, 24, "map-byte")),
                                  static_cast<std::uint8_t>(Number(words[2], 0, 255, "a value")));
+    } else if (verb == "flash-bytes") {
+        Expect(words, 5, 5 + 255, "flash-bytes BLOCK PAGE COLUMN HEX...");
+        Scenario::FlashBytes poke{static_cast<std::uint16_t>(Number(words[1], 0, 1023, "block")),
+                                  static_cast<std::uint8_t>(Number(words[2], 0, 63, "page")),
+                                  static_cast<std::uint8_t>(Number(words[3], 0, 255, "column")),
+                                  {}};
+        for (std::size_t i = 4; i < words.size(); ++i) {
+            poke.bytes.push_back(
+                static_cast<std::uint8_t>(Number("0x" + std::string(words[i]), 0, 255, "a byte")));
+        }
+        s.flash_bytes.push_back(std::move(poke));
     } else if (verb == "memory") {
         Expect(words, 3, 3, "memory ADDRESS VALUE");
         s.memory.emplace_back(static_cast<std::uint16_t>(Number(words[1], 0, 0x1FFE, "memory")),
@@ -339,6 +350,16 @@ std::string ScenarioText(const Scenario& s) {
     }
     for (const auto& [index, value] : s.map_bytes) {
         line("map-byte " + std::to_string(index) + " " + std::to_string(value));
+    }
+    for (const Scenario::FlashBytes& poke : s.flash_bytes) {
+        std::string bytes;
+        for (const std::uint8_t byte : poke.bytes) {
+            char hex[4];
+            std::snprintf(hex, sizeof hex, " %02X", byte);
+            bytes += hex;
+        }
+        line("flash-bytes " + std::to_string(poke.block) + " " + std::to_string(poke.page) + " " +
+             std::to_string(poke.column) + bytes);
     }
     for (const auto& [address, value] : s.memory) {
         line("memory " + std::to_string(address) + " " + std::to_string(value));

@@ -19,6 +19,8 @@
 //                                           map-block none: no map page at all
 //   map-byte 8 40                           flash: a map byte (0..24) that lies about the areas
 //   memory 0x0009 0x1F                      a memory byte, put last (not the type byte)
+//   flash-bytes 14 0 3 00 01 02             raw flash bytes at block, page, column, put last as
+//                                           they are (e.g. a group of three different bytes)
 //   settings-block 21                       flash: where the settings copies are kept
 //   settings-copies 3                       flash: how many copies the settings block has
 //   lose-book-block 1                       flash: the first-half phone-book block 1 (0-based)
@@ -54,6 +56,14 @@ struct Scenario {
     bool no_map = false;
     std::vector<std::pair<std::uint8_t, std::uint8_t>> map_bytes;
     std::vector<std::pair<std::uint16_t, std::uint8_t>> memory;
+    struct FlashBytes {
+        std::uint16_t block;
+        std::uint8_t page;
+        std::uint8_t column;
+        std::vector<std::uint8_t> bytes;
+        bool operator==(const FlashBytes&) const = default;
+    };
+    std::vector<FlashBytes> flash_bytes;
     std::optional<std::uint16_t> settings_block;
     unsigned settings_copies = 1;
     std::optional<unsigned> lost_book_block;

@@ -66,9 +66,19 @@ void RefuseDuplicatePositions(const Scenario& scenario) {
     }
 }
 
+// Bytes put in as they are, as if the set's memory or flash had gone bad there.
 void PokeMemory(DeviceStores& stores, const Scenario& scenario) {
     for (const auto& [address, value] : scenario.memory) {
         stores.memory.Write(address, value);
+    }
+    for (const Scenario::FlashBytes& poke : scenario.flash_bytes) {
+        std::vector<std::uint8_t> page(stores.flash.Geometry().page_size);
+        stores.flash.Read(FlashLocation{poke.block, poke.page, 0}, page);
+        if (poke.column + poke.bytes.size() > page.size()) {
+            Refuse("flash-bytes run past the end of the page");
+        }
+        std::copy(poke.bytes.begin(), poke.bytes.end(), page.begin() + poke.column);
+        stores.flash.RestorePage(FlashStore::PageKey{poke.block, poke.page}, page);
     }
 }
 

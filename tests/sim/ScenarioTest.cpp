@@ -32,6 +32,7 @@ autodial 2345678
 map-block 1
 map-byte 8 40
 memory 0x10 1
+flash-bytes 14 0 3 00 01 0F
 settings-copies 3
 lose-book-block 1
 )";
@@ -59,6 +60,7 @@ TEST(Scenario, ParsesEveryItem) {
     EXPECT_EQ(s.map_block, 1);
     EXPECT_EQ(s.map_bytes, (std::vector<std::pair<std::uint8_t, std::uint8_t>>{{8, 40}}));
     EXPECT_EQ(s.memory, (std::vector<std::pair<std::uint16_t, std::uint8_t>>{{0x10, 1}}));
+    EXPECT_EQ(s.flash_bytes, (std::vector<Scenario::FlashBytes>{{14, 0, 3, {0x00, 0x01, 0x0F}}}));
     EXPECT_EQ(s.settings_copies, 3u);
     EXPECT_EQ(s.lost_book_block, 1u);
     EXPECT_EQ(ParseScenario(ScenarioText(s)).scenario, s) << "written and read back";
@@ -85,6 +87,8 @@ TEST(Scenario, RefusesBadLinesSayingWhereAndWhy) {
         {"map-block 2", "map-block takes a number from 0 to 1"},
         {"map-byte 25 1", "map-byte takes a number from 0 to 24"},
         {"memory 0x1FFF 1", "memory takes a number from 0 to 8190"},
+        {"flash-bytes 14 0 3 1G", "a byte takes a number from 0 to 255, not '0x1G'"},
+        {"flash-bytes 14 64 3 00", "page takes a number from 0 to 63"},
         {"redial 123", "unknown item 'redial'"},
     };
     for (const auto& bad : kBad) {

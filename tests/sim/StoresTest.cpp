@@ -491,5 +491,17 @@ TEST(Stores, RecordedCallIsDatedByTheSetsClock) {
     EXPECT_NE(memory.RecordCall(call).find("cannot be stored"), std::string::npos);
 }
 
+TEST(Stores, FlashBytesPutBrokenTriplesWhereAskedFor) {
+    const DeviceStores stores = Make(5,
+                                     "out 2026-12-01 10:00 123\n"
+                                     "out 2026-12-01 10:05 456\n"
+                                     "flash-bytes 14 0 3 00 01 02\n");
+    EXPECT_EQ(HexText(Raw(stores, 14, 0, 0, 9)), "00 00 00 00 01 02 00 00 00");
+    EXPECT_EQ(HexText(Raw(stores, 14, 0, 97, 6)), "00 00 00 04 04 04") << "its neighbour intact";
+    const std::string dump = DumpLists(stores);
+    EXPECT_EQ(dump.find("number=123"), std::string::npos) << "the set cannot read it either";
+    EXPECT_NE(dump.find("number=456"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace fonerix::sim
