@@ -114,6 +114,44 @@ ParsedCommand ParseTrace(const std::vector<std::string_view>& words) {
     return Error("trace takes on or off");
 }
 
+ParsedCommand ParseRecord(const std::vector<std::string_view>& words) {
+    constexpr const char* kUsage =
+        "usage: record in|out NUMBER [duration=D] [parallel] [flop] [voice=H]";
+    if (words.size() < 3 || (words[1] != "in" && words[1] != "out")) {
+        return Error(kUsage);
+    }
+    CallEntry call;
+    call.log = words[1] == "out" ? CallLog::kOutgoing : CallLog::kIncoming;
+    const DigitCodesResult digits = DigitCodesOf(words[2]);
+    if (digits.bad_position || digits.codes.empty() ||
+        digits.codes.size() > wire::kMaxNumberDigits) {
+        return Error("'" + std::string(words[2]) + "' is not a phone number of 1 to 20 digits");
+    }
+    call.number = std::string(words[2]);
+    for (std::size_t i = 3; i < words.size(); ++i) {
+        const std::string_view word = words[i];
+        unsigned value = 0;
+        const auto number = [&value](std::string_view text, unsigned high) {
+            const auto [end, error] =
+                std::from_chars(text.data(), text.data() + text.size(), value);
+            return !text.empty() && error == std::errc{} && end == text.data() + text.size() &&
+                   value <= high;
+        };
+        if (word == "parallel") {
+            call.parallel = true;
+        } else if (word == "flop") {
+            call.flop = true;
+        } else if (word.starts_with("duration=") && number(word.substr(9), 255)) {
+            call.duration = static_cast<std::uint8_t>(value);
+        } else if (word.starts_with("voice=") && number(word.substr(6), 65535)) {
+            call.voice = static_cast<std::uint16_t>(value);
+        } else {
+            return Error(kUsage);
+        }
+    }
+    return Ok(RecordCallCommand{call});
+}
+
 ParsedCommand WithoutArguments(const std::vector<std::string_view>& words, Command command) {
     if (words.size() != 1) {
         return Error(std::string(words[0]) + " takes no arguments");
@@ -154,6 +192,15 @@ ParsedCommand ParseCommand(std::string_view line) {
     }
     if (verb == "status") {
         return WithoutArguments(words, StatusCommand{});
+    }
+    if (verb == "record") {
+        return ParseRecord(words);
+    }
+    if (verb == "dump") {
+        if (words.size() != 3 || words[1] != "lists") {
+            return Error("usage: dump lists FILE");
+        }
+        return Ok(DumpListsCommand{std::string(words[2])});
     }
     if (verb == "quit") {
         return WithoutArguments(words, QuitCommand{});

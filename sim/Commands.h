@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "sim/LineFaults.h"
+#include "sim/ListEntries.h"
 
 namespace fonerix::sim {
 
@@ -28,10 +29,19 @@ struct TraceCommand {
     bool on;
 };
 struct StatusCommand {};
+// record in|out NUMBER [duration=D] [parallel] [flop] [voice=H]: a call in the set's log, at the
+// time of the set's clock.
+struct RecordCallCommand {
+    CallEntry call;
+};
+// dump lists FILE: what the set's lists hold, written to FILE.
+struct DumpListsCommand {
+    std::string path;
+};
 struct QuitCommand {};
 
 using Command = std::variant<SendEventCommand, SendRawCommand, FaultCommand, TraceCommand,
-                             StatusCommand, QuitCommand>;
+                             StatusCommand, RecordCallCommand, DumpListsCommand, QuitCommand>;
 
 struct ParsedCommand {
     std::optional<Command> command;

@@ -17,10 +17,10 @@ std::optional<FamilyTraits> TraitsOfType(int device_type) {
     switch (device_type) {
         case 1:
         case 2:
+        case 3:
         case 4:
             return kSecondFamily;
         case 0:
-        case 3:
         case 5:
         case 6:
         case 7:
@@ -29,6 +29,30 @@ std::optional<FamilyTraits> TraitsOfType(int device_type) {
         default:
             return std::nullopt;
     }
+}
+
+std::optional<Storage> StorageOfType(int device_type) {
+    switch (device_type) {
+        case 1:
+        case 2:
+        case 3:
+        case 4:
+            return Storage::kMemory;
+        case 0:
+        case 5:
+            return Storage::kFlash16;
+        case 6:
+            return Storage::kFlash32;
+        case 7:
+        case 8:
+            return Storage::kFlash64;
+        default:
+            return std::nullopt;
+    }
+}
+
+bool HasListArea(int device_type) {
+    return device_type == 7 || device_type == 8;
 }
 
 }  // namespace fonerix::sim

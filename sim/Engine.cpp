@@ -6,6 +6,8 @@
 #include <string>
 #include <utility>
 
+#include "sim/FlashSide.h"
+#include "sim/MemorySide.h"
 #include "sim/PhoneDigits.h"
 #include "sim/WireCodes.h"
 
@@ -35,11 +37,47 @@ constexpr std::size_t kFlashHeader = 1 + wire::kFlashAddressBytes;
 
 }  // namespace
 
-Engine::Engine(std::uint8_t device_type)
-    : Engine(DeviceStores{RegisterFile{}, DeviceMemory{device_type}, FlashStore{}}) {}
+Engine::Engine(std::uint8_t device_type, WallClock wall_clock)
+    : Engine(DeviceStores{RegisterFile{}, DeviceMemory{device_type}, FlashStore{}},
+             std::move(wall_clock)) {}
 
-Engine::Engine(DeviceStores stores)
-    : stores_(std::move(stores)), traits_(KnownTraits(stores_.memory.DeviceType())) {}
+Engine::Engine(DeviceStores stores, WallClock wall_clock)
+    : stores_(std::move(stores)),
+      traits_(KnownTraits(stores_.memory.DeviceType())),
+      clock_(RegisterMapOf(traits_.family).clock),
+      wall_clock_(std::move(wall_clock)) {
+    if (!stores_.clock_synced_ms) {
+        stores_.clock_synced_ms = MillisecondsOf(wall_clock_());
+    }
+}
+
+std::string Engine::RecordCall(CallEntry call) {
+    AdvanceClock();
+    const RegisterFile& registers = stores_.registers;
+    const int year = registers.Read(clock_.year);
+    call.year = year < 50 ? 2000 + year : 1900 + year;
+    call.month = registers.Read(clock_.month);
+    call.day = registers.Read(clock_.day);
+    call.hour = registers.Read(clock_.hour);
+    call.minute = registers.Read(clock_.minute);
+    try {
+        const int type = DeviceType();
+        if (StorageOfType(type) == Storage::kMemory) {
+            MemorySide(stores_.memory).AppendCall(call);
+        } else {
+            FlashSide(stores_.flash, FlashPlanOf(type)).AppendCall(call);
+        }
+    } catch (const std::invalid_argument& error) {
+        return error.what();
+    }
+    NoteChange(true);
+    return {};
+}
+
+void Engine::AdvanceClock() {
+    sim::AdvanceClock(stores_.registers, clock_, *stores_.clock_synced_ms,
+                      MillisecondsOf(wall_clock_()));
+}
 
 std::vector<Transmission> Engine::TakeTransmissions() {
     return std::exchange(outbox_, {});
@@ -178,9 +216,22 @@ void Engine::Execute() {
     const std::vector<std::uint8_t>& p = parameters_;
     switch (command_) {
         case wire::kReadRegister:
+            if (IsClockRegister(clock_, p[0])) {
+                AdvanceClock();
+            }
             Send(TransmissionKind::kAnswer, {stores_.registers.Read(p[0])});
             return;
         case wire::kWriteRegister:
+            if (IsClockRegister(clock_, p[0])) {
+                // Writing restarts the clock's count of the current second, as a clock chip's
+                // divider is reset, so that a carry between the host's writes of one setting
+                // cannot move a field it has just written.
+                AdvanceClock();
+                stores_.clock_synced_ms = MillisecondsOf(wall_clock_());
+                if (p[0] == clock_.second_written) {
+                    stores_.registers.Write(clock_.second, p[1]);
+                }
+            }
             NoteChange(stores_.registers.Write(p[0], p[1]));
             return;
         case wire::kReadMemory: {

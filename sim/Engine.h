@@ -10,7 +10,9 @@
 
 #include "sim/DeviceFamily.h"
 #include "sim/FlashStore.h"
+#include "sim/ListEntries.h"
 #include "sim/MemoryStore.h"
+#include "sim/SetClock.h"
 
 namespace fonerix::sim {
 
@@ -33,6 +35,9 @@ struct DeviceStores {
     RegisterFile registers;
     DeviceMemory memory;
     FlashStore flash;
+    // When the clock registers were last up to date (wall clock, ms since 1970); nothing for a
+    // set whose clock starts when the engine does.
+    std::optional<std::int64_t> clock_synced_ms{};
 };
 
 // What the host made the set do that leaves no trace in the stores.
@@ -47,14 +52,19 @@ struct HostActivity {
 class Engine {
   public:
     // A fresh set of a known device type (see TraitsOfType); std::invalid_argument otherwise.
-    explicit Engine(std::uint8_t device_type);
+    // Its clock runs on `wall_clock`.
+    explicit Engine(std::uint8_t device_type, WallClock wall_clock = SystemWallClock);
     // A set with the given contents; its type is the type byte in memory, which must be known.
-    explicit Engine(DeviceStores stores);
+    explicit Engine(DeviceStores stores, WallClock wall_clock = SystemWallClock);
 
     // One byte from the host.
     void Receive(std::uint8_t byte);
     // Everything the set has sent since the last call, in order.
     std::vector<Transmission> TakeTransmissions();
+
+    // Records a call in its log as the set does at the end of a call: dated by the set's clock
+    // (the entry's own date is ignored). Empty when recorded, else why the set cannot hold it.
+    std::string RecordCall(CallEntry call);
 
     // A set starts asleep, as it is whenever the host has not just woken it.
     bool Awake() const { return awake_; }
@@ -86,10 +96,13 @@ class Engine {
     void Dial();
     void NoteKey(std::uint8_t key);
     void NoteChange(bool changed);
+    void AdvanceClock();
     void Send(TransmissionKind kind, std::vector<std::uint8_t> bytes);
 
     DeviceStores stores_;
     FamilyTraits traits_;
+    ClockRegisters clock_;
+    WallClock wall_clock_;
     HostActivity activity_;
     std::uint64_t revision_ = 0;
 

@@ -10,7 +10,8 @@ namespace fonerix::sim {
 namespace {
 
 constexpr std::string_view kMagic = "FNXSIMG";
-constexpr std::uint8_t kFormatVersion = 1;
+constexpr std::uint8_t kFormatVersion = 2;
+constexpr std::uint8_t kFormatWithoutClock = 1;
 
 class Writer {
   public:
@@ -81,6 +82,9 @@ std::vector<std::uint8_t> EncodeImage(const DeviceStores& stores) {
     out.U8(kFormatVersion);
     out.Bytes(stores.registers.Contents());
     out.Bytes(stores.memory.Contents());
+    const auto synced = static_cast<std::uint64_t>(stores.clock_synced_ms.value_or(0));
+    out.U32(static_cast<std::uint32_t>(synced));
+    out.U32(static_cast<std::uint32_t>(synced >> 32));
     out.U16(stores.flash.Geometry().page_size);
     const auto& pages = stores.flash.Pages();
     out.U32(static_cast<std::uint32_t>(pages.size()));
@@ -99,19 +103,29 @@ DecodedImage DecodeImage(std::span<const std::uint8_t> bytes) {
         return Fail("not a simulated set's image");
     }
     const auto version = in.Unsigned(1);
-    if (version != kFormatVersion) {
+    if (version != kFormatVersion && version != kFormatWithoutClock) {
         return Fail("image format version " + (version ? std::to_string(*version) : "missing") +
                     ", expected " + std::to_string(kFormatVersion));
     }
     const auto registers = in.Bytes(wire::kRegisterCount);
     const auto memory = in.Bytes(wire::kMemorySize);
+    std::optional<std::int64_t> clock_synced_ms;
+    if (version == kFormatVersion) {
+        const auto low = in.Unsigned(4);
+        const auto high = in.Unsigned(4);
+        if (!low || !high) {
+            return Fail("image cut short before its flash pages");
+        }
+        clock_synced_ms = static_cast<std::int64_t>(std::uint64_t{*high} << 32 | *low);
+    }
     const auto page_size = in.Unsigned(2);
     const auto page_count = in.Unsigned(4);
     if (!registers || !memory || !page_size || !page_count) {
         return Fail("image cut short before its flash pages");
     }
     DeviceStores stores{RegisterFile(ToArray<wire::kRegisterCount>(*registers)),
-                        DeviceMemory(ToArray<wire::kMemorySize>(*memory)), FlashStore{}};
+                        DeviceMemory(ToArray<wire::kMemorySize>(*memory)), FlashStore{},
+                        clock_synced_ms};
     const int type = stores.memory.DeviceType();
     if (!TraitsOfType(type)) {
         return Fail("image holds an unknown device type " + std::to_string(type));

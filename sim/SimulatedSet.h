@@ -20,6 +20,8 @@ class SimulatedSet {
     Reception ReceiveFromHost(std::uint8_t byte);
     // An event frame, sent whatever the host is doing, as the set does.
     void SendEvent(std::vector<std::uint8_t> frame);
+    // A call recorded in its log (see Engine::RecordCall).
+    std::string RecordCall(const CallEntry& call) { return engine_.RecordCall(call); }
     // Bytes put on the line exactly as given.
     void SendRaw(std::vector<std::uint8_t> bytes);
 

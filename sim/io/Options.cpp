@@ -12,6 +12,32 @@ ParsedOptions Fail(std::string why) {
     return {std::nullopt, std::move(why)};
 }
 
+template <typename Number>
+std::optional<Number> Whole(std::string_view text) {
+    Number value{};
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc{} || end != text.data() + text.size()) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+std::optional<Options::Generate> ParseGenerate(std::string_view text) {
+    const std::size_t colon = text.find(':');
+    const auto seed = Whole<std::uint32_t>(text.substr(0, colon));
+    if (!seed) {
+        return std::nullopt;
+    }
+    if (colon == std::string_view::npos) {
+        return Options::Generate{*seed, kDefaultGeneratedEntries};
+    }
+    const auto count = Whole<unsigned>(text.substr(colon + 1));
+    if (!count || *count < 1 || *count > 1000) {
+        return std::nullopt;
+    }
+    return Options::Generate{*seed, *count};
+}
+
 }  // namespace
 
 ParsedOptions ParseOptions(std::span<const std::string_view> arguments) {
@@ -38,7 +64,8 @@ ParsedOptions ParseOptions(std::span<const std::string_view> arguments) {
         } else if (name == "--pace") {
             options.pace = true;
         } else if (name == "--link" || name == "--image" || name == "--trace" ||
-                   name == "--control" || name == "--type" || name == "--fault") {
+                   name == "--control" || name == "--type" || name == "--fault" ||
+                   name == "--scenario" || name == "--generate") {
             const auto text = value();
             if (!text || text->empty()) {
                 return Fail(std::string(name) + " needs a value");
@@ -51,6 +78,15 @@ ParsedOptions ParseOptions(std::span<const std::string_view> arguments) {
                 options.trace = *text;
             } else if (name == "--control") {
                 options.control = *text;
+            } else if (name == "--scenario") {
+                options.scenario = *text;
+            } else if (name == "--generate") {
+                const auto generate = ParseGenerate(*text);
+                if (!generate) {
+                    return Fail("--generate takes SEED or SEED:COUNT (COUNT 1 to 1000), not '" +
+                                std::string(*text) + "'");
+                }
+                options.generate = generate;
             } else if (name == "--type") {
                 int type = -1;
                 const auto [end, error] =
@@ -86,8 +122,14 @@ ParsedOptions ParseOptions(std::span<const std::string_view> arguments) {
     if (options.link.empty()) {
         return Fail("--link PATH is required");
     }
-    if (!options.type && options.image.empty()) {
+    if (options.generate && !options.type) {
+        return Fail("--generate needs --type N");
+    }
+    if (!options.type && options.image.empty() && options.scenario.empty()) {
         return Fail("--type N is required without --image");
+    }
+    if (!options.scenario.empty() && options.generate) {
+        return Fail("--scenario and --generate both say what the set holds; give one");
     }
     return {std::move(options), {}};
 }
@@ -95,20 +137,25 @@ ParsedOptions ParseOptions(std::span<const std::string_view> arguments) {
 std::string_view UsageText() {
     return R"(Usage: fonerix-sim --link PATH --type N [options]
        fonerix-sim --link PATH --image FILE [options]
+       fonerix-sim --link PATH --scenario FILE [--type N] [options]
 A simulated caller-ID telephone set on a pseudo-terminal. Prints "ready PATH" once the host can
 open PATH, then takes commands on standard input (and on --control SOCKET), one per line.
 
   --link PATH       symbolic link to the set's serial line, made (or replaced) at start
-  --type N          device type 0 to 8; types 1, 2, 4 answer at 115200 bit/s, the others at 57600
+  --type N          device type 0 to 8; types 1 to 4 answer at 115200 bit/s, the others at 57600
   --image FILE      keep registers, memory and flash in FILE; without --type the type is FILE's
   --pace            move bytes at the real line speed, 10 bits a byte, both ways
   --trace FILE      log every byte on the line with a time stamp
   --control SOCKET  also take commands on this Unix-domain socket
   --fault SPEC      start with a fault: silent, echo, deep-sleep, drop=N, noise=N, hangup=N
+  --scenario FILE   make a fresh set holding what FILE says (see docs/simulator.md)
+  --generate SEED[:COUNT]
+                    make a fresh set with COUNT (default 30) realistic entries a list
   --help            show this text
 
 Commands: call DIGITS, dialling DIGITS, key N, up, down, parallel-up, end, linked, failed,
-busy, raw HEX..., fault NAME on|off|N, trace on|off, status, quit.
+busy, raw HEX..., fault NAME on|off|N, trace on|off, status, record in|out NUMBER [...],
+dump lists FILE, quit.
 )";
 }
 

@@ -1,6 +1,7 @@
 // The simulator's command line.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <span>
 #include <string>
@@ -19,8 +20,17 @@ struct Options {
     std::string trace;
     std::string control;
     std::vector<FaultSwitch> faults;
+    std::string scenario;  // a scenario file to make the set from
+    struct Generate {
+        std::uint32_t seed;
+        unsigned count;
+    };
+    std::optional<Generate> generate;  // or generated content
     bool help = false;
 };
+
+// Entries a list gets from --generate SEED without a count.
+inline constexpr unsigned kDefaultGeneratedEntries = 30;
 
 struct ParsedOptions {
     std::optional<Options> options;

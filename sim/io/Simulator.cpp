@@ -10,10 +10,14 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <fstream>
+#include <sstream>
 #include <stdexcept>
 #include <variant>
 
 #include "sim/Commands.h"
+#include "sim/Generator.h"
+#include "sim/SetContent.h"
 
 namespace fonerix::sim {
 
@@ -30,6 +34,45 @@ std::optional<ImageFile> ImageOf(const Options& options) {
     return ImageFile(options.image);
 }
 
+std::string ReadTextFile(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    if (!file) {
+        throw std::runtime_error("cannot read the scenario " + path);
+    }
+    std::ostringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+// A fresh set of the type the options (or the scenario) name, with the content they ask for.
+DeviceStores FreshStores(const Options& options) {
+    const auto now = std::chrono::system_clock::now();
+    Scenario scenario;
+    if (!options.scenario.empty()) {
+        ParsedScenario parsed = ParseScenario(ReadTextFile(options.scenario));
+        if (!parsed.scenario) {
+            throw std::runtime_error("the scenario " + options.scenario + ", " + parsed.error);
+        }
+        scenario = std::move(*parsed.scenario);
+    }
+    const std::optional<int> type = options.type ? options.type : scenario.type;
+    if (!type) {
+        throw std::runtime_error("neither --type nor the scenario " + options.scenario +
+                                 " says which set to make");
+    }
+    if (options.generate) {
+        scenario = GenerateScenario(*type, options.generate->seed, options.generate->count,
+                                    LocalCivilTime(now));
+    }
+    try {
+        return BuildSet(*type, scenario, now);
+    } catch (const std::invalid_argument& error) {
+        throw std::runtime_error((options.scenario.empty() ? std::string("the generated content")
+                                                           : "the scenario " + options.scenario) +
+                                 " does not fit the set: " + error.what());
+    }
+}
+
 SimulatedSet BuildSet(const Options& options, const std::optional<ImageFile>& image) {
     std::optional<DeviceStores> stores = image ? image->Load() : std::nullopt;
     if (stores) {
@@ -39,13 +82,23 @@ SimulatedSet BuildSet(const Options& options, const std::optional<ImageFile>& im
                                      std::to_string(saved_type) + ", but --type says " +
                                      std::to_string(*options.type));
         }
+        if (!options.scenario.empty() || options.generate) {
+            // Making a fresh set here would throw the saved one away.
+            throw std::runtime_error("the image " + image->Path() +
+                                     " already holds a set; --scenario and --generate make a "
+                                     "fresh one");
+        }
         return SimulatedSet(Engine(std::move(*stores)));
     }
-    if (!options.type) {
+    if (!options.type && options.scenario.empty()) {
         throw std::runtime_error("the image " + options.image +
                                  " does not exist yet: --type N says which set to make");
     }
-    return SimulatedSet(Engine(static_cast<std::uint8_t>(*options.type)));
+    DeviceStores fresh = FreshStores(options);
+    if (image) {
+        image->Save(fresh);
+    }
+    return SimulatedSet(Engine(std::move(fresh)));
 }
 
 UniqueFd BlockTerminationSignals() {
@@ -403,10 +456,28 @@ std::string Simulator::Execute(std::string_view line, TimePoint now) {
         trace_.SetOn(trace->on);
     } else if (std::holds_alternative<StatusCommand>(command)) {
         return Status();
+    } else if (const auto* record = std::get_if<RecordCallCommand>(&command)) {
+        const std::string refused = set_.RecordCall(record->call);
+        if (!refused.empty()) {
+            return "error: " + refused;
+        }
+    } else if (const auto* dump = std::get_if<DumpListsCommand>(&command)) {
+        return DumpTo(dump->path);
     } else if (std::holds_alternative<QuitCommand>(command)) {
         quit_ = true;
     }
     return "ok";
+}
+
+std::string Simulator::DumpTo(const std::string& path) const {
+    const std::string text = DumpLists(set_.Device().Stores());
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    file << text;
+    file.close();
+    if (!file) {
+        return "error: cannot write " + path;
+    }
+    return "ok " + std::to_string(std::count(text.begin(), text.end(), '\n')) + " lines in " + path;
 }
 
 std::string Simulator::Status() const {

@@ -66,6 +66,7 @@ class Simulator {
     void FlushReplies(Client& client);
     std::string Execute(std::string_view line, TimePoint now);
     std::string Status() const;
+    std::string DumpTo(const std::string& path) const;
 
     Options options_;
     TimePoint start_;

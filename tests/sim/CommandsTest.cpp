@@ -91,6 +91,30 @@ TEST(Commands, TraceStatusAndQuit) {
     EXPECT_TRUE(std::holds_alternative<QuitCommand>(*ParseCommand("quit").command));
 }
 
+TEST(Commands, RecordTakesTheCallsFieldsAndDumpAFile) {
+    const ParsedCommand parsed = ParseCommand("record out 0123 duration=12 flop voice=300");
+    ASSERT_TRUE(parsed.command) << parsed.error;
+    const auto* record = std::get_if<RecordCallCommand>(&*parsed.command);
+    ASSERT_NE(record, nullptr);
+    EXPECT_EQ(record->call.log, CallLog::kOutgoing);
+    EXPECT_EQ(record->call.number, "0123");
+    EXPECT_EQ(record->call.duration, 12);
+    EXPECT_FALSE(record->call.parallel);
+    EXPECT_TRUE(record->call.flop);
+    EXPECT_EQ(record->call.voice, 300);
+    const ParsedCommand incoming = ParseCommand("record in 5 parallel");
+    ASSERT_TRUE(incoming.command) << incoming.error;
+    const auto* in = std::get_if<RecordCallCommand>(&*incoming.command);
+    ASSERT_NE(in, nullptr);
+    EXPECT_EQ(in->call.log, CallLog::kIncoming);
+    EXPECT_TRUE(in->call.parallel);
+    const ParsedCommand dumping = ParseCommand("dump lists /tmp/l");
+    ASSERT_TRUE(dumping.command) << dumping.error;
+    const auto* dump = std::get_if<DumpListsCommand>(&*dumping.command);
+    ASSERT_NE(dump, nullptr);
+    EXPECT_EQ(dump->path, "/tmp/l");
+}
+
 struct RefusalCase {
     const char* line;
     const char* reason;  // part of the error text
@@ -120,6 +144,14 @@ const RefusalCase kRefusals[] = {
     {"fault loud on", "unknown fault 'loud'"},
     {"trace maybe", "trace takes on or off"},
     {"status now", "status takes no arguments"},
+    {"record", "usage: record in|out NUMBER"},
+    {"record missed 123", "usage: record in|out NUMBER"},
+    {"record in", "usage: record in|out NUMBER"},
+    {"record in 12a", "'12a' is not a phone number"},
+    {"record in 123 duration=256", "usage: record"},
+    {"record out 123 loud", "usage: record"},
+    {"dump", "usage: dump lists FILE"},
+    {"dump books /tmp/x", "usage: dump lists FILE"},
 };
 
 TEST(Commands, RefusesBadLinesSayingWhy) {

@@ -108,7 +108,7 @@ INSTANTIATE_TEST_SUITE_P(Engine, EngineExchange, ::testing::ValuesIn(kExchanges)
 
 TEST(EngineTypes, FamilyFollowsTheTypeAndUnknownTypesAreRefused) {
     for (int type = kLowestDeviceType; type <= kHighestDeviceType; ++type) {
-        const bool second_family = type == 1 || type == 2 || type == 4;
+        const bool second_family = type >= 1 && type <= 4;
         EXPECT_EQ(Engine(static_cast<std::uint8_t>(type)).Traits().baud,
                   second_family ? wire::kSecondFamilyBaud : wire::kFirstFamilyBaud)
             << "type " << type;

@@ -34,6 +34,25 @@ TEST(ImageFormat, RoundTripKeepsRegistersMemoryAndFlash) {
     EXPECT_EQ(decoded.stores->flash.Pages().size(), 3u);
 }
 
+TEST(ImageFormat, KeepsTheClockInstantAndStillLoadsImagesWithout) {
+    DeviceStores original = FilledStores();
+    original.clock_synced_ms = 1'797'000'000'123;
+    const std::vector<std::uint8_t> bytes = EncodeImage(original);
+    const DecodedImage decoded = DecodeImage(bytes);
+    ASSERT_TRUE(decoded.stores) << decoded.error;
+    EXPECT_EQ(decoded.stores->clock_synced_ms, 1'797'000'000'123);
+
+    // Format 1 had no clock instant between the memory and the flash.
+    std::vector<std::uint8_t> old = bytes;
+    old[7] = 1;
+    const std::size_t clock_at = 8 + 256 + 8192;
+    old.erase(old.begin() + clock_at, old.begin() + clock_at + 8);
+    const DecodedImage older = DecodeImage(old);
+    ASSERT_TRUE(older.stores) << older.error;
+    EXPECT_FALSE(older.stores->clock_synced_ms);
+    EXPECT_EQ(older.stores->flash.Pages(), original.flash.Pages());
+}
+
 struct DamageCase {
     const char* name;
     std::function<void(std::vector<std::uint8_t>&)> damage;
@@ -43,14 +62,14 @@ struct DamageCase {
 // Offsets in the image: 8 bytes of header, 256 registers, 8192 memory bytes, then the flash.
 constexpr std::size_t kRegistersAt = 8;
 constexpr std::size_t kTypeByteAt = kRegistersAt + 256 + 0x1FFF;
-constexpr std::size_t kFlashAt = kRegistersAt + 256 + 8192;
+constexpr std::size_t kFlashAt = kRegistersAt + 256 + 8192 + 8;
 constexpr std::size_t kFirstPageAt = kFlashAt + 2 + 4;
 
 TEST(ImageFormat, RefusesDamagedImagesSayingWhy) {
     const DamageCase kDamages[] = {
         {"empty", [](auto& bytes) { bytes.clear(); }, "not a simulated set's image"},
         {"other file", [](auto& bytes) { bytes[0] = 'X'; }, "not a simulated set's image"},
-        {"newer format", [](auto& bytes) { bytes[7] = 2; }, "format version 2"},
+        {"newer format", [](auto& bytes) { bytes[7] = 3; }, "format version 3"},
         {"cut in the memory", [](auto& bytes) { bytes.resize(kRegistersAt + 1000); },
          "cut short before its flash pages"},
         {"cut in a page", [](auto& bytes) { bytes.resize(kFirstPageAt + 3 + 100); },

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <ostream>
@@ -75,7 +76,10 @@ TEST_P(ProgramFamily, IgnoresTheOtherFamilysSpeed) {
 
 INSTANTIATE_TEST_SUITE_P(Program, ProgramFamily,
                          ::testing::Values(FamilyCase{5, 57600, 115200},
-                                           FamilyCase{1, 115200, 57600}),
+                                           FamilyCase{1, 115200, 57600},
+                                           FamilyCase{0, 57600, 115200},
+                                           FamilyCase{3, 115200, 57600},
+                                           FamilyCase{8, 57600, 115200}),
                          [](const auto& test) { return "Type" + std::to_string(test.param.type); });
 
 TEST(Program, InjectedEventsArriveAsFrames) {
@@ -247,6 +251,18 @@ TEST(Program, RefusesBadCommandLinesSayingWhy) {
         {{"--link", link, "--image", directory.File("missing.img")},
          1,
          "does not exist yet: --type N says which set to make"},
+        {{"--link", link, "--type", "5", "--generate", "x"}, 2, "--generate takes SEED or"},
+        {{"--link", link, "--type", "5", "--generate", "1:0"}, 2, "--generate takes SEED or"},
+        {{"--link", link, "--generate", "1"}, 2, "--generate needs --type N"},
+        {{"--link", link, "--type", "5", "--generate", "1", "--scenario", regular_file},
+         2,
+         "give one"},
+        {{"--link", link, "--type", "5", "--scenario", directory.File("none.txt")},
+         1,
+         "cannot read the scenario"},
+        {{"--link", link, "--type", "5", "--scenario", regular_file},
+         1,
+         "line 1: unknown item 'keep'"},
     };
     for (const CommandLineCase& bad : kCases) {
         SCOPED_TRACE(bad.message);
@@ -263,6 +279,106 @@ TEST(Program, RefusesBadCommandLinesSayingWhy) {
     const auto help = RunSimToExit({"--help"});
     EXPECT_EQ(help.exit_code, 0);
     EXPECT_EQ(help.standard_output.rfind("Usage: fonerix-sim --link PATH", 0), 0u);
+}
+
+std::string WriteFile(const TemporaryDirectory& directory, const std::string& name,
+                      const std::string& text) {
+    const std::string path = directory.File(name);
+    std::ofstream(path) << text;
+    return path;
+}
+
+TEST(Program, HostReadsTheScenarioWhereTheSetKeepsIt) {
+    TemporaryDirectory directory;
+    const std::string scenario = WriteFile(directory, "set.txt",
+                                           "type 7\n"
+                                           "out 2026-11-30 14:05 0123 duration=12 parallel\n"
+                                           "book 2 5550001 rank=1\n");
+    SimProcess sim({.type = 7, .scenario = scenario});
+    RawTerminal line(sim.LinkPath(), 57600);
+    // The map page's tag, then the first outgoing record: column 172, page 1, block 21, 96 bytes.
+    EXPECT_EQ(Exchange(line, "00 00 A0 01 00 00 00 00 06", 9), "FF FF A0 00 00 00 80 80 80");
+    std::vector<std::uint8_t> record = HexBytes("00 04 05 0E 1E 0B 1A 04 0A 01 02 03");
+    record.resize(32, 0);
+    record[30] = 12;
+    record[31] = 0x80;
+    std::string tripled;
+    for (const std::uint8_t byte : record) {
+        tripled += " " + HexText({{byte, byte, byte}});
+    }
+    EXPECT_EQ(Exchange(line, "A0 01 AC 01 15 00 60", 97), "A0" + tripled);
+
+    const std::string dump = sim.DumpLists();
+    EXPECT_NE(dump.find("out number=0123 year=26 month=11 day=30 hour=14 minute=5 duration=12 "
+                        "parallel=1 flop=0 voice=0 block=21 page=1 column=172\n"),
+              std::string::npos)
+        << dump;
+    EXPECT_NE(
+        dump.find("book position=2 number=5550001 rank=1 voice=0 block=2 page=3 column=172\n"),
+        std::string::npos)
+        << dump;
+    EXPECT_EQ(sim.Command("record out 555 duration=3"), "ok");
+    EXPECT_NE(sim.DumpLists().find("out number=555 "), std::string::npos);
+    EXPECT_EQ(sim.Command("dump lists"), "error: usage: dump lists FILE");
+    EXPECT_EQ(sim.Command("dump lists /no/such/directory/lists.txt"),
+              "error: cannot write /no/such/directory/lists.txt");
+}
+
+TEST(Program, SecondFamilyMapIsReadFromMemoryAtAddressNine) {
+    TemporaryDirectory directory;
+    const std::string scenario =
+        WriteFile(directory, "set.txt", "in 2026-12-09 09:15 0123\nin 2026-12-09 09:16 0124\n");
+    SimProcess sim({.type = 3, .scenario = scenario});
+    RawTerminal line(sim.LinkPath(), 115200);
+    EXPECT_EQ(Exchange(line, "00 00 88 0F 00 09", 18),
+              "FF FF 88 00 00 40 00 0C 02 05 00 01 0B 00 0A 00 00 0A");
+    EXPECT_EQ(Exchange(line, "88 01 1F FF", 2), "88 03");
+}
+
+TEST(Program, GeneratedSetKeepsItsContentAndClockInItsImage) {
+    TemporaryDirectory directory;
+    const std::string image = directory.File("set.img");
+    std::string dump;
+    {
+        SimProcess sim({.type = 6, .image = image, .generate = "11:20"});
+        dump = sim.DumpLists();
+        RawTerminal line(sim.LinkPath(), 57600);
+        // 31 December 2026 (a Thursday), 10:00:00: year, month, day, weekday, hour, minute, second.
+        EXPECT_EQ(
+            Exchange(line, "00 00 84 D8 1A 84 D7 0C 84 D6 1F 84 D9 10 84 D5 0A 84 D4 00 84 55 00",
+                     9),
+            "FF FF 84 84 84 84 84 84 84");
+        EXPECT_EQ(sim.Stop(), 0);
+    }
+    EXPECT_EQ(std::count(dump.begin(), dump.end(), '\n'), 1 + 20 + 40 + 0) << dump;
+    {
+        SimProcess sim({.type = 6, .image = image});
+        EXPECT_EQ(sim.DumpLists(), dump);
+        RawTerminal line(sim.LinkPath(), 57600);
+        EXPECT_EQ(Exchange(line, "00 00 82 D8 82 D7 82 D6 82 D5", 10),
+                  "FF FF 82 1A 82 0C 82 1F 82 0A");
+    }
+    {
+        SimProcess sim({.type = 6, .generate = "11:20"});
+        EXPECT_EQ(sim.DumpLists(), dump) << "the same seed makes the same set";
+    }
+    const auto run = RunSimToExit(
+        {"--link", directory.File("line"), "--type", "6", "--image", image, "--generate", "12"});
+    EXPECT_EQ(run.exit_code, 1);
+    EXPECT_NE(
+        run.standard_error.find("already holds a set; --scenario and --generate make a fresh"),
+        std::string::npos)
+        << run.standard_error;
+}
+
+TEST(Program, ScenarioThatDoesNotFitTheSetIsRefused) {
+    TemporaryDirectory directory;
+    const std::string scenario = WriteFile(directory, "set.txt", "type 1\nbook 1 123 rank=4\n");
+    const auto run = RunSimToExit({"--link", directory.File("line"), "--scenario", scenario});
+    EXPECT_EQ(run.exit_code, 1);
+    EXPECT_NE(run.standard_error.find("does not fit the set: this set keeps a rank of 0 to 3"),
+              std::string::npos)
+        << run.standard_error;
 }
 
 }  // namespace

@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <fstream>
+#include <sstream>
 #include <stdexcept>
 #include <thread>
 
@@ -40,6 +42,14 @@ std::vector<std::string> ArgumentsOf(const SimOptions& options, const std::strin
     if (!options.image.empty()) {
         arguments.push_back("--image");
         arguments.push_back(options.image);
+    }
+    if (!options.scenario.empty()) {
+        arguments.push_back("--scenario");
+        arguments.push_back(options.scenario);
+    }
+    if (!options.generate.empty()) {
+        arguments.push_back("--generate");
+        arguments.push_back(options.generate);
     }
     arguments.insert(arguments.end(), options.extra_args.begin(), options.extra_args.end());
     return arguments;
@@ -127,6 +137,18 @@ std::string SimProcess::WaitForStatus(std::string_view text, std::chrono::millis
         std::this_thread::sleep_for(pause);
         pause = std::min(pause * 2, std::chrono::microseconds(20'000));
     }
+}
+
+std::string SimProcess::DumpLists() {
+    const std::string path = directory_.File("lists.txt");
+    const std::string reply = Command("dump lists " + path);
+    if (reply.rfind("ok", 0) != 0) {
+        throw std::runtime_error("fonerix-sim did not dump its lists: " + reply);
+    }
+    std::ifstream file(path, std::ios::binary);
+    std::ostringstream text;
+    text << file.rdbuf();
+    return text.str();
 }
 
 int SimProcess::Stop() {

@@ -29,6 +29,8 @@ struct SimOptions {
     std::string image{};                    // image file to keep the set in; empty for none
     std::vector<std::string> extra_args{};  // passed on as they are, e.g. {"--trace", path}
     std::string link{};                     // where to link the line; empty for a fresh path
+    std::string scenario{};                 // scenario file the set is made from; empty for none
+    std::string generate{};                 // "SEED" or "SEED:COUNT" for generated content
 };
 
 class SimProcess {
@@ -56,6 +58,10 @@ class SimProcess {
     // "dialled=\"0123\"", instead of sleeping.
     std::string WaitForStatus(std::string_view text,
                               std::chrono::milliseconds limit = std::chrono::seconds(20));
+
+    // Everything the set's lists hold now, one entry a line, as `dump lists` writes it (see
+    // docs/simulator.md). Throws std::runtime_error when the set does not write it.
+    std::string DumpLists();
 
     // Stops the simulator (SIGTERM; SIGKILL if it has not ended after a deadline) and returns
     // its exit code, or 128 + the signal that ended it.
