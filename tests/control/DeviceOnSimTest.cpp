@@ -122,18 +122,18 @@ TEST(DeviceOnSim, EventsFromTheSetReachTheWindow) {
     bench.device->EnableEvents();
     ASSERT_EQ(bench.sim.Command("call 0123"), "ok");
     ASSERT_TRUE(window.Pump());
-    EXPECT_EQ(window.received.back().wParam, 193u);
-    EXPECT_EQ(window.received.back().text, "0123");
+    EXPECT_EQ(window.Last().wParam, 193u);
+    EXPECT_EQ(window.Last().text, "0123");
     ASSERT_EQ(bench.sim.Command("key 5"), "ok");
     ASSERT_TRUE(window.Pump());
-    EXPECT_EQ(window.received.back().wParam, 0x0501u);
+    EXPECT_EQ(window.Last().wParam, 0x0501u);
 
     // An exchange in between leaves the watcher working afterwards.
     uint8_t type = 0;
     EXPECT_TRUE(bench.device->ReadMemory(0x1FFF, 1, &type));
     ASSERT_EQ(bench.sim.Command("up"), "ok");
     ASSERT_TRUE(window.Pump());
-    EXPECT_EQ(window.received.back().wParam, 184u);
+    EXPECT_EQ(window.Last().wParam, 184u);
     bench.device.reset();  // the port closes before the window goes
 }
 

@@ -27,15 +27,28 @@ class MessageWindow final : public INotifyWindow {
         return window_.SendMessage(message, wParam, lParam);
     }
 
-    // Handles what arrives within `timeout` on the calling thread; false if nothing came.
+    // Moves on to the next message, handling what arrives within `timeout` on the calling
+    // thread if none is left; false if nothing came. Last() is then that message.
     bool Pump(std::chrono::milliseconds timeout = std::chrono::seconds(5)) {
-        return window_.WaitAndDispatch(static_cast<int>(timeout.count())) > 0;
+        const auto end = std::chrono::steady_clock::now() + timeout;
+        while (consumed_ == received.size()) {
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                end - std::chrono::steady_clock::now());
+            if (left.count() <= 0) {
+                return false;
+            }
+            window_.WaitAndDispatch(static_cast<int>(left.count()));
+        }
+        ++consumed_;
+        return true;
     }
+    const Message& Last() const { return received.at(consumed_ - 1); }
 
     // Messages handled so far, in order. Only the owner's thread touches it.
     std::vector<Message> received;
 
   private:
+    size_t consumed_ = 0;
     Handler handler_;
     CMessageWindow window_{[this](uint32_t id, uintptr_t wParam, intptr_t lParam) {
         received.push_back({id, wParam, lParam != 0,

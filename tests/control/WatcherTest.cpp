@@ -61,7 +61,7 @@ TEST_F(WatcherTest, FramesBecomeDeviceEventMessages) {
     for (const Case& c : cases) {
         pty.Send(c.frame);
         ASSERT_TRUE(window.Pump()) << "no message for frame code " << c.wParam;
-        const auto& m = window.received.back();
+        const auto& m = window.Last();
         EXPECT_EQ(m.id, kDeviceEventMessage);
         EXPECT_EQ(m.wParam, c.wParam);
         EXPECT_EQ(m.hasText, c.hasText);
@@ -74,7 +74,7 @@ TEST_F(WatcherTest, FramesArrivingTogetherAreEachDelivered) {
     pty.Send({0xFF, 0xB8, 0xFF, 0xC1, 0x01, 0x03, 0xFF, 0xB9});
     for (uintptr_t expected : {184u, 193u, 185u}) {
         ASSERT_TRUE(window.Pump());
-        EXPECT_EQ(window.received.back().wParam, expected);
+        EXPECT_EQ(window.Last().wParam, expected);
     }
 }
 
@@ -87,9 +87,9 @@ TEST_F(WatcherTest, NumberBeyondTwentyDigitsKeepsTheFirstTwenty) {
     pty.Send(frame);
     pty.Send({0xFF, 0xB5});
     ASSERT_TRUE(window.Pump());
-    EXPECT_EQ(window.received.back().text, std::string(20, '1'));
+    EXPECT_EQ(window.Last().text, std::string(20, '1'));
     ASSERT_TRUE(window.Pump());
-    EXPECT_EQ(window.received.back().wParam, 0xB5u)
+    EXPECT_EQ(window.Last().wParam, 0xB5u)
         << "the dropped digits were not taken as a frame";
 }
 
@@ -164,7 +164,7 @@ TEST_F(WatcherTest, HandlerMayRunAnExchangeAndRestartTheWatcher) {
     EXPECT_EQ(echo, 0x82);
     pty.Send({0xFF, 0xB9});
     ASSERT_TRUE(window.Pump());
-    EXPECT_EQ(window.received.back().wParam, 185u);
+    EXPECT_EQ(window.Last().wParam, 185u);
 }
 
 TEST_F(WatcherTest, PortDestroyedInsideTheHandlerIsNeverTouchedAgain) {
