@@ -1,0 +1,196 @@
+// fonerix-probe: looks for a telephone set on COM1 to COM4 (or one port), says for every port
+// what it found, and can then print the set's events as they come.
+
+#include <getopt.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "control/automation/MessageWindow.h"
+#include "control/device/Device.h"
+#include "control/serial/EventFrame.h"
+#include "control/serial/PortPath.h"
+#include "control/serial/SerialPort.h"
+#include "tools/probe/PortDiagnosis.h"
+
+namespace {
+
+using namespace fonerix;
+
+constexpr int kExitFound = 0;
+constexpr int kExitUsage = 2;
+constexpr int kExitNoSet = 3;
+
+// The second family answers at 115200 bit/s, the first at 57600; the faster is tried first.
+constexpr uint32_t kFamilyRates[] = {115200, 57600};
+constexpr uint16_t kTypeAddress = 0x1FFF;
+
+struct Found {
+    std::unique_ptr<CDevice> device;
+    uint8_t type = 0;
+    uint8_t version = 0;
+};
+
+void Usage(std::FILE* out) {
+    std::fprintf(out,
+                 "Usage: fonerix-probe [--port N] [--watch SECONDS]\n"
+                 "Looks for a caller-ID telephone set on COM1 to COM4 (or on COM N) and says what\n"
+                 "it found on each port. With --watch it then prints the set's events.\n"
+                 "COM n is the path in FONERIX_COM<n>, else COM<n>=PATH in\n"
+                 "$XDG_CONFIG_HOME/fonerix/ports.conf, else /dev/ttyS<n-1>.\n"
+                 "FONERIX_TRACE=1 logs every byte on the line to standard error.\n"
+                 "Exit codes: 0 a set was found, 2 bad arguments, 3 no set found.\n");
+}
+
+std::string EventText(uint16_t code, const char* number) {
+    if ((code & 0xFF) == 1 && IsKeyCode(static_cast<uint8_t>(code >> 8))) {
+        return "key " + std::to_string(code >> 8) + " pressed on the set";
+    }
+    switch (code) {
+        case 193:
+            return std::string("incoming call from ") + (*number ? number : "(no number)");
+        case 194:
+            return std::string("parallel telephone dials ") + number;
+        case 180:
+            return "end of call";
+        case 181:
+            return "auto-dial: linked";
+        case 182:
+            return "auto-dial: failed";
+        case 184:
+            return "handset up";
+        case 185:
+            return "handset down";
+        case 186:
+            return "parallel handset up";
+        case 187:
+            return "auto-dial: busy";
+        default:
+            return "unknown event code " + std::to_string(code);
+    }
+}
+
+// Tries one port at each family's rate. Prints what happened and returns the set if one answered.
+std::optional<Found> ProbePort(uint8_t port) {
+    const std::string where = "COM" + std::to_string(port) + " (" + ComPortPath(port) + ")";
+    for (const uint32_t rate : kFamilyRates) {
+        auto device = std::make_unique<CDevice>(rate);
+        auto& line = static_cast<CSerialPort&>(device->Port());
+        if (!line.Open(port, rate)) {
+            std::printf("%s: %s\n", where.c_str(),
+                        DescribeOpenFailure(line.LastOpenError()).c_str());
+            return std::nullopt;
+        }
+        if (!device->WakeupLink() && !device->WakeupLink()) {
+            continue;
+        }
+        Found found;
+        SerialLink::WatcherHold hold(line);
+        const bool typeRead = device->ReadMemory(kTypeAddress, 1, &found.type);
+        const bool versionRead = device->ReadRegister(0, found.version) && found.version != 0;
+        if (!typeRead || !versionRead) {
+            std::printf("%s: a set answers the wake-up at %u bit/s but not the identity reads\n",
+                        where.c_str(), rate);
+            return std::nullopt;
+        }
+        std::printf("%s: set of type %u at %u bit/s, version byte 0x%02X (device %u, program %u)\n",
+                    where.c_str(), found.type, rate, found.version, found.version >> 5,
+                    found.version & 0x1F);
+        found.device = std::move(device);
+        return found;
+    }
+    std::printf("%s: no answer at 115200 or 57600 bit/s\n", where.c_str());
+    return std::nullopt;
+}
+
+void Watch(CDevice& device, int seconds) {
+    CMessageWindow window([](uint32_t message, uintptr_t wParam, intptr_t lParam) {
+        if (message == kDeviceEventMessage) {
+            const std::time_t now = std::time(nullptr);
+            char stamp[16];
+            std::strftime(stamp, sizeof stamp, "%H:%M:%S", std::localtime(&now));
+            std::printf("%s  %s\n", stamp,
+                        EventText(static_cast<uint16_t>(wParam),
+                                  lParam != 0 ? reinterpret_cast<const char*>(lParam) : "")
+                            .c_str());
+            std::fflush(stdout);
+        }
+        return intptr_t{0};
+    });
+    device.SetNotifyWindow(&window);
+    device.EnableEvents();
+    std::printf("Watching for events for %d s\n", seconds);
+    std::fflush(stdout);
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    for (;;) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            end - std::chrono::steady_clock::now());
+        if (left.count() <= 0) {
+            break;
+        }
+        window.WaitAndDispatch(static_cast<int>(left.count()));
+    }
+    device.DisableEvents();
+    device.Port().Close();  // before the window goes
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    int onlyPort = 0;
+    int watchSeconds = 0;
+    const option options[] = {{"port", required_argument, nullptr, 'p'},
+                              {"watch", required_argument, nullptr, 'w'},
+                              {"help", no_argument, nullptr, 'h'},
+                              {nullptr, 0, nullptr, 0}};
+    for (int c; (c = getopt_long(argc, argv, "p:w:h", options, nullptr)) != -1;) {
+        switch (c) {
+            case 'p':
+                onlyPort = std::atoi(optarg);
+                if (onlyPort < 1 || onlyPort > 255) {
+                    std::fprintf(stderr,
+                                 "fonerix-probe: --port takes a COM number from 1 to 255\n");
+                    return kExitUsage;
+                }
+                break;
+            case 'w':
+                watchSeconds = std::atoi(optarg);
+                if (watchSeconds <= 0) {
+                    std::fprintf(stderr, "fonerix-probe: --watch takes a number of seconds\n");
+                    return kExitUsage;
+                }
+                break;
+            case 'h':
+                Usage(stdout);
+                return kExitFound;
+            default:
+                Usage(stderr);
+                return kExitUsage;
+        }
+    }
+    if (optind < argc) {
+        Usage(stderr);
+        return kExitUsage;
+    }
+
+    const int first = onlyPort != 0 ? onlyPort : 1;
+    const int last = onlyPort != 0 ? onlyPort : 4;
+    for (int port = first; port <= last; ++port) {
+        std::optional<Found> found = ProbePort(static_cast<uint8_t>(port));
+        if (!found) {
+            continue;
+        }
+        if (watchSeconds > 0) {
+            Watch(*found->device, watchSeconds);
+        }
+        found->device->SleepDevice();
+        return kExitFound;
+    }
+    std::fprintf(stderr, "fonerix-probe: no telephone set found\n");
+    return kExitNoSet;
+}
