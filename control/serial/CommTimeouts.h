@@ -13,6 +13,21 @@ struct CommTimeouts {
     uint32_t writeMultiplier = 0;
     uint32_t writeConstant = 0;
 
+    // Takes each value that is not negative; a negative value leaves its field as it is.
+    void Update(int32_t interval, int32_t multiplier, int32_t constant, int32_t writeMult,
+                int32_t writeConst) {
+        const auto take = [](int32_t value, uint32_t& field) {
+            if (value >= 0) {
+                field = static_cast<uint32_t>(value);
+            }
+        };
+        take(interval, readInterval);
+        take(multiplier, readMultiplier);
+        take(constant, readConstant);
+        take(writeMult, writeMultiplier);
+        take(writeConst, writeConstant);
+    }
+
     friend bool operator==(const CommTimeouts&, const CommTimeouts&) = default;
 };
 

@@ -169,16 +169,7 @@ bool CSerialPort::SetTimeouts(int32_t readInterval, int32_t readMultiplier, int3
     if (!IsOpen()) {
         return false;
     }
-    const auto keep = [](int32_t value, uint32_t& field) {
-        if (value >= 0) {
-            field = static_cast<uint32_t>(value);
-        }
-    };
-    keep(readInterval, timeouts_.readInterval);
-    keep(readMultiplier, timeouts_.readMultiplier);
-    keep(readConstant, timeouts_.readConstant);
-    keep(writeMultiplier, timeouts_.writeMultiplier);
-    keep(writeConstant, timeouts_.writeConstant);
+    timeouts_.Update(readInterval, readMultiplier, readConstant, writeMultiplier, writeConstant);
     return true;
 }
 

@@ -101,16 +101,7 @@ bool MemoryPort::SetTimeouts(int32_t a, int32_t b, int32_t c, int32_t d, int32_t
     if (!open_) {
         return false;
     }
-    const auto keep = [](int32_t value, uint32_t& field) {
-        if (value >= 0) {
-            field = static_cast<uint32_t>(value);
-        }
-    };
-    keep(a, timeouts_.readInterval);
-    keep(b, timeouts_.readMultiplier);
-    keep(c, timeouts_.readConstant);
-    keep(d, timeouts_.writeMultiplier);
-    keep(e, timeouts_.writeConstant);
+    timeouts_.Update(a, b, c, d, e);
     if (timeouts_ == kHandshakeTimeouts) {
         Token("T:h");
     } else if (timeouts_ == kDefaultTimeouts) {
