@@ -23,14 +23,14 @@
 #include <string>
 #include <vector>
 
-#include "client/data/bulk_writer.h"
-#include "client/data/data_source.h"
-#include "client/data/db_exception.h"
-#include "client/data/query_worker.h"
-#include "client/data/recordset.h"
-#include "client/data/statement_format.h"
-#include "client/data/statements.h"
-#include "tools/fndb-setup/data_source_setup.h"
+#include "client/data/BulkWriter.h"
+#include "client/data/DataSource.h"
+#include "client/data/DbException.h"
+#include "client/data/QueryWorker.h"
+#include "client/data/Recordset.h"
+#include "client/data/StatementFormat.h"
+#include "client/data/Statements.h"
+#include "tools/fndb-setup/DataSourceSetup.h"
 
 extern char** environ;
 

@@ -89,8 +89,7 @@ TEST_F(WatcherTest, NumberBeyondTwentyDigitsKeepsTheFirstTwenty) {
     ASSERT_TRUE(window.Pump());
     EXPECT_EQ(window.Last().text, std::string(20, '1'));
     ASSERT_TRUE(window.Pump());
-    EXPECT_EQ(window.Last().wParam, 0xB5u)
-        << "the dropped digits were not taken as a frame";
+    EXPECT_EQ(window.Last().wParam, 0xB5u) << "the dropped digits were not taken as a frame";
 }
 
 TEST_F(WatcherTest, ExchangesBeforeEventsAreEnabledNeverCreateTheThread) {

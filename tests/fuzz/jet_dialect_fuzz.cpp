@@ -10,12 +10,12 @@
 #include <string>
 #include <string_view>
 
-#include "client/data/db_exception.h"
-#include "client/data/jet_datetime.h"
-#include "client/data/jet_like.h"
-#include "client/data/sql_dialect.h"
-#include "client/data/sql_tokenizer.h"
-#include "platform/codepage/utf8.h"
+#include "client/data/DbException.h"
+#include "client/data/JetDatetime.h"
+#include "client/data/JetLike.h"
+#include "client/data/SqlDialect.h"
+#include "client/data/SqlTokenizer.h"
+#include "platform/codepage/Utf8.h"
 
 namespace {
 

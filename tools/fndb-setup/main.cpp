@@ -6,8 +6,8 @@
 #include <string>
 #include <string_view>
 
-#include "client/data/data_source.h"
-#include "tools/fndb-setup/data_source_setup.h"
+#include "client/data/DataSource.h"
+#include "tools/fndb-setup/DataSourceSetup.h"
 
 namespace {
 

@@ -1,0 +1,279 @@
+#include "client/data/JetLike.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "client/data/LetterCase.h"
+#include "platform/codepage/Utf8.h"
+
+namespace fonedesk {
+namespace {
+
+// Ranges wider than this keep their ends and give up case folding rather than expanding.
+constexpr char32_t kWidestExpandedRange = 512;
+
+struct Element {
+    enum Kind { Literal, AnyRun, AnyOne, Set } kind = Literal;
+    char32_t literal = 0;
+    bool negated = false;
+    std::vector<char32_t> members;                      // expanded, both cases
+    std::vector<std::pair<char32_t, char32_t>> ranges;  // wide ranges, as given
+};
+
+std::optional<std::vector<char32_t>> Decode(std::string_view text) {
+    std::vector<char32_t> out;
+    for (std::size_t pos = 0; pos < text.size();) {
+        const platform::Utf8Step step = platform::DecodeUtf8(text, pos);
+        if (!step.valid) {
+            return std::nullopt;
+        }
+        out.push_back(step.codePoint);
+        pos += step.length;
+    }
+    return out;
+}
+
+void AddMember(Element& set, char32_t c) {
+    set.members.push_back(c);
+    set.members.push_back(OtherCase(c));
+}
+
+// [list] starting at chars[i] == '['; returns the index after ']' or nullopt when unterminated.
+std::optional<std::size_t> ParseSet(const std::vector<char32_t>& chars, std::size_t i,
+                                    Element& set) {
+    const auto close =
+        std::find(chars.begin() + static_cast<std::ptrdiff_t>(i) + 1, chars.end(), U']');
+    if (close == chars.end()) {
+        return std::nullopt;
+    }
+    std::vector<char32_t> body(chars.begin() + static_cast<std::ptrdiff_t>(i) + 1, close);
+    set.kind = Element::Set;
+    if (!body.empty() && body.front() == U'!') {
+        set.negated = true;
+        body.erase(body.begin());
+    }
+    const bool commasSeparate = body.size() > 1;
+    for (std::size_t k = 0; k < body.size(); ++k) {
+        const char32_t c = body[k];
+        if (c == U',' && commasSeparate) {
+            continue;
+        }
+        if (k + 2 < body.size() && body[k + 1] == U'-') {
+            const char32_t last = body[k + 2];
+            k += 2;
+            if (last < c) {
+                continue;  // an empty range, as Jet treats it
+            }
+            if (last - c <= kWidestExpandedRange) {
+                for (char32_t m = c; m <= last; ++m) {
+                    AddMember(set, m);
+                }
+            } else {
+                // Only non-ASCII ends stay as a range, so no end can read as bracket syntax.
+                char32_t first = c;
+                for (; first < 0x80; ++first) {
+                    AddMember(set, first);
+                }
+                set.ranges.emplace_back(first, last);
+            }
+            continue;
+        }
+        AddMember(set, c);
+    }
+    std::sort(set.members.begin(), set.members.end());
+    set.members.erase(std::unique(set.members.begin(), set.members.end()), set.members.end());
+    return static_cast<std::size_t>(close - chars.begin()) + 1;
+}
+
+std::optional<std::vector<Element>> Parse(std::string_view pattern) {
+    const auto chars = Decode(pattern);
+    if (!chars) {
+        return std::nullopt;
+    }
+    std::vector<Element> elements;
+    for (std::size_t i = 0; i < chars->size();) {
+        const char32_t c = (*chars)[i];
+        Element e;
+        if (c == U'%') {
+            e.kind = Element::AnyRun;
+        } else if (c == U'_') {
+            e.kind = Element::AnyOne;
+        } else if (c == U'[') {
+            if (const auto next = ParseSet(*chars, i, e)) {
+                i = *next;
+                elements.push_back(std::move(e));
+                continue;
+            }
+            e.literal = c;  // an unterminated '[' stands for itself
+        } else {
+            e.literal = c;
+        }
+        elements.push_back(std::move(e));
+        ++i;
+    }
+    return elements;
+}
+
+// Members of a bracket expression ordered so that none of them reads as syntax: ']' first,
+// '^' and '[' late, '-' last.
+std::vector<char32_t> BracketOrder(std::vector<char32_t> members) {
+    const auto rank = [](char32_t c) {
+        switch (c) {
+            case U']':
+                return 0;
+            case U'^':
+                return 2;
+            case U'[':
+                return 3;
+            case U'-':
+                return 4;
+            default:
+                return 1;
+        }
+    };
+    std::stable_sort(members.begin(), members.end(),
+                     [&](char32_t a, char32_t b) { return rank(a) < rank(b); });
+    return members;
+}
+
+// Texts of one literal: itself, or both its cases as a one-character set.
+std::vector<char32_t> LiteralMembers(char32_t c) {
+    const char32_t other = OtherCase(c);
+    if (other == c) {
+        return {c};
+    }
+    return {std::min(c, other), std::max(c, other)};
+}
+
+void AppendGlobSet(std::string& out, bool negated, const std::vector<char32_t>& members,
+                   const std::vector<std::pair<char32_t, char32_t>>& ranges) {
+    if (members.empty() && ranges.empty()) {
+        out += negated ? "?" : "";  // Jet's "[]" matches the empty text
+        return;
+    }
+    out += '[';
+    if (negated) {
+        out += '^';
+    }
+    for (const char32_t m : BracketOrder(members)) {
+        if (m == U'-') {
+            continue;
+        }
+        platform::AppendUtf8(out, m);
+    }
+    for (const auto& [first, last] : ranges) {
+        platform::AppendUtf8(out, first);
+        out += '-';
+        platform::AppendUtf8(out, last);
+    }
+    if (std::find(members.begin(), members.end(), U'-') != members.end()) {
+        out += '-';
+    }
+    out += ']';
+}
+
+void AppendRegexSet(std::string& out, bool negated, const std::vector<char32_t>& members,
+                    const std::vector<std::pair<char32_t, char32_t>>& ranges) {
+    if (members.empty() && ranges.empty()) {
+        out += negated ? "." : "";
+        return;
+    }
+    out += '[';
+    if (negated) {
+        out += '^';
+    }
+    const auto append = [&](char32_t m) {
+        if (m == U'\\') {
+            out += "\\\\";
+        } else {
+            platform::AppendUtf8(out, m);
+        }
+    };
+    for (const char32_t m : BracketOrder(members)) {
+        if (m != U'-') {
+            append(m);
+        }
+    }
+    for (const auto& [first, last] : ranges) {
+        append(first);
+        out += '-';
+        append(last);
+    }
+    if (std::find(members.begin(), members.end(), U'-') != members.end()) {
+        out += '-';
+    }
+    out += ']';
+}
+
+}  // namespace
+
+std::optional<std::string> JetLikeToGlob(std::string_view pattern) {
+    const auto elements = Parse(pattern);
+    if (!elements) {
+        return std::nullopt;
+    }
+    std::string out;
+    for (const Element& e : *elements) {
+        switch (e.kind) {
+            case Element::AnyRun:
+                out += '*';
+                break;
+            case Element::AnyOne:
+                out += '?';
+                break;
+            case Element::Set:
+                AppendGlobSet(out, e.negated, e.members, e.ranges);
+                break;
+            case Element::Literal: {
+                const auto members = LiteralMembers(e.literal);
+                const bool special = e.literal == U'*' || e.literal == U'?' || e.literal == U'[';
+                if (members.size() == 1 && !special) {
+                    platform::AppendUtf8(out, e.literal);
+                } else {
+                    AppendGlobSet(out, false, members, {});
+                }
+                break;
+            }
+        }
+    }
+    return out;
+}
+
+std::optional<std::string> JetLikeToRegex(std::string_view pattern) {
+    const auto elements = Parse(pattern);
+    if (!elements) {
+        return std::nullopt;
+    }
+    constexpr std::string_view kSpecial = "^$.[]()|*+?{}\\";
+    std::string out = "^";
+    for (const Element& e : *elements) {
+        switch (e.kind) {
+            case Element::AnyRun:
+                out += ".*";
+                break;
+            case Element::AnyOne:
+                out += '.';
+                break;
+            case Element::Set:
+                AppendRegexSet(out, e.negated, e.members, e.ranges);
+                break;
+            case Element::Literal: {
+                const auto members = LiteralMembers(e.literal);
+                if (members.size() == 2) {
+                    AppendRegexSet(out, false, members, {});
+                } else {
+                    if (e.literal < 0x80 &&
+                        kSpecial.find(static_cast<char>(e.literal)) != std::string_view::npos) {
+                        out += '\\';
+                    }
+                    platform::AppendUtf8(out, e.literal);
+                }
+                break;
+            }
+        }
+    }
+    out += '$';
+    return out;
+}
+
+}  // namespace fonedesk

@@ -1,0 +1,110 @@
+#include "client/data/BulkWriter.h"
+
+#include <gtest/gtest.h>
+
+#include "client/data/DataSource.h"
+#include "client/data/DbException.h"
+#include "client/data/Recordset.h"
+#include "client/data/StatementFormat.h"
+#include "client/data/Statements.h"
+#include "tests/client/data/TestDatabase.h"
+
+namespace fonedesk::test {
+namespace {
+
+namespace st = fonedesk::statements;
+
+using BulkWriterTest = DatabaseTest;
+
+// An import's statements: inserts with duplicates among them, each followed by the log update.
+std::vector<std::string> ImportStatements() {
+    std::vector<std::string> statements;
+    for (int i = 0; i < 40; ++i) {
+        const std::string phone = std::to_string(1000 + i % 30);  // 10 duplicates
+        const std::string name = "Имя " + std::to_string(i);
+        statements.push_back(
+            FormatStatement(st::kInsertPhoneBookRow, {st::kPhoneBook, phone, name, ""}));
+        statements.push_back(
+            FormatStatement(st::kUpdateLogNames, {st::kIncomingCalls, name, phone}));
+    }
+    statements.push_back("INSERT INTO no_such_table VALUES (1)");
+    statements.push_back(
+        FormatStatement(st::kInsertPhoneBookRow, {st::kPhoneBook, "9999", "last", ""}));
+    return statements;
+}
+
+TEST_P(BulkWriterTest, GivesEveryStatementTheSameOutcomeAsAutomaticCommit) {
+    for (int i = 0; i < 30; ++i) {
+        Exec(FormatStatement(
+            st::kInsertCallRecord,
+            {st::kIncomingCalls, "n", std::to_string(1000 + i), "01-01-20 10:00", 0, 0, 0, 0, 0}));
+    }
+    const auto statements = ImportStatements();
+
+    std::vector<bool> autocommitOk;
+    for (const std::string& sql : statements) {
+        try {
+            Exec(sql);
+            autocommitOk.push_back(true);
+        } catch (const CDBException&) {
+            autocommitOk.push_back(false);
+        }
+    }
+    const auto autocommitBook = Query("SELECT PHONE, ABONENT FROM phone_book ORDER BY PHONE");
+    const auto autocommitLog = Query("SELECT PHONE, ABONENT FROM in_data ORDER BY PHONE");
+    Exec("DELETE FROM phone_book");
+    Exec("UPDATE in_data SET ABONENT='n'");
+
+    std::vector<bool> batchedOk;
+    {
+        CBulkWriter writer(m_db, 7);  // several commits, one of them mid-way through a group
+        for (const std::string& sql : statements) {
+            batchedOk.push_back(writer.TryExecute(sql));
+        }
+        writer.Commit();
+    }
+    EXPECT_EQ(batchedOk, autocommitOk);
+    EXPECT_EQ(std::count(batchedOk.begin(), batchedOk.end(), false), 11);
+    EXPECT_EQ(Query("SELECT PHONE, ABONENT FROM phone_book ORDER BY PHONE"), autocommitBook);
+    EXPECT_EQ(Query("SELECT PHONE, ABONENT FROM in_data ORDER BY PHONE"), autocommitLog);
+    EXPECT_TRUE(m_db.AutoCommit());
+}
+
+TEST_P(BulkWriterTest, AFailedLookupInsideTheBatchDoesNotLoseTheOthers) {
+    CBulkWriter writer(m_db);
+    writer.Execute(FormatStatement(st::kInsertPhoneBookRow, {st::kPhoneBook, "1", "a", ""}));
+    {
+        CRecordsetEx rs(m_db);
+        EXPECT_THROW(rs.Open("SELECT nothing FROM nowhere"), CDBException);
+        rs.Open(FormatStatement(st::kSelectNameByPhone, {st::kPhoneBook, "1"}));
+        std::string name;
+        rs.GetFieldValue(0, name);
+        EXPECT_EQ(name, "a");
+    }
+    writer.Execute(FormatStatement(st::kInsertPhoneBookRow, {st::kPhoneBook, "2", "b", ""}));
+    writer.Commit();
+    EXPECT_EQ(Count("phone_book"), 2);
+}
+
+TEST_P(BulkWriterTest, WhatRanIsCommittedWhenTheWriterGoesAwayEvenByAnException) {
+    try {
+        CBulkWriter writer(m_db);
+        writer.Execute(FormatStatement(st::kInsertPhoneBookRow, {st::kPhoneBook, "1", "a", ""}));
+        throw std::runtime_error("the import file broke off");
+    } catch (const std::runtime_error&) {
+    }
+    CDatabase other;  // another connection sees only what was committed
+    ASSERT_TRUE(
+        OpenDataSource(other, nullptr, TestDataSources::Instance().ConnectString(GetParam())));
+    CRecordsetEx rs(other);
+    rs.Open("SELECT COUNT(*) FROM phone_book");
+    std::string count;
+    rs.GetFieldValue(0, count);
+    EXPECT_EQ(count, "1");
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, BulkWriterTest,
+                         ::testing::Values(Backend::SQLite, Backend::PostgreSQL), BackendName);
+
+}  // namespace
+}  // namespace fonedesk::test

@@ -1,0 +1,99 @@
+#include "client/data/DataSource.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+
+#include "client/data/Recordset.h"
+#include "tests/client/data/TestDatabase.h"
+#include "tools/fndb-setup/DataSourceSetup.h"
+
+namespace fonedesk::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(DataSource, OpensFndbWithoutQueryTimeOut) {
+    TestDataSources::Instance();  // the private configuration with FNDB on SQLite
+    CDatabase db;
+    std::string message;
+    ASSERT_TRUE(OpenDataSource(db, &message)) << message;
+    EXPECT_TRUE(db.IsOpen());
+    EXPECT_EQ(db.QueryTimeout(), 0u);
+    EXPECT_EQ(db.Dialect(), SqlDialect::SQLite) << db.DbmsName();
+}
+
+TEST(DataSource, MissingDataSourceFailsClosedWithTheDriverManagersReason) {
+    TestDataSources::Instance();
+    CDatabase db;
+    std::string message;
+    EXPECT_FALSE(OpenDataSource(db, &message, "ODBC;DSN=NO_SUCH_SOURCE;"));
+    EXPECT_FALSE(db.IsOpen());
+    EXPECT_NE(message.find("IM002"), std::string::npos) << message;
+    EXPECT_EQ(kOpenDataSourceFailed, "Unable to open datasource FNDB");
+}
+
+TEST(DataSource, SetupIsIdempotentAndKeepsTheRows) {
+    TestDataSources::Instance();
+    const fs::path file = fndb::DefaultDatabaseFile();
+    {
+        CDatabase db;
+        ASSERT_TRUE(OpenDataSource(db));
+        db.ExecuteSQL("INSERT INTO phone_book (PHONE,ABONENT,COMMENT) VALUES('77','kept','')");
+    }
+    fndb::SetupSqlite("FNDB", file);
+    CDatabase db;
+    ASSERT_TRUE(OpenDataSource(db));
+    CRecordsetEx rs(db);
+    rs.Open("SELECT ABONENT FROM phone_book WHERE PHONE='77'");
+    std::string name;
+    rs.GetFieldValue(0, name);
+    EXPECT_EQ(name, "kept");
+}
+
+// Runs fndb-setup with its own environment and returns its exit code and standard error.
+std::pair<int, std::string> RunSetup(const std::string& environment, const std::string& arguments) {
+    const std::string command =
+        "env " + environment + " " FNDB_SETUP_PATH " " + arguments + " 2>&1 >/dev/null";
+    std::string output;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (pipe == nullptr) {
+        return {-1, "popen failed"};
+    }
+    char buffer[512];
+    while (fgets(buffer, sizeof buffer, pipe) != nullptr) {
+        output += buffer;
+    }
+    const int status = pclose(pipe);
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, output};
+}
+
+TEST(FndbSetupProgram, NamesThePackageOfAMissingDriverAndTheCauseOfARefusedConnection) {
+    const fs::path dir = fs::path(TestDataSources::Instance().Folder()) / "no-drivers";
+    fs::create_directories(dir);
+    std::ofstream(dir / "odbcinst.ini");
+    const std::string env = "HOME=" + dir.string() + " ODBCSYSINI=" + dir.string() +
+                            " ODBCINI=" + (dir / "odbc.ini").string() +
+                            " XDG_DATA_HOME=" + dir.string();
+    auto [code, text] = RunSetup(env, "--sqlite");
+    EXPECT_EQ(code, 1);
+    EXPECT_NE(text.find("apt-get install libsqliteodbc"), std::string::npos) << text;
+    std::tie(code, text) = RunSetup(env, "--postgres --pg-database x");
+    EXPECT_EQ(code, 1);
+    EXPECT_NE(text.find("odbc-postgresql"), std::string::npos) << text;
+
+    // With the real drivers but nothing listening on the port.
+    const std::string realDrivers = "HOME=" + dir.string() +
+                                    " ODBCINI=" + (dir / "odbc.ini").string() +
+                                    " ODBCSYSINI=" + TestDataSources::Instance().Folder() + "/odbc";
+    std::tie(code, text) = RunSetup(
+        realDrivers, "--dsn REFUSED --postgres --pg-host 127.0.0.1 --pg-port 1 --pg-database x");
+    EXPECT_EQ(code, 1);
+    EXPECT_NE(text.find("is running"), std::string::npos) << text;
+    EXPECT_NE(text.find("127.0.0.1:1"), std::string::npos) << text;
+}
+
+}  // namespace
+}  // namespace fonedesk::test

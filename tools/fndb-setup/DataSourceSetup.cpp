@@ -1,0 +1,191 @@
+#include "tools/fndb-setup/DataSourceSetup.h"
+
+#include <odbcinst.h>
+
+#include <cstdlib>
+#include <vector>
+
+#include "client/data/Database.h"
+#include "client/data/DbException.h"
+#include "tools/fndb-setup/Schema.h"
+
+namespace fndb {
+namespace {
+
+std::string InstallerErrorText() {
+    std::string text;
+    for (WORD i = 1; i <= 8; ++i) {
+        DWORD code = 0;
+        char message[SQL_MAX_MESSAGE_LENGTH] = {};
+        WORD length = 0;
+        if (!SQL_SUCCEEDED(SQLInstallerError(i, &code, message, sizeof message, &length))) {
+            break;
+        }
+        if (!text.empty()) {
+            text += "; ";
+        }
+        text += message;
+    }
+    return text.empty() ? "unixODBC gave no reason" : text;
+}
+
+bool DriverInstalled(std::string_view driver) {
+    std::vector<char> list(32 * 1024);
+    WORD used = 0;
+    if (!SQLGetInstalledDrivers(list.data(), static_cast<WORD>(list.size()), &used)) {
+        return false;
+    }
+    for (const char* name = list.data(); *name != '\0'; name += std::string_view(name).size() + 1) {
+        if (driver == name) {
+            return true;
+        }
+    }
+    return false;
+}
+
+void RequireDriver(std::string_view driver, std::string_view package) {
+    if (!DriverInstalled(driver)) {
+        throw SetupError("The ODBC driver \"" + std::string(driver) +
+                         "\" is not installed: install the Debian package " + std::string(package) +
+                         " (apt-get install " + std::string(package) + ")");
+    }
+}
+
+// The user's own odbc.ini ($ODBCINI or ~/.odbc.ini), never the system-wide one.
+class UserConfigMode {
+  public:
+    UserConfigMode() {
+        SQLGetConfigMode(&m_previous);
+        SQLSetConfigMode(ODBC_USER_DSN);
+    }
+    ~UserConfigMode() { SQLSetConfigMode(m_previous); }
+    UserConfigMode(const UserConfigMode&) = delete;
+    UserConfigMode& operator=(const UserConfigMode&) = delete;
+
+  private:
+    UWORD m_previous = ODBC_BOTH_DSN;
+};
+
+void WriteKey(std::string_view dsn, const char* key, const std::string& value) {
+    if (!SQLWritePrivateProfileString(std::string(dsn).c_str(), key, value.c_str(), "odbc.ini")) {
+        throw SetupError("Cannot write " + std::string(key) + " of the data source " +
+                         std::string(dsn) + ": " + InstallerErrorText());
+    }
+}
+
+void WriteDataSource(std::string_view dsn, std::string_view driver) {
+    if (!SQLWriteDSNToIni(std::string(dsn).c_str(), std::string(driver).c_str())) {
+        throw SetupError("Cannot write the data source " + std::string(dsn) +
+                         " to the user's odbc.ini: " + InstallerErrorText());
+    }
+}
+
+void CreateSchemaThrough(std::string_view dsn, const std::string& hint) {
+    fonedesk::CDatabase db;
+    try {
+        db.OpenEx(ConnectStringOf(dsn));
+        fndb::CreateSchema(db);
+    } catch (const fonedesk::CDBException& e) {
+        throw SetupError("The data source " + std::string(dsn) + " does not work: " + e.Error() +
+                         "\n" + hint);
+    }
+}
+
+}  // namespace
+
+std::filesystem::path DefaultDatabaseFile() {
+    std::filesystem::path dir;
+    if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg != nullptr && xdg[0] == '/') {
+        dir = xdg;
+    } else if (const char* home = std::getenv("HOME"); home != nullptr && home[0] != '\0') {
+        dir = std::filesystem::path(home) / ".local" / "share";
+    } else {
+        throw SetupError("Neither XDG_DATA_HOME nor HOME is set: give the database file");
+    }
+    return dir / "fonedesk" / "fonedesk.db";
+}
+
+std::string ConnectStringOf(std::string_view dsn) {
+    return "DSN=" + std::string(dsn) + ";";
+}
+
+void WriteSqliteDataSource(std::string_view dsn, const std::filesystem::path& databaseFile) {
+    RequireDriver(kSqliteDriver, kSqlitePackage);
+    const std::filesystem::path file = std::filesystem::absolute(databaseFile);
+    std::error_code ec;
+    std::filesystem::create_directories(file.parent_path(), ec);
+    if (ec) {
+        throw SetupError("Cannot create the folder " + file.parent_path().string() + ": " +
+                         ec.message());
+    }
+    UserConfigMode mode;
+    WriteDataSource(dsn, kSqliteDriver);
+    WriteKey(dsn, "Description", "Fonedesk phone book and call logs (SQLite)");
+    WriteKey(dsn, "Database", file.string());
+    WriteKey(dsn, "Timeout", std::to_string(kSqliteBusyTimeoutMs));
+}
+
+void WritePostgresDataSource(std::string_view dsn, const PostgresTarget& target) {
+    RequireDriver(kPostgresDriver, kPostgresPackage);
+    if (target.database.empty()) {
+        throw SetupError("Name the PostgreSQL database (--pg-database)");
+    }
+    std::string settings = "SET client_encoding TO 'UTF8'";
+    if (!target.schema.empty()) {
+        settings += ";SET search_path TO " + target.schema;
+    }
+    UserConfigMode mode;
+    WriteDataSource(dsn, kPostgresDriver);
+    WriteKey(dsn, "Description", "Fonedesk phone book and call logs (PostgreSQL)");
+    WriteKey(dsn, "Servername", target.server);
+    WriteKey(dsn, "Port", target.port);
+    WriteKey(dsn, "Database", target.database);
+    WriteKey(dsn, "Username", target.user);
+    if (!target.password.empty()) {
+        WriteKey(dsn, "Password", target.password);
+    }
+    WriteKey(dsn, "ConnSettings", settings);
+    // A failed statement inside a transaction is undone alone (the driver sets a savepoint before
+    // each statement) instead of aborting the transaction: the client's batched writes rely on it.
+    WriteKey(dsn, "Protocol", "7.4-2");
+    // Long lists arrive through a cursor in pieces instead of the whole result at once.
+    WriteKey(dsn, "UseDeclareFetch", "1");
+    WriteKey(dsn, "Fetch", "1000");
+}
+
+void SetupSqlite(std::string_view dsn, const std::filesystem::path& databaseFile) {
+    WriteSqliteDataSource(dsn, databaseFile);
+    CreateSchemaThrough(dsn, "Check that the folder of " + databaseFile.string() +
+                                 " is writable and that the package " +
+                                 std::string(kSqlitePackage) + " is installed.");
+}
+
+void SetupPostgres(std::string_view dsn, const PostgresTarget& target) {
+    const bool plainName =
+        target.schema.find_first_not_of("abcdefghijklmnopqrstuvwxyz0123456789_") ==
+            std::string::npos &&
+        (target.schema.empty() || !(target.schema[0] >= '0' && target.schema[0] <= '9'));
+    if (!plainName) {
+        throw SetupError("The schema name \"" + target.schema +
+                         "\" may hold only lower-case letters, digits and '_'");
+    }
+    if (!target.schema.empty()) {
+        // The schema must exist before the connection's search path can name it.
+        fonedesk::CDatabase db;
+        WritePostgresDataSource(
+            dsn, {target.server, target.port, target.database, target.user, target.password, {}});
+        try {
+            db.OpenEx(ConnectStringOf(dsn));
+            db.ExecuteSQL("CREATE SCHEMA IF NOT EXISTS " + target.schema);
+        } catch (const fonedesk::CDBException& e) {
+            throw SetupError("Cannot create the schema " + target.schema + ": " + e.Error());
+        }
+    }
+    WritePostgresDataSource(dsn, target);
+    CreateSchemaThrough(dsn, "Check that the PostgreSQL server " + target.server + ":" +
+                                 target.port + " is running and accepts the user \"" + target.user +
+                                 "\" on the database \"" + target.database +
+                                 "\" (pg_hba.conf, password or ~/.pgpass).");
+}
+
+}  // namespace fndb
