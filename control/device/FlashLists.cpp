@@ -24,7 +24,7 @@ constexpr uint8_t kKindOutgoing = 4;
 constexpr uint8_t kKindIncoming = 8;
 // Digit codes of an entry start at byte 8 and end before the voice handle at byte 28.
 constexpr uint8_t kEntryDigits = 8;
-constexpr uint8_t kEntryMaxDigits = 20;
+constexpr uint8_t kEntryMaxDigits = kEntrySize - kEntryDigits;
 
 // An area of the map: its blocks' high byte, first and last low byte, and for the logs the
 // alternative last block.
@@ -38,9 +38,9 @@ Area AreaAt(const std::array<uint8_t, 25>& map, size_t at, bool withAlternative)
 
 }  // namespace
 
-std::u16string EntryNumber(const uint8_t* entry) {
+std::u16string EntryNumber(const uint8_t* entry, uint8_t maxDigits) {
     // A count beyond the record's digit bytes is the record's fault, not a reason to read on.
-    const uint8_t count = std::min(entry[7], kEntryMaxDigits);
+    const uint8_t count = std::min({entry[7], maxDigits, kEntryMaxDigits});
     std::u16string number;
     for (uint8_t i = 0; i < count; ++i) {
         number.push_back(static_cast<char16_t>(DigitToChar(entry[kEntryDigits + i])));

@@ -82,7 +82,7 @@ std::u16string CZelta7Device::GetRedirectionNumber() {
         uint8_t e[32];
         if (ReadRecord(static_cast<uint16_t>(high << 8 | b), kRedirectionPage, kListColumn, e) &&
             IsListEntry(e)) {
-            return EntryNumber(e);
+            return EntryNumber(e, kMaxListDigits);
         }
     }
     return {};
@@ -102,7 +102,7 @@ std::u16string CZelta7Device::GetAutoDialList(int16_t delimiter) {
                 if (!text.empty()) {
                     text.push_back(static_cast<char16_t>(delimiter));
                 }
-                text += EntryNumber(e);
+                text += EntryNumber(e, kMaxListDigits);
             }
         }
     }

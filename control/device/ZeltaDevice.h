@@ -139,8 +139,9 @@ class CZeltaDevice : public CDevice {
     uint32_t NandAddress(const FlashReader& at, uint8_t high) const;
 };
 
-// The number of a decoded 32-byte list entry: the digit count at byte 7 (at most the 20 digit
-// bytes the record has), the digit codes from byte 8.
-std::u16string EntryNumber(const uint8_t* entry);
+// The number of a decoded 32-byte list entry: the digit count at byte 7, the digit codes from
+// byte 8. Log and phone-book entries hold at most 20 digits (the voice handle follows them);
+// the type-7 list entries use the record to its end, 24 digits.
+std::u16string EntryNumber(const uint8_t* entry, uint8_t maxDigits = 20);
 
 }  // namespace fonerix
