@@ -85,6 +85,7 @@ void FakeSet::Parameter(uint8_t byte, std::vector<uint8_t>& answer) {
     const auto done = [&] { command_ = 0; };
     switch (command_) {
         case 0x82:
+            registerReads.push_back(p[0]);
             answer.push_back(registers[p[0]]);
             done();
             break;

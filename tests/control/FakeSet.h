@@ -32,7 +32,8 @@ class FakeSet {
     int overwrites = 0;
     // Memory reads as (address, count).
     std::vector<std::pair<uint16_t, uint8_t>> memoryReads;
-    std::vector<uint8_t> others;  // non-echoed bytes: keys, sleep, dial
+    std::vector<uint8_t> registerReads;  // register numbers, in order
+    std::vector<uint8_t> others;         // non-echoed bytes: keys, sleep, dial
     bool silent = false;
 
     void operator()(uint8_t byte, std::vector<uint8_t>& answer);
