@@ -231,7 +231,11 @@ bool CSerialPort::Purge() {
         return false;
     }
     pending_.clear();
-    return ::tcflush(fd_, TCIOFLUSH) == 0;
+    // Only the input. A write here has completed once write() took the bytes, but they may not
+    // have left yet (a pseudo-terminal holds them until the other end reads): flushing the output
+    // would drop the parameters of the command just sent, which a serial driver whose writes
+    // complete on transmission never does.
+    return ::tcflush(fd_, TCIFLUSH) == 0;
 }
 
 bool CSerialPort::TransmitChar(uint8_t value) {
