@@ -272,6 +272,136 @@ TEST_P(DeviceSimTest, DialledNumberReachesTheSet) {
     EXPECT_EQ(device->GetDeviceBuffer(), u"0123");
 }
 
+std::vector<uint8_t> Triples(const std::vector<uint8_t>& bytes) {
+    std::vector<uint8_t> raw;
+    for (const uint8_t b : bytes) {
+        raw.insert(raw.end(), {b, b, b});
+    }
+    return raw;
+}
+
+// A flash list entry as the set stores it (32 bytes before the triples).
+std::vector<uint8_t> FlashEntry(uint8_t kind, uint8_t minute, uint8_t hour, uint8_t day,
+                                uint8_t month, uint8_t year, const std::vector<uint8_t>& digits,
+                                uint16_t handle, uint8_t duration, uint8_t flags) {
+    std::vector<uint8_t> e(32, 0);
+    e[1] = kind;
+    e[2] = minute;
+    e[3] = hour;
+    e[4] = day;
+    e[5] = month;
+    e[6] = year;
+    e[7] = static_cast<uint8_t>(digits.size());
+    std::copy(digits.begin(), digits.end(), e.begin() + 8);
+    e[28] = static_cast<uint8_t>(handle >> 8);
+    e[29] = static_cast<uint8_t>(handle);
+    e[30] = duration;
+    e[31] = flags;
+    return e;
+}
+
+struct Step {
+    std::string phone;
+    int min, hour, date, month, year, delay, parall, flop, handle, pos;
+    uint32_t address;
+    bool operator==(const Step&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& out, const Step& s) {
+    return out << s.phone << " " << s.hour << ":" << s.min << " " << s.date << "." << s.month << "."
+               << s.year << " d" << s.delay << " p" << s.parall << " f" << s.flop << " h"
+               << s.handle << " #" << s.pos << " @" << s.address;
+}
+
+// Reads a list to its end; the entries found and the number of steps it took.
+std::vector<Step> Enumerate(CDevice& device, bool (CDevice::*read)(PHBOOKRECORD&), int& steps) {
+    std::vector<Step> found;
+    steps = 0;
+    PHBOOKRECORD r{};
+    while ((device.*read)(r) && steps < 1000) {
+        ++steps;
+        if (r.inUse) {
+            found.push_back({Utf8FromBstr(r.Phone), r.Min, r.Hour, r.Date, r.Month, r.Year, r.Delay,
+                             r.isParall, r.isFlop, r.nandMessg, r.posInBook, r.nandAdress});
+            SysFreeString(r.Phone);
+            r = PHBOOKRECORD{};
+        }
+    }
+    return found;
+}
+
+// The lists laid out in the simulated set over the line, with the protocol's own writes, and
+// read back field by field.
+TEST_P(DeviceSimTest, ListsWrittenIntoTheSetReadBackFieldByField) {
+    const SimType& t = GetParam();
+    auto device = Found();
+    CVarkonDevice::ResetReaders();
+    CZeltaDevice::ResetReaders();
+    CZelta6Device::ResetReaders();
+    CZelta7Device::ResetReaders();
+    int steps = 0;
+    if (!t.flash) {
+        static_cast<CVarkonDevice&>(*device).SetRecordedDate(24, 3, 15);
+        const auto put = [&device](uint16_t at, const std::vector<uint8_t>& bytes) {
+            ASSERT_TRUE(device->WriteMemory(at, static_cast<uint8_t>(bytes.size()), bytes.data()));
+        };
+        // Outgoing 0x0100 (3 of 12), incoming 0x0200 (2 of 12), book 0x0300 (4 of 10).
+        put(9, {0, 0x01, 0x00, 2, 12, 0, 0x02, 0x00, 1, 12, 0, 0x03, 0x00, 3, 10});
+        put(0x0100 + 12, {30, 9, 14, 0x53, 0x21, 0, 0, 0, 0, 0, 0, 61});
+        put(0x0200, {0, 0, 20, 0xA2, 0x0A});
+        put(0x0300 + 30, {0x08, 0xE3, 0xCD});
+        EXPECT_EQ(Enumerate(*device, &CDevice::GetOutcomeBook, steps),
+                  (std::vector<Step>{{"512", 30, 9, 14, 3, 24, 61, 0, 0, 0, 0, 0x010C}}));
+        EXPECT_EQ(Enumerate(*device, &CDevice::GetIncomeBook, steps),
+                  (std::vector<Step>{{"00", 0, 0, 20, 2, 24, 0, 0, 0, 0, 0, 0x0200}}));
+        EXPECT_EQ(Enumerate(*device, &CDevice::GetPhoneBook, steps),
+                  (std::vector<Step>{{"PLJ", 0, 0, 0, 0, 0, 0, 0, 0, 0, 3, 0x031E}}));
+        return;
+    }
+    const auto put = [&device](uint16_t block, uint8_t page, uint8_t column,
+                               const std::vector<uint8_t>& raw) {
+        ASSERT_TRUE(device->WriteFlash(
+            FlashAddress::At(block, page, column, static_cast<uint8_t>(raw.size())), raw.data()));
+    };
+    std::vector<uint8_t> map(25, 0);
+    const std::vector<uint8_t> areas{0, 40, 41, 0, 50, 50, 0, 30, 30, 30, 0, 20, 20, 20};
+    std::copy(areas.begin(), areas.end(), map.begin());
+    auto head = Triples({0, 0x80});
+    const auto mapRaw = Triples(map);
+    head.insert(head.end(), mapRaw.begin(), mapRaw.end());
+    put(0, 0, 0, head);
+    std::vector<uint8_t> settings(33, 0);
+    settings[1] = 0x40;
+    put(t.type == 5 ? 19 : t.type == 6 ? 13 : 15, 0, 0, Triples(settings));
+
+    // Second record slot of a block, and the last one.
+    const uint8_t page2 = t.type == 5 ? 0 : 3, col2 = t.type == 5 ? 97 : 172;
+    const uint8_t pageLast = t.type == 5 ? 15 : t.type == 6 ? 31 : 63;
+    const uint8_t colLast = t.type == 5 ? 97 : 172;
+    put(20, page2, col2, Triples(FlashEntry(4, 5, 6, 7, 8, 23, {10, 11}, 0x1234, 90, 0x80)));
+    put(30, pageLast, colLast, Triples(FlashEntry(8, 59, 23, 31, 12, 22, {3}, 0, 1, 0x40)));
+    put(41, page2, col2, Triples(FlashEntry(2, 9, 0, 0, 0, 0, {1, 2, 3}, 7, 0, 0)));
+    if (t.type != 5) {
+        static_cast<CZelta6Device&>(*device).SetRecordedDate(24, 10);
+    }
+    const auto address = [&t](uint32_t block, uint32_t page, uint32_t column) {
+        return t.type == 5 ? column + page * 1024 + (block << 18)
+                           : ((block * 512) + (page & ~1u)) * 512 + column + 511;
+    };
+    const int perBlock = t.type == 6 ? 16 : 32;
+    EXPECT_EQ(Enumerate(*device, &CDevice::GetOutcomeBook, steps),
+              (std::vector<Step>{{"0F", 5, 6, 7, 8, t.type == 5 ? 23 : 24, 90, 1, 0, 0x1234, 0,
+                                  address(20, page2, col2)}}));
+    EXPECT_EQ(steps, perBlock);
+    EXPECT_EQ(Enumerate(*device, &CDevice::GetIncomeBook, steps),
+              (std::vector<Step>{{"3", 59, 23, 31, 12, t.type == 5 ? 22 : 23, 1, 0, 1, 0, 0,
+                                  address(30, pageLast, colLast)}}));
+    // Block 40 holds no entry: its partner 41 is read in its place, at the same positions.
+    EXPECT_EQ(Enumerate(*device, &CDevice::GetPhoneBook, steps),
+              (std::vector<Step>{{"123", 0, 0, 0, 0, 0, 0, 0, 0, 7, 2, address(41, page2, col2)}}));
+    EXPECT_EQ(steps, 2 * perBlock);
+}
+
 INSTANTIATE_TEST_SUITE_P(Families, DeviceSimTest, ::testing::ValuesIn(kTypes),
                          [](const auto& param) {
                              return "Type" + std::to_string(param.param.type);
