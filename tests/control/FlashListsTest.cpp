@@ -224,6 +224,7 @@ TEST_F(Zelta5Lists, CorruptedTriplesEndTheListAndRewind) {
     set.PutRaw(20, 1, 0, {1, 2, 3});  // three different copies of byte 0
     PHBOOKRECORD r{};
     EXPECT_TRUE(device->GetOutcomeBook(r));  // page 0, column 0
+    EXPECT_EQ(Utf8(r.Phone), "1");
     EXPECT_TRUE(device->GetOutcomeBook(r));  // page 0, column 97
     EXPECT_FALSE(device->GetOutcomeBook(r));
     ASSERT_TRUE(device->GetOutcomeBook(r));
