@@ -68,6 +68,40 @@ TEST(DeviceTypesTest, CaptionsOfEveryTypeCode) {
     EXPECT_EQ(CaptionStringId(kTypeNotRead), 206);
 }
 
+TEST(DeviceDateTest, AutomationDatesSplitAndJoin) {
+    struct Case {
+        DATE date;
+        int year, month, day, hour, minute, second, dayOfWeek;
+    };
+    const Case cases[] = {
+        {0.0, 1899, 12, 30, 0, 0, 0, 6},
+        {2.25, 1900, 1, 1, 6, 0, 0, 1},
+        {-1.5, 1899, 12, 29, 12, 0, 0, 5},  // before day 0 the time still counts up
+        {45363.5, 2024, 3, 12, 12, 0, 0, 2},
+        {36585.999996, 2000, 3, 1, 0, 0, 0, 3},  // 23:59:59.65 rounds into the next day
+    };
+    for (const Case& c : cases) {
+        DateParts p;
+        ASSERT_TRUE(SplitDate(c.date, p)) << c.date;
+        EXPECT_EQ(
+            std::vector<int>({p.year, p.month, p.day, p.hour, p.minute, p.second, p.dayOfWeek}),
+            std::vector<int>({c.year, c.month, c.day, c.hour, c.minute, c.second, c.dayOfWeek}))
+            << c.date;
+        if (c.second == 0 && c.date != 36585.999996) {
+            DATE back = 0;
+            ASSERT_TRUE(MakeDate(p, back));
+            EXPECT_DOUBLE_EQ(back, c.date);
+        }
+    }
+    DateParts bad;
+    bad.year = 2023, bad.month = 2, bad.day = 29;
+    DATE untouched = 7.0;
+    EXPECT_FALSE(MakeDate(bad, untouched));
+    EXPECT_EQ(untouched, 7.0);
+    DateParts p;
+    EXPECT_FALSE(SplitDate(1e12, p));
+}
+
 TEST(DeviceIdentityTest, VersionByteAndTypeMakeTheIdentifier) {
     OnSet<CVarkonDevice> s;
     s.set.memory[0x1FFF] = 1;
