@@ -119,6 +119,17 @@ TEST(DeviceIdentityTest, VersionByteAndTypeMakeTheIdentifier) {
     EXPECT_EQ(Caption(info), "Varkon+");
 }
 
+TEST(DeviceIdentityTest, TypeByteBeyondTheTableWrapsTheIdentifierAsA32BitValue) {
+    OnSet<CZeltaDevice> s;
+    s.set.memory[0x1FFF] = 255;
+    s.set.registers[0] = 0x21;
+    DEVICEINFO info{};
+    ASSERT_TRUE(s.device->GetDeviceInfo(info));
+    EXPECT_EQ(info.devType, 255u);
+    EXPECT_EQ(info.IdZelta, static_cast<int32_t>(2'550'101'001u));
+    EXPECT_EQ(Caption(info), "Unknown Device");
+}
+
 TEST(DeviceIdentityTest, UnreadableVersionReportsAnUnknownDeviceWithTheOldVersions) {
     OnSet<CZeltaDevice> s;
     s.set.memory[0x1FFF] = 5;
