@@ -11,14 +11,14 @@
 #include <vector>
 
 #include "bench/protocol/CountingLink.h"
-#include "control/device/Device.h"
+#include "control/device/ZeltaDevice.h"
 #include "control/serial/SerialPort.h"
 #include "tests/support/SimProcess.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
-using fonerix::CDevice;
+using fonerix::CZeltaDevice;
 using fonerix::FlashAddress;
 using fonerix::bench::CountingLink;
 
@@ -63,7 +63,7 @@ int main() {
     setenv("FONERIX_COM1", sim.LinkPath().c_str(), 1);
     auto counting = std::make_unique<CountingLink>(std::make_unique<fonerix::CSerialPort>());
     CountingLink& link = *counting;
-    CDevice device(kBaud, std::move(counting));
+    CZeltaDevice device(std::move(counting));
     if (!device.Port().Open(1, kBaud) || !device.WakeupDevice(false)) {
         std::fprintf(stderr, "protocol_bench: the simulated set does not answer on %s\n",
                      sim.LinkPath().c_str());
@@ -106,6 +106,5 @@ int main() {
         "line+pause: wire time of every byte plus every protocol pause. overlap: the same, less\n"
         "the part of a pause during which the set was already sending its answer (the tighter\n"
         "limit). Goal: ratio at most 1.10.\n");
-    device.SleepDevice();
     return 0;
 }

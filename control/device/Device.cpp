@@ -1,7 +1,9 @@
 #include "control/device/Device.h"
 
+#include <array>
 #include <vector>
 
+#include "control/device/DeviceTypes.h"
 #include "control/device/ProtocolBytes.h"
 #include "control/serial/SerialPort.h"
 
@@ -208,6 +210,69 @@ bool CDevice::SendKey(uint8_t key) {
 bool CDevice::SendDialTrigger(uint8_t dialByte) {
     port_->Pause(kDialPause);
     return port_->SendByte(dialByte);
+}
+
+bool CDevice::LookForDevice(DEVICEINFO& info, uint8_t port) {
+    static constexpr std::array<uint8_t, 4> kAllPorts{1, 2, 3, 4};
+    const uint8_t single[1] = {port};
+    const bool one = port >= 1 && port <= 4;
+    const uint8_t* ports = one ? single : kAllPorts.data();
+    const size_t count = one ? 1 : kAllPorts.size();
+    for (size_t i = 0; i < count; ++i) {
+        port_->Close();
+        if (!port_->Open(ports[i], familyBaud_)) {
+            continue;
+        }
+        // A set that has just been woken from a deep sleep may miss the first handshake.
+        if (WakeupLink() || WakeupLink()) {
+            GetDeviceInfo(info);
+            return true;
+        }
+    }
+    return false;
+}
+
+bool CDevice::LookForType(DEVICEINFO& info, uint8_t port,
+                          std::initializer_list<uint32_t> accepted) {
+    if (!CDevice::LookForDevice(info, port)) {
+        return false;
+    }
+    for (const uint32_t type : accepted) {
+        if (info.devType == type) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool CDevice::GetDeviceInfo(DEVICEINFO& info) {
+    info.inUse = 0;
+    info.devType = kTypeNotRead;
+    uint8_t version = 0;
+    {
+        Hold hold(*port_);
+        uint8_t type = 0;
+        if (ReadMemory(kTypeAddress, 1, &type)) {
+            info.devType = type;
+        }
+        if (ReadRegister(kVersionRegister, version) && version != 0) {
+            info.devVer = version / 32u;
+            info.prgVer = version % 32u;
+        } else {
+            // The versions keep what the record held.
+            version = 0;
+            info.devType = kTypeNotRead;
+        }
+        // A type byte above 214 would overflow the identifier; it wraps as a 32-bit value.
+        const int64_t id = int64_t{static_cast<int32_t>(info.devType)} * 10'000'000 +
+                           int64_t{info.devVer} * 100'000 + int64_t{info.prgVer} * 1'000 + 1;
+        info.IdZelta = static_cast<int32_t>(static_cast<uint32_t>(id));
+        info.Port = port_->GetPort();
+        info.BaudRate = port_->GetBaudRate();
+    }
+    info.Caption = BstrFromUtf8(LoadControlString(CaptionStringId(info.devType)));
+    info.inUse = version;
+    return true;
 }
 
 void CDevice::SetNotifyWindow(INotifyWindow* window) {

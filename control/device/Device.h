@@ -2,8 +2,11 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
+#include "control/device/DeviceDate.h"
 #include "control/device/FlashAddress.h"
+#include "control/device/Records.h"
 #include "control/serial/SerialLink.h"
 
 namespace fonerix {
@@ -20,17 +23,84 @@ class CDevice {
   public:
     // `familyBaud`: the rate the family answers at. `port`: the line; a CSerialPort by default.
     explicit CDevice(uint32_t familyBaud, std::unique_ptr<SerialLink> port = nullptr);
+    // Closes the port (which ends the watcher). The families send the set to sleep first.
     virtual ~CDevice();
     CDevice(const CDevice&) = delete;
     CDevice& operator=(const CDevice&) = delete;
 
+    // The operations the control forwards to, one per automation member. Where a family lacks
+    // one, the base answer stands: -1 for a value, nothing for a setter, false or an empty text.
+
+    // Probes COM `port` (1..4), or COM1..COM4 in turn for any other value: two handshakes per
+    // port; on an answer, fills `info` through GetDeviceInfo. The port last tried stays open.
+    // The families accept only their own type codes on top of this.
+    virtual bool LookForDevice(DEVICEINFO& info, uint8_t port);
+    // Reads the type byte and the version register into `info`. Always true; a set that does
+    // not answer is reported with devType all bits set, inUse 0 and "Unknown Device". Puts a new
+    // Caption into `info`; the old one is the caller's to free.
+    virtual bool GetDeviceInfo(DEVICEINFO& info);
+    virtual bool DialNumber(const std::u16string& number) = 0;
+    // One step through a list: true with inUse 1 for an entry, true with inUse 0 for a slot
+    // without one, false at the end (which rewinds the list) or on a failed read.
+    virtual bool GetPhoneBook(PHBOOKRECORD& record) = 0;
+    virtual bool GetOutcomeBook(PHBOOKRECORD& record) = 0;
+    virtual bool GetIncomeBook(PHBOOKRECORD& record) = 0;
+    // Presses a key on the set; re-wakes it first after the user pressed one there.
+    virtual bool SendKey(uint8_t key);
+    virtual bool SetDeviceTime(DATE date) = 0;
+    virtual DATE GetDeviceTime() = 0;
+    virtual void SetAlarmTime(DATE date) = 0;
+    virtual DATE GetAlarmTime() = 0;
+    virtual int16_t GetAlarmActivity() = 0;
+    virtual void SetAlarmActivity(int16_t value) = 0;
+    virtual std::u16string GetDeviceBuffer() = 0;
+    virtual bool SetDeviceBuffer(const std::u16string& number) = 0;
+    virtual int16_t GetNumLength() { return -1; }
+    virtual void SetNumLength(int16_t) {}
+    virtual int16_t GetSkipBells() { return -1; }
+    virtual void SetSkipBells(int16_t) {}
+    virtual int16_t GetBellMelody() { return -1; }
+    virtual void SetBellMelody(int16_t) {}
+    virtual int16_t GetBellVolume() { return -1; }
+    virtual void SetBellVolume(int16_t) {}
+    virtual int16_t GetSoundVolume() { return -1; }
+    virtual void SetSoundVolume(int16_t) {}
+    virtual int16_t GetUtCallup() { return -1; }
+    virtual void SetUtCallup(int16_t) {}
+    virtual int16_t GetUtLineFree() { return -1; }
+    virtual void SetUtLineFree(int16_t) {}
+    virtual int16_t GetUtCurrent() { return -1; }
+    virtual int16_t GetStateRegister(int16_t) { return -1; }
+    virtual void SetStateRegister(int16_t, int16_t) {}
+    virtual int16_t GetConfigRegister() { return -1; }
+    virtual void SetConfigRegister(int16_t) {}
+    virtual int16_t GetDeviceMode() { return -1; }
+    virtual void SetDeviceMode(int16_t) {}
+    virtual int16_t GetDeviceRang() { return -1; }
+    virtual void SetDeviceRang(int16_t) {}
+    virtual bool GetCallsStatistic(CALLSTATISTIC& stat) = 0;
+    // `parallel` may be null.
+    virtual bool GetAutodetParams(AUTODETPARAMS* current, AUTODETPARAMS* parallel) = 0;
+    virtual bool SetAutodetParams(const AUTODETPARAMS* current, const AUTODETPARAMS* parallel) = 0;
+    virtual bool GetSoundMessage(int16_t, const std::u16string&) { return false; }
+    virtual bool SetSoundMessage(int16_t&, const std::u16string&) { return false; }
+    virtual bool DelSoundMessage(int16_t) { return false; }
+    virtual int16_t GetSoundHandles(int16_t*, int16_t) { return -1; }
+    virtual bool SetSoundHandles(const int16_t*, int16_t) { return false; }
+    virtual int32_t GetFreeSoundSpace() { return 0; }
+    virtual int16_t GetSndRecordTime() { return -1; }
+    virtual void SetSndRecordTime(int16_t) {}
+    virtual std::u16string GetRedirectionNumber() { return {}; }
+    virtual void SetRedirectionNumber(const std::u16string&) {}
+    virtual std::u16string GetAutoDialList(int16_t) { return {}; }
+    virtual bool SetAutoDialList(const std::u16string&, int16_t) { return false; }
+    // Reads `count` bytes of device memory, split at a 256-byte page. Stops the watcher itself.
+    virtual bool ReadMemory(uint16_t address, uint8_t count, uint8_t* buffer);
     // Sends a command byte and waits for its echo: up to four attempts under the handshake
     // time-outs, the second one after a re-wake. A wrong echo fails at once.
     virtual bool SendCommand(uint8_t command);
-    // Reads `count` bytes of device memory, split at a 256-byte page. Stops the watcher itself.
-    virtual bool ReadMemory(uint16_t address, uint8_t count, uint8_t* buffer);
-    // Presses a key on the set; re-wakes it first after the user pressed one there.
-    virtual bool SendKey(uint8_t key);
+
+    // Flash transfers of the flash models; the families bound them by their geometry.
     virtual bool ReadFlash(const FlashAddress& address, uint8_t* buffer);
     // Callers pause kFlashPause after a write before the next flash command.
     virtual bool WriteFlash(const FlashAddress& address, const uint8_t* data);
@@ -65,7 +135,30 @@ class CDevice {
     uint32_t FamilyBaudRate() const { return familyBaud_; }
     SerialLink& Port() { return *port_; }
 
+    // Where a family keeps its clock, alarm and number buffer.
+    struct ClockRegisters {
+        uint8_t year, month, day, dayOfWeek, hour, minute, secondWritten, secondRead;
+        uint8_t alarmHour, alarmMinute;
+        uint8_t bufferLength;  // the length register; the digits follow it
+        uint8_t dialByte;
+    };
+
   protected:
+    // The accessor pattern of the register properties: hold the line, preset, read.
+    int16_t ReadSetting(uint8_t reg, uint8_t preset = 0xFF);
+    // Brings the value's low byte into lo..hi and writes it; true if the write went out.
+    bool WriteSetting(uint8_t reg, int16_t value, uint8_t lo = 0, uint8_t hi = 0xFF);
+    bool WriteClock(const ClockRegisters& map, DATE date);
+    DATE ReadClock(const ClockRegisters& map);
+    void WriteAlarm(const ClockRegisters& map, DATE date);
+    DATE ReadAlarm(const ClockRegisters& map);
+    std::u16string ReadNumberBuffer(const ClockRegisters& map);
+    bool WriteNumberBuffer(const ClockRegisters& map, const std::u16string& number);
+    bool Dial(const ClockRegisters& map, const std::u16string& number);
+
+    // The family's acceptance on top of the port probe.
+    bool LookForType(DEVICEINFO& info, uint8_t port, std::initializer_list<uint32_t> accepted);
+
     // Sends `bytes` one write each; stops at the first that does not leave.
     bool SendBytes(std::initializer_list<uint8_t> bytes);
     // Reads exactly `count` bytes or fails.

@@ -37,5 +37,7 @@ inline constexpr int kRegisterAttempts = 4;
 // The register that grants write permission when 0xFF is written to it.
 inline constexpr uint8_t kPermitRegister = 1;
 inline constexpr uint8_t kPermitValue = 0xFF;
+// Bits 7..5: the set's hardware version; bits 4..0: its program version. 0 means no answer.
+inline constexpr uint8_t kVersionRegister = 0;
 
 }  // namespace fonerix::protocol

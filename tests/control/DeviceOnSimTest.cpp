@@ -12,6 +12,7 @@
 #include "control/device/Device.h"
 #include "control/device/ProtocolBytes.h"
 #include "control/serial/SerialPort.h"
+#include "tests/control/BareDevice.h"
 #include "tests/control/MessageWindow.h"
 #include "tests/support/SimProcess.h"
 
@@ -27,7 +28,7 @@ constexpr uint32_t kZeltaBaud = 57600;
 struct Bench {
     explicit Bench(SimOptions options, uint32_t baud = kZeltaBaud) : sim(std::move(options)) {
         setenv("FONERIX_COM1", sim.LinkPath().c_str(), 1);
-        device = std::make_unique<CDevice>(baud);
+        device = std::make_unique<BareDevice>(baud);
         opened = device->Port().Open(1, baud);
     }
     ~Bench() {

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "control/device/Device.h"
+#include "tests/control/BareDevice.h"
 #include "tests/control/ScriptedSet.h"
 #include "tests/support/MemoryPort.h"
 
@@ -19,7 +20,7 @@ class ProtocolTest : public ::testing::Test {
         auto port = std::make_unique<MemoryPort>(
             [this](uint8_t b, std::vector<uint8_t>& out) { set(b, out); });
         line = port.get();
-        device = std::make_unique<CDevice>(57600, std::move(port));
+        device = std::make_unique<BareDevice>(57600, std::move(port));
         for (int i = 0; i < 256; ++i) {
             set.registers[i] = static_cast<uint8_t>(i ^ 0x5A);
         }
@@ -106,8 +107,8 @@ TEST_F(ProtocolTest, WakeupLinkShortAndLongPaths) {
         fresh.deepSleep = c.deepSleep;
         fresh.wakeWithoutFF = c.wakeWithoutFF;
         fresh.silent = c.silent;
-        CDevice dev(57600, std::make_unique<MemoryPort>(
-                               [&](uint8_t b, std::vector<uint8_t>& out) { fresh(b, out); }));
+        BareDevice dev(57600, std::make_unique<MemoryPort>(
+                                  [&](uint8_t b, std::vector<uint8_t>& out) { fresh(b, out); }));
         EXPECT_EQ(dev.WakeupLink(), c.expected);
         auto& written = static_cast<MemoryPort&>(dev.Port()).Written();
         EXPECT_EQ(written.size(), c.zerosWritten);

@@ -13,9 +13,12 @@
 
 #include "control/automation/MessageWindow.h"
 #include "control/device/Device.h"
+#include "control/device/VarkonDevice.h"
+#include "control/device/ZeltaDevice.h"
 #include "control/serial/EventFrame.h"
 #include "control/serial/PortPath.h"
 #include "control/serial/SerialPort.h"
+#include "platform/automation/Bstr.h"
 #include "tools/probe/PortDiagnosis.h"
 
 namespace {
@@ -27,14 +30,20 @@ constexpr int kExitUsage = 2;
 constexpr int kExitNoSet = 3;
 
 // The second family answers at 115200 bit/s, the first at 57600; the faster is tried first.
-constexpr uint32_t kFamilyRates[] = {115200, 57600};
-constexpr uint16_t kTypeAddress = 0x1FFF;
+constexpr uint32_t kVarkonRate = 115200;
+constexpr uint32_t kFamilyRates[] = {kVarkonRate, 57600};
 
 struct Found {
     std::unique_ptr<CDevice> device;
-    uint8_t type = 0;
-    uint8_t version = 0;
+    DEVICEINFO info{};
 };
+
+std::unique_ptr<CDevice> FamilyAt(uint32_t rate) {
+    if (rate == kVarkonRate) {
+        return std::make_unique<CVarkonDevice>();
+    }
+    return std::make_unique<CZeltaDevice>();
+}
 
 void Usage(std::FILE* out) {
     std::fprintf(out,
@@ -79,7 +88,7 @@ std::string EventText(uint16_t code, const char* number) {
 std::optional<Found> ProbePort(uint8_t port) {
     const std::string where = "COM" + std::to_string(port) + " (" + ComPortPath(port) + ")";
     for (const uint32_t rate : kFamilyRates) {
-        auto device = std::make_unique<CDevice>(rate);
+        std::unique_ptr<CDevice> device = FamilyAt(rate);
         auto& line = static_cast<CSerialPort&>(device->Port());
         if (!line.Open(port, rate)) {
             std::printf("%s: %s\n", where.c_str(),
@@ -90,17 +99,18 @@ std::optional<Found> ProbePort(uint8_t port) {
             continue;
         }
         Found found;
-        SerialLink::WatcherHold hold(line);
-        const bool typeRead = device->ReadMemory(kTypeAddress, 1, &found.type);
-        const bool versionRead = device->ReadRegister(0, found.version) && found.version != 0;
-        if (!typeRead || !versionRead) {
+        device->GetDeviceInfo(found.info);
+        const std::string caption = Utf8FromBstr(found.info.Caption);
+        SysFreeString(found.info.Caption);
+        found.info.Caption = nullptr;
+        if (found.info.inUse == 0) {
             std::printf("%s: a set answers the wake-up at %u bit/s but not the identity reads\n",
                         where.c_str(), rate);
             return std::nullopt;
         }
-        std::printf("%s: set of type %u at %u bit/s, version byte 0x%02X (device %u, program %u)\n",
-                    where.c_str(), found.type, rate, found.version, found.version >> 5,
-                    found.version & 0x1F);
+        std::printf("%s: %s (type %u) at %u bit/s, version: device %u, program %u\n", where.c_str(),
+                    caption.c_str(), found.info.devType, rate, found.info.devVer,
+                    found.info.prgVer);
         found.device = std::move(device);
         return found;
     }
@@ -188,8 +198,7 @@ int main(int argc, char** argv) {
         if (watchSeconds > 0) {
             Watch(*found->device, watchSeconds);
         }
-        found->device->SleepDevice();
-        return kExitFound;
+        return kExitFound;  // the family object sends the set to sleep as it goes
     }
     std::fprintf(stderr, "fonerix-probe: no telephone set found\n");
     return kExitNoSet;

@@ -1,0 +1,358 @@
+#include "control/device/VarkonDevice.h"
+
+#include <algorithm>
+#include <cstring>
+#include <ctime>
+
+#include "control/device/DeviceTypes.h"
+#include "control/device/DigitCodes.h"
+#include "control/device/ProtocolBytes.h"
+
+namespace fonerix {
+
+namespace {
+
+using Hold = SerialLink::WatcherHold;
+
+constexpr CDevice::ClockRegisters kClock{
+    .year = 61,
+    .month = 60,
+    .day = 59,
+    .dayOfWeek = 58,
+    .hour = 67,
+    .minute = 66,
+    .secondWritten = 65,
+    .secondRead = 68,
+    .alarmHour = 47,
+    .alarmMinute = 46,
+    .bufferLength = 94,
+    .dialByte = 0x0C,
+};
+
+constexpr uint8_t kNumLength = 39;
+constexpr uint8_t kSkipBells = 40;
+constexpr uint8_t kBellMelody = 41;
+constexpr uint8_t kBellVolume = 43;
+constexpr uint8_t kUtCallup = 56;
+constexpr uint8_t kUtLineFree = 57;
+constexpr uint8_t kUtCurrent = 83;
+constexpr uint8_t kConfig = 38;
+constexpr uint8_t kAlarmActivity = 45;
+
+// Memory: the list map, the call statistics and the caller-ID parameters.
+constexpr uint16_t kMapAddress = 9;
+constexpr uint16_t kStatisticsAddress = 0;
+constexpr uint8_t kStatisticsSize = 9;
+constexpr uint16_t kAutodetAddress = 24;
+constexpr uint8_t kAutodetSize = 13;
+constexpr uint8_t kAutodetWritten = 5;
+
+// A chunk of list records is read in one request of at most this many bytes.
+constexpr int kChunkBytes = 250;
+
+CVarkonDevice::MemoryReader& Reader(int list) {
+    static CVarkonDevice::MemoryReader readers[3];
+    return readers[list];
+}
+
+uint16_t BigEndian(const uint8_t* p) {
+    return static_cast<uint16_t>(p[0] << 8 | p[1]);
+}
+
+// The digit count sits in the low nibble and the first code in the high nibble of `head`;
+// further codes follow two per byte, low nibble first.
+std::u16string NibbleNumber(const uint8_t* head) {
+    const int count = head[0] & 0x0F;
+    std::u16string number;
+    if (count == 0) {
+        return number;
+    }
+    number.push_back(static_cast<char16_t>(DigitToChar(head[0] >> 4)));
+    for (int i = 0; i < count - 1; ++i) {
+        const uint8_t byte = head[1 + i / 2];
+        number.push_back(static_cast<char16_t>(DigitToChar(i % 2 == 0 ? byte & 0x0F : byte >> 4)));
+    }
+    return number;
+}
+
+BSTR NewBstr(const std::u16string& text) {
+    return SysAllocStringLen(text.data(), static_cast<uint32_t>(text.size()));
+}
+
+}  // namespace
+
+CVarkonDevice::CVarkonDevice(std::unique_ptr<SerialLink> port)
+    : CDevice(kVarkonBaud, std::move(port)) {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    SetRecordedDate(static_cast<uint8_t>((local.tm_year + 1900) % 100),
+                    static_cast<uint8_t>(local.tm_mon + 1), static_cast<uint8_t>(local.tm_mday));
+}
+
+CVarkonDevice::~CVarkonDevice() {
+    SleepDevice();
+}
+
+void CVarkonDevice::SetRecordedDate(uint8_t year, uint8_t month, uint8_t day) {
+    year_ = year;
+    month_ = month;
+    day_ = day;
+}
+
+void CVarkonDevice::ResetReaders() {
+    for (int list = 0; list < 3; ++list) {
+        Reader(list) = MemoryReader{};
+    }
+}
+
+bool CVarkonDevice::LookForDevice(DEVICEINFO& info, uint8_t port) {
+    return LookForType(info, port, {1, 2, 4});
+}
+
+bool CVarkonDevice::DialNumber(const std::u16string& number) {
+    return Dial(kClock, number);
+}
+
+bool CVarkonDevice::SetDeviceTime(DATE date) {
+    return WriteClock(kClock, date);
+}
+DATE CVarkonDevice::GetDeviceTime() {
+    return ReadClock(kClock);
+}
+void CVarkonDevice::SetAlarmTime(DATE date) {
+    WriteAlarm(kClock, date);
+}
+DATE CVarkonDevice::GetAlarmTime() {
+    return ReadAlarm(kClock);
+}
+int16_t CVarkonDevice::GetAlarmActivity() {
+    return ReadSetting(kAlarmActivity, 0);
+}
+void CVarkonDevice::SetAlarmActivity(int16_t value) {
+    WriteSetting(kAlarmActivity, value);
+}
+std::u16string CVarkonDevice::GetDeviceBuffer() {
+    return ReadNumberBuffer(kClock);
+}
+bool CVarkonDevice::SetDeviceBuffer(const std::u16string& number) {
+    return WriteNumberBuffer(kClock, number);
+}
+int16_t CVarkonDevice::GetNumLength() {
+    return ReadSetting(kNumLength);
+}
+void CVarkonDevice::SetNumLength(int16_t value) {
+    WriteSetting(kNumLength, value, 4, 7);
+}
+int16_t CVarkonDevice::GetSkipBells() {
+    return ReadSetting(kSkipBells);
+}
+void CVarkonDevice::SetSkipBells(int16_t value) {
+    WriteSetting(kSkipBells, value, 0, 9);
+}
+int16_t CVarkonDevice::GetBellMelody() {
+    return ReadSetting(kBellMelody);
+}
+void CVarkonDevice::SetBellMelody(int16_t value) {
+    WriteSetting(kBellMelody, value, 1, 4);
+}
+int16_t CVarkonDevice::GetBellVolume() {
+    return ReadSetting(kBellVolume);
+}
+void CVarkonDevice::SetBellVolume(int16_t value) {
+    WriteSetting(kBellVolume, value, 0, 5);
+}
+int16_t CVarkonDevice::GetUtCallup() {
+    return ReadSetting(kUtCallup);
+}
+void CVarkonDevice::SetUtCallup(int16_t value) {
+    WriteSetting(kUtCallup, value, 70, 150);
+}
+int16_t CVarkonDevice::GetUtLineFree() {
+    return ReadSetting(kUtLineFree);
+}
+void CVarkonDevice::SetUtLineFree(int16_t value) {
+    WriteSetting(kUtLineFree, value, 1, 50);
+}
+int16_t CVarkonDevice::GetUtCurrent() {
+    return ReadSetting(kUtCurrent);
+}
+int16_t CVarkonDevice::GetConfigRegister() {
+    return ReadSetting(kConfig);
+}
+void CVarkonDevice::SetConfigRegister(int16_t value) {
+    WriteSetting(kConfig, value);
+}
+
+int16_t CVarkonDevice::StateRegisterOf(int16_t selector) const {
+    switch (selector) {
+        case 0:
+            return 0x47;
+        case 2:
+            return 0xA4;
+        case 3:
+            return 0x2C;
+        default:
+            return -1;
+    }
+}
+
+int16_t CVarkonDevice::GetStateRegister(int16_t selector) {
+    const int16_t reg = StateRegisterOf(selector);
+    return reg < 0 ? 0xFF : ReadSetting(static_cast<uint8_t>(reg));
+}
+
+void CVarkonDevice::SetStateRegister(int16_t selector, int16_t value) {
+    const int16_t reg = StateRegisterOf(selector);
+    if (reg >= 0) {
+        WriteSetting(static_cast<uint8_t>(reg), value);
+    }
+}
+
+bool CVarkonDevice::LoadMemoryMap() {
+    if (!mapLoaded_) {
+        mapLoaded_ = ReadMemory(kMapAddress, static_cast<uint8_t>(map_.size()), map_.data());
+    }
+    return mapLoaded_;
+}
+
+bool CVarkonDevice::GetOutcomeBook(PHBOOKRECORD& record) {
+    return ReadList(List::kOutgoing, record);
+}
+bool CVarkonDevice::GetIncomeBook(PHBOOKRECORD& record) {
+    return ReadList(List::kIncoming, record);
+}
+bool CVarkonDevice::GetPhoneBook(PHBOOKRECORD& record) {
+    return ReadList(List::kBook, record);
+}
+
+bool CVarkonDevice::ReadList(List list, PHBOOKRECORD& record) {
+    Hold hold(*port_);
+    MemoryReader& reader = Reader(static_cast<int>(list));
+    const auto rewind = [&reader] {
+        reader.index = 0;
+        reader.chunks = 0;
+        return false;
+    };
+    LoadMemoryMap();
+    record.inUse = 0;
+    // Map bytes 1..4 describe the outgoing log, 6..9 the incoming log, 11..14 the phone book:
+    // start address (high, low), index of the last record, record size.
+    const uint8_t* d = &map_[1 + 5 * static_cast<size_t>(list)];
+    const uint16_t start = BigEndian(d);
+    const int last = d[2];
+    const int size = d[3];
+    // A record size of 0, or above a chunk, names no records that could be read.
+    if (size == 0 || size > kChunkBytes) {
+        return rewind();
+    }
+    const int perChunk = kChunkBytes / size;
+    for (;;) {
+        if (reader.index > last) {
+            return rewind();
+        }
+        if (reader.index >= reader.chunks * perChunk) {
+            const uint32_t at = start + uint32_t(perChunk * size) * uint32_t(reader.chunks);
+            // A list that would run past the end of memory ends there.
+            if (at > 0xFFFF) {
+                return rewind();
+            }
+            reader.buffer.fill(0);
+            if (!ReadMemory(static_cast<uint16_t>(at), static_cast<uint8_t>(perChunk * size),
+                            reader.buffer.data())) {
+                return rewind();
+            }
+            ++reader.chunks;
+        }
+        const uint8_t* r = &reader.buffer[static_cast<size_t>(reader.index % perChunk * size)];
+        const int index = reader.index++;
+        if (list == List::kBook) {
+            if ((r[1] & 0x0F) == 0) {
+                continue;
+            }
+            record.Phone = NewBstr(NibbleNumber(&r[1]));
+            record.Rang = static_cast<uint8_t>(r[0] >> 2 & 0x03);
+            record.posInBook = static_cast<uint8_t>(index);
+            record.Delay = 0;
+        } else {
+            if ((r[3] & 0x0F) == 0) {
+                continue;
+            }
+            record.Phone = NewBstr(NibbleNumber(&r[3]));
+            record.Min = r[0];
+            record.Hour = r[1];
+            record.Date = r[2];
+            // The log keeps no month or year: a day later than today's is last month's.
+            uint8_t month = month_;
+            if (r[2] > day_) {
+                month = month_ == 1 ? 12 : static_cast<uint8_t>(month_ - 1);
+            }
+            record.Month = month;
+            record.Year =
+                month > month_ ? (year_ == 0 ? 99 : static_cast<uint8_t>(year_ - 1)) : year_;
+            if (list == List::kOutgoing) {
+                record.Delay = r[11];
+            }
+        }
+        record.inUse = 1;
+        record.isParall = 0;
+        record.isFlop = 0;
+        record.nandMessg = 0;
+        record.nandAdress = start + static_cast<uint32_t>(index * size);
+        return true;
+    }
+}
+
+bool CVarkonDevice::GetCallsStatistic(CALLSTATISTIC& stat) {
+    uint8_t raw[kStatisticsSize] = {};
+    if (!ReadMemory(kStatisticsAddress, kStatisticsSize, raw)) {
+        return false;
+    }
+    stat.curLocal = BigEndian(&raw[0]);
+    stat.curLong = BigEndian(&raw[2]);
+    stat.prevLocal = BigEndian(&raw[4]);
+    stat.prevLong = BigEndian(&raw[6]);
+    stat.billMonth = raw[8];
+    return true;
+}
+
+bool CVarkonDevice::GetAutodetParams(AUTODETPARAMS* current, AUTODETPARAMS*) {
+    if (current == nullptr) {
+        return false;
+    }
+    uint8_t raw[kAutodetSize] = {};
+    if (!ReadMemory(kAutodetAddress, kAutodetSize, raw)) {
+        return false;
+    }
+    std::memset(current, 0, 4);
+    current->queryTime = static_cast<uint16_t>(raw[0] * 2);
+    current->queryForm = static_cast<uint8_t>((raw[1] & 0xF0) | 0x04);
+    current->firstDelay = static_cast<uint16_t>(1000 - raw[2] * 10);
+    current->minDigits = raw[3];
+    current->resolTime = static_cast<uint16_t>(1000 - raw[4] * 10);
+    return true;
+}
+
+bool CVarkonDevice::SetAutodetParams(const AUTODETPARAMS* current, const AUTODETPARAMS*) {
+    if (current == nullptr) {
+        return false;
+    }
+    Hold hold(*port_);
+    uint8_t raw[kAutodetSize] = {};
+    if (!ReadMemory(kAutodetAddress, kAutodetSize, raw)) {
+        return false;
+    }
+    uint8_t out[kAutodetWritten];
+    out[0] = static_cast<uint8_t>(std::clamp<int>(current->queryTime, 10, 250) / 2);
+    // The low nibble is the set's own; only the waveform flags are the caller's.
+    out[1] = static_cast<uint8_t>((current->queryForm & 0xF0) | (raw[5] & 0x0F));
+    out[2] = static_cast<uint8_t>((1000 - std::clamp<int>(current->firstDelay, 10, 990)) / 10);
+    out[3] = std::min<uint8_t>(current->minDigits, 5);
+    out[4] = static_cast<uint8_t>((1000 - std::clamp<int>(current->resolTime, 10, 990)) / 10);
+    if (writePermit_) {
+        WriteRegister(protocol::kPermitRegister, protocol::kPermitValue);
+    }
+    return WriteMemory(kAutodetAddress, kAutodetWritten, out);
+}
+
+}  // namespace fonerix

@@ -1,0 +1,312 @@
+// Settings copies of the flash models and what is kept in them (statistics, caller-ID
+// parameters, the UtCallup / UtLineFree copies), and the type-7 redirection number and auto-dial
+// list, against a NAND set laid out in memory.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "control/device/Zelta6Device.h"
+#include "control/device/Zelta7Device.h"
+#include "control/device/ZeltaDevice.h"
+#include "tests/control/FakeSet.h"
+#include "tests/support/MemoryPort.h"
+
+namespace fonerix::test {
+namespace {
+
+struct Generation {
+    int type;
+    uint16_t firstBlock;  // settings blocks searched
+    uint16_t lastBlock;
+    uint8_t step;  // settings copies on pages 0, step, 2 * step, ...
+    uint8_t lastIndex;
+    bool rewakes;  // wakes the set before writing a copy
+    std::function<std::unique_ptr<CZeltaDevice>(std::unique_ptr<SerialLink>)> make;
+};
+
+std::ostream& operator<<(std::ostream& out, const Generation& g) {
+    return out << "type" << g.type;
+}
+
+const Generation kGenerations[] = {
+    {5, 19, 24, 1, 15, false,
+     [](auto port) { return std::make_unique<CZeltaDevice>(std::move(port)); }},
+    {6, 13, 24, 2, 15, true,
+     [](auto port) { return std::make_unique<CZelta6Device>(std::move(port)); }},
+    {7, 15, 16, 2, 31, true,
+     [](auto port) { return std::make_unique<CZelta7Device>(std::move(port)); }},
+};
+
+std::vector<uint8_t> Record(uint8_t marker) {
+    std::vector<uint8_t> s(33, 0);
+    s[1] = 0x40;
+    s[32] = marker;
+    return s;
+}
+
+class SettingsTest : public ::testing::TestWithParam<Generation> {
+  protected:
+    SettingsTest() {
+        auto port = std::make_unique<MemoryPort>(
+            [this](uint8_t b, std::vector<uint8_t>& out) { set(b, out); });
+        line = port.get();
+        device = GetParam().make(std::move(port));
+    }
+
+    uint8_t Page(int index) const { return static_cast<uint8_t>(index * GetParam().step); }
+    std::vector<uint8_t> Read() {
+        std::vector<uint8_t> out(33, 0xEE);
+        EXPECT_TRUE(device->ReadSettingsBlock(out.data()));
+        return out;
+    }
+
+    FakeSet set;
+    MemoryPort* line = nullptr;
+    std::unique_ptr<CZeltaDevice> device;
+};
+
+TEST_P(SettingsTest, WithOnlyPageZeroTaggedReadsItAndAppendsOnTheNextCopyPage) {
+    const uint16_t block = GetParam().firstBlock;
+    set.PutTriples(block, 0, 0, Record(1));
+    EXPECT_EQ(Read()[32], 1);
+
+    auto next = Record(2);
+    next[5] = 0x77;
+    ASSERT_TRUE(device->WriteSettingsBlock(next.data()));
+    EXPECT_EQ(set.GetTriples(block, Page(1), 0, 33), next);
+    EXPECT_EQ(set.overwrites, 0);
+    EXPECT_EQ(Read(), next);
+}
+
+TEST_P(SettingsTest, BlockIsSearchedThroughItsRangeAndTheNewestCopyIsTheLastTagged) {
+    const uint16_t block = GetParam().lastBlock;
+    for (int i = 0; i < 3; ++i) {
+        set.PutTriples(block, Page(i), 0, Record(static_cast<uint8_t>(10 + i)));
+    }
+    EXPECT_EQ(Read()[32], 12);
+}
+
+TEST_P(SettingsTest, NoBlockInRangeFailsWithTheRecordZeroedAndWritesNothing) {
+    set.PutTriples(GetParam().lastBlock + 1, 0, 0, Record(1));
+    std::vector<uint8_t> out(33, 0xEE);
+    EXPECT_FALSE(device->ReadSettingsBlock(out.data()));
+    EXPECT_EQ(out, std::vector<uint8_t>(33, 0));
+    EXPECT_FALSE(device->WriteSettingsBlock(Record(2).data()));
+    EXPECT_EQ(set.Count('w'), 0);
+}
+
+TEST_P(SettingsTest, FullBlockIsErasedAndStartsAgainAtPageZero) {
+    const uint16_t block = GetParam().firstBlock;
+    for (int i = 0; i <= GetParam().lastIndex; ++i) {
+        set.PutTriples(block, Page(i), 0, Record(static_cast<uint8_t>(i)));
+    }
+    EXPECT_EQ(Read()[32], GetParam().lastIndex);
+    ASSERT_TRUE(device->WriteSettingsBlock(Record(99).data()));
+    EXPECT_EQ(set.Count('e'), 1);
+    EXPECT_EQ(set.overwrites, 0);
+    EXPECT_EQ(Read()[32], 99);
+    // And the next copy goes on after it.
+    ASSERT_TRUE(device->WriteSettingsBlock(Record(100).data()));
+    EXPECT_EQ(set.GetTriples(block, Page(1), 0, 33)[32], 100);
+    EXPECT_EQ(Read()[32], 100);
+}
+
+TEST_P(SettingsTest, CopyIsAlwaysWrittenWithItsTagAndRewakesWhereTheGenerationNeedsIt) {
+    const uint16_t block = GetParam().firstBlock;
+    set.PutTriples(block, 0, 0, Record(1));
+    std::vector<uint8_t> untagged(33, 0x11);
+    line->TakeTrace();
+    ASSERT_TRUE(device->WriteSettingsBlock(untagged.data()));
+    // The short handshake in the trace tells a re-wake.
+    const std::string trace = line->TakeTrace();
+    const auto& log = set.flashLog;
+    ASSERT_FALSE(log.empty());
+    EXPECT_EQ(log.back().kind, 'w');
+    auto expected = untagged;
+    expected[0] = 0;
+    expected[1] = 0x40;
+    EXPECT_EQ(Read(), expected);
+    EXPECT_EQ(trace.find("T:h >00 >00") != std::string::npos, GetParam().rewakes);
+}
+
+TEST_P(SettingsTest, UtCallupIsMirroredInANewCopyOnlyWhenTheRegisterTookIt) {
+    const uint16_t block = GetParam().firstBlock;
+    set.PutTriples(block, 0, 0, Record(1));
+    device->SetUtCallup(200);  // no write permission yet: refused
+    EXPECT_EQ(set.Count('w'), 0);
+    EXPECT_EQ(set.registers[32], 0);
+
+    ASSERT_TRUE(device->WakeupDevice(true));
+    device->SetUtCallup(200);
+    EXPECT_EQ(set.registers[32], 150);
+    EXPECT_EQ(Read()[2], 150);
+    device->SetUtLineFree(0);
+    EXPECT_EQ(set.registers[33], 1);
+    const auto record = Read();
+    EXPECT_EQ(record[2], 150);
+    EXPECT_EQ(record[3], 1);
+    EXPECT_EQ(record[32], 1);  // the rest of the record is carried over
+}
+
+TEST_P(SettingsTest, StatisticsComeFromTheNewestCopyInTheirOwnOrder) {
+    auto s = Record(0);
+    const std::vector<uint8_t> stats{7, 0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0x07, 0x08};
+    std::copy(stats.begin(), stats.end(), s.begin() + 21);
+    set.PutTriples(GetParam().firstBlock, 0, 0, Record(0));
+    set.PutTriples(GetParam().firstBlock, Page(1), 0, s);
+    CALLSTATISTIC stat{};
+    ASSERT_TRUE(device->GetCallsStatistic(stat));
+    EXPECT_EQ(stat.billMonth, 7);
+    EXPECT_EQ(stat.curLocal, 0x0102);
+    EXPECT_EQ(stat.curLong, 0x0304);
+    EXPECT_EQ(stat.prevLocal, 0x0506);
+    EXPECT_EQ(stat.prevLong, 0x0708);
+    // At offset 4 the previous month's local minutes, at 6 the current long-distance ones.
+    uint16_t at4 = 0, at6 = 0;
+    std::memcpy(&at4, reinterpret_cast<const uint8_t*>(&stat) + 4, 2);
+    std::memcpy(&at6, reinterpret_cast<const uint8_t*>(&stat) + 6, 2);
+    EXPECT_EQ(at4, 0x0506);
+    EXPECT_EQ(at6, 0x0304);
+}
+
+TEST_P(SettingsTest, CallerIdParametersAreConvertedBothWays) {
+    auto s = Record(0);
+    const std::vector<uint8_t> current{50, 0x93, 95, 4, 1};
+    const std::vector<uint8_t> parallel{5, 0x21, 1, 5, 99};
+    std::copy(current.begin(), current.end(), s.begin() + 4);
+    std::copy(parallel.begin(), parallel.end(), s.begin() + 9);
+    set.PutTriples(GetParam().firstBlock, 0, 0, s);
+
+    AUTODETPARAMS a, b;
+    std::memset(&a, 0xAB, sizeof a);
+    std::memset(&b, 0xAB, sizeof b);
+    ASSERT_TRUE(device->GetAutodetParams(&a, nullptr));
+    EXPECT_EQ(a.queryTime, 100);
+    EXPECT_EQ(a.queryForm, 0x93);
+    EXPECT_EQ(reinterpret_cast<const uint8_t*>(&a)[3], 0);  // padding zeroed
+    EXPECT_EQ(a.firstDelay, 50);
+    EXPECT_EQ(a.minDigits, 4);
+    EXPECT_EQ(a.resolTime, 990);
+    ASSERT_TRUE(device->GetAutodetParams(&a, &b));
+    EXPECT_EQ(b.queryTime, 10);
+    EXPECT_EQ(b.firstDelay, 990);
+    EXPECT_EQ(b.resolTime, 10);
+
+    // Out of range values are clamped; minDigits above 5 becomes 5.
+    const AUTODETPARAMS in{
+        .queryTime = 400, .queryForm = 0x52, .resolTime = 3, .firstDelay = 1200, .minDigits = 9};
+    ASSERT_TRUE(device->SetAutodetParams(&in, nullptr));
+    const auto record = Read();
+    EXPECT_EQ(std::vector<uint8_t>(record.begin() + 4, record.begin() + 9),
+              (std::vector<uint8_t>{125, 0x52, 1, 5, 99}));
+    EXPECT_EQ(std::vector<uint8_t>(record.begin() + 9, record.begin() + 14), parallel);
+}
+
+INSTANTIATE_TEST_SUITE_P(FlashGenerations, SettingsTest, ::testing::ValuesIn(kGenerations),
+                         [](const auto& param) {
+                             return "Type" + std::to_string(param.param.type);
+                         });
+
+// The type-7 list area: the redirection number on page 1, the auto-dial list on pages 11..31.
+class Zelta7ListTest : public ::testing::Test {
+  protected:
+    static constexpr uint16_t kListBlock = 50;
+
+    Zelta7ListTest() {
+        CZelta7Device::ResetReaders();
+        auto port = std::make_unique<MemoryPort>(
+            [this](uint8_t b, std::vector<uint8_t>& out) { set(b, out); });
+        device = std::make_unique<CZelta7Device>(std::move(port));
+        std::vector<uint8_t> map(25, 0);
+        map[3] = 0;
+        map[4] = kListBlock;
+        map[5] = kListBlock + 1;
+        set.PutTriples(0, 0, 0, {0, 0x80});
+        set.PutTriples(0, 0, 6, map);
+        set.PutTriples(15, 0, 0, Record(0));
+    }
+
+    void PutEntry(uint16_t block, uint8_t page, const std::vector<uint8_t>& digits,
+                  uint8_t rest = 0) {
+        std::vector<uint8_t> e(32, rest);
+        e[0] = 0;
+        e[1] = 2;
+        e[7] = static_cast<uint8_t>(digits.size());
+        std::copy(digits.begin(), digits.end(), e.begin() + 8);
+        set.PutTriples(block, page, 172, e);
+    }
+
+    FakeSet set;
+    std::unique_ptr<CZelta7Device> device;
+};
+
+TEST_F(Zelta7ListTest, ListIsJoinedWithTheDelimiterBetweenNumbersOnly) {
+    PutEntry(kListBlock, 11, {1, 2});
+    PutEntry(kListBlock, 15, {3});
+    PutEntry(kListBlock, 31, {10, 11});
+    PutEntry(kListBlock + 1, 11, {9});  // a later block is not read once one gave numbers
+    PutEntry(kListBlock, 1, {5, 5});
+    EXPECT_EQ(device->GetAutoDialList(u';'), u"12;3;0F");
+    EXPECT_EQ(device->GetRedirectionNumber(), u"55");
+}
+
+TEST_F(Zelta7ListTest, EmptyAreaGivesEmptyTexts) {
+    EXPECT_EQ(device->GetAutoDialList(u','), u"");
+    EXPECT_EQ(device->GetRedirectionNumber(), u"");
+}
+
+TEST_F(Zelta7ListTest, NewListReplacesTheOldOneInTheFirstBlockAndKeepsThePagesAround) {
+    PutEntry(kListBlock + 1, 1, {7, 7}, 0x33);  // the list may sit in the second block
+    PutEntry(kListBlock + 1, 11, {1});
+    PutEntry(kListBlock + 1, 13, {2});
+    PutEntry(kListBlock + 1, 15, {3});
+    ASSERT_TRUE(device->SetAutoDialList(u"0123456789FJLP_0123456789", u',') == false);
+    ASSERT_TRUE(device->SetAutoDialList(u"4444,55", u','));
+    EXPECT_EQ(set.overwrites, 0);
+    EXPECT_EQ(device->GetAutoDialList(u','), u"4444,55");
+    EXPECT_EQ(device->GetRedirectionNumber(), u"77");
+    // Bytes 2..6 of an entry and the bytes after its number stay as they were.
+    const auto page1 = set.GetTriples(kListBlock, 1, 172, 32);
+    EXPECT_EQ(page1[2], 0x33);
+    EXPECT_EQ(page1[30], 0x33);
+    // Both blocks were erased; the second holds nothing now.
+    EXPECT_EQ(set.Count('e'), 2);
+    EXPECT_EQ(set.GetTriples(kListBlock + 1, 11, 172, 2), (std::vector<uint8_t>{0xFF, 0xFF}));
+
+    device->SetRedirectionNumber(u"0");
+    EXPECT_EQ(device->GetRedirectionNumber(), u"0");
+    EXPECT_EQ(device->GetAutoDialList(u','), u"4444,55");
+}
+
+TEST_F(Zelta7ListTest, TooManyOrTooLongEntriesAreRefusedBeforeAnythingIsErased) {
+    PutEntry(kListBlock, 11, {1});
+    const std::u16string twelve = u"1,2,3,4,5,6,7,8,9,10,11,12";
+    EXPECT_FALSE(device->SetAutoDialList(twelve, u','));
+    EXPECT_FALSE(device->SetAutoDialList(u"1," + std::u16string(25, u'5'), u','));
+    device->SetRedirectionNumber(std::u16string(25, u'5'));
+    EXPECT_EQ(set.Count('e'), 0);
+    EXPECT_EQ(set.Count('w'), 0);
+
+    // Eleven entries of 24 digits fit: each stays within its 96-byte page image.
+    std::u16string eleven;
+    for (int i = 0; i < 11; ++i) {
+        eleven += (i ? u"," : u"") + std::u16string(24, static_cast<char16_t>(u'1' + i % 9));
+    }
+    ASSERT_TRUE(device->SetAutoDialList(eleven, u','));
+    EXPECT_EQ(device->GetAutoDialList(u','), eleven);
+}
+
+TEST_F(Zelta7ListTest, UnlaidAreaIsLeftAlone) {
+    EXPECT_FALSE(device->SetAutoDialList(u"1", u','));
+    EXPECT_EQ(set.Count('e'), 0);
+    EXPECT_EQ(set.Count('w'), 0);
+}
+
+}  // namespace
+}  // namespace fonerix::test
