@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "bench/protocol/CountingLink.h"
+#include "bench/common/CountingLink.h"
 #include "control/device/ZeltaDevice.h"
 #include "control/serial/SerialPort.h"
 #include "tests/support/SimProcess.h"
