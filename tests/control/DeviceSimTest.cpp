@@ -20,6 +20,7 @@
 #include "control/device/Zelta7Device.h"
 #include "control/device/ZeltaDevice.h"
 #include "tests/support/SimProcess.h"
+#include "tests/support/TemporaryDirectory.h"
 
 namespace fonerix::test {
 namespace {
@@ -534,6 +535,64 @@ INSTANTIATE_TEST_SUITE_P(Scenarios, ScenarioListsSimTest,
                          [](const auto& param) {
                              return "Type" + std::to_string(param.param.type);
                          });
+
+// A type-5 set of the December scenario with one fault added: what the incoming log gives up
+// to the point where the host has to stop, and that the other lists are not disturbed.
+struct FaultCase {
+    const char* name;
+    const char* fault;  // scenario line
+    std::vector<std::string> incoming;
+};
+
+std::ostream& operator<<(std::ostream& out, const FaultCase& c) {
+    return out << c.name;
+}
+
+class FaultySetTest : public ::testing::TestWithParam<FaultCase> {};
+
+TEST_P(FaultySetTest, TheHostStopsWhereTheSetGoesWrong) {
+    fonerix::testing::TemporaryDirectory directory;
+    const std::string scenario = directory.File("faulty.txt");
+    {
+        std::ifstream base(std::string(FONERIX_SCENARIO_DIR) + "/zelta5.txt");
+        std::ofstream out(scenario);
+        out << base.rdbuf() << "\n" << GetParam().fault << "\n";
+    }
+    fonerix::testing::SimProcess sim({.type = 5, .scenario = scenario});
+    setenv("FONERIX_COM1", sim.LinkPath().c_str(), 1);
+    CZeltaDevice::ResetReaders();
+    CZeltaDevice device;
+    DEVICEINFO info{};
+    ASSERT_TRUE(device.LookForDevice(info, 1));
+    SysFreeString(info.Caption);
+    for (int round = 0; round < 2; ++round) {  // an enumeration that failed starts again
+        std::vector<std::string> incoming;
+        for (const Step& s : Enumerate(device, &CDevice::GetIncomeBook)) {
+            incoming.push_back(s.phone);
+        }
+        EXPECT_EQ(incoming, GetParam().incoming) << "round " << round;
+    }
+    EXPECT_EQ(Enumerate(device, &CDevice::GetOutcomeBook).size(), 3u);
+    EXPECT_EQ(Enumerate(device, &CDevice::GetPhoneBook).size(), 4u);
+    unsetenv("FONERIX_COM1");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Faults, FaultySetTest,
+    ::testing::Values(
+        // Three different bytes in the first group of the second record end the read there.
+        FaultCase{"TriplesDisagree", "flash-bytes 10 0 97 01 02 03", {"3456789"}},
+        // Two of three still agree: the record reads as stored.
+        FaultCase{"OneCopyFlipped",
+                  "flash-bytes 10 0 97 00 FF 00",
+                  {"3456789", "89031231212", "2345678"}},
+        // The map moves the incoming log past the blocks a set can address: nothing is read.
+        FaultCase{"MapPointsOutsideTheFlash", "map-byte 6 255", {}},
+        // The map's last block lies before its first: the log is empty.
+        FaultCase{"MapEndsBeforeItStarts", "map-byte 8 9", {}},
+        // The map starts the log one block late: only what lies in the blocks it names.
+        FaultCase{"MapSkipsTheFirstBlock", "map-byte 7 11", {}}),
+    [](const auto& param) { return std::string(param.param.name); });
 
 // Types with a caption but no class: found and identified at their speed, accepted by none.
 class UnacceptedTypeTest : public ::testing::TestWithParam<int> {};
