@@ -52,8 +52,12 @@ class VoiceEncoder {
     // for the next call. Returns the number of bytes written. `coded` may be `samples` (encoding
     // in place), since a byte is written only after its four samples were read.
     //
-    // The set plays the stored values inverted, so the encoder follows 255 - x, with x limited
-    // to 10..245 so that the tracked value never has to reach the ends of the range.
+    // The set keeps the waveform inverted: the encoder follows 255 - x, with x limited to
+    // 10..245, and the decoder gives back the stored values as they are, so a message that
+    // goes up and comes back down returns inverted and re-quantised.
+    //
+    // A message that ends inside a page: fill the rest of the page's samples with silence (128)
+    // and encode the page whole, so the set plays no leftover codes after the end.
     size_t Encode(const uint8_t* samples, size_t count, uint8_t* coded);
 
     // Completes a partial byte with codes for silence (128) and writes it. Returns 1 if a byte
