@@ -56,6 +56,9 @@ HRESULT CConnectionPoint::Unadvise(uint32_t cookie) {
 }
 
 size_t CConnectionPoint::Fire(DISPID dispid, std::span<const CVariant> args) {
+    // A sink may drop the host's last reference to the owner; the owner, and this point in it,
+    // must outlive the loop.
+    const CComPtr<IUnknown> keepOwner(&owner_);
     std::vector<uint32_t> cookies;
     cookies.reserve(sinks_.size());
     for (const auto& s : sinks_) {

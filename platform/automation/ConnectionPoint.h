@@ -53,7 +53,8 @@ class CConnectionPoint final : public IConnectionPoint {
     // Calls `dispid` on each sink synchronously, in the order they were advised, and returns
     // how many were called. `args` are in declaration order. A sink advised while the event is
     // being fired waits for the next one; a sink unadvised by an earlier one is not called.
-    // Each sink is held for the length of its call, so it may unadvise itself.
+    // Each sink is held for the length of its call, so it may unadvise itself, and the owner
+    // for the length of the firing, so a sink may release it.
     size_t Fire(DISPID dispid, std::span<const CVariant> args = {});
 
     // Drops every sink (the owner is going away).

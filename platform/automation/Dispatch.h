@@ -145,6 +145,9 @@ class CDispatchObject : public CObjectRoot<IDispatch, Others...> {
     }
     HRESULT Invoke(DISPID dispid, uint16_t flags, DISPPARAMS* params, VARIANT* result,
                    uint32_t* argErr) override {
+        // A member that fires events may meet a sink that releases the caller's last
+        // reference; the object stays until the member has returned.
+        const CComPtr<IDispatch> self(this);
         return InvokeFromTable(info_, dispid, flags, params, result, argErr,
                                [this](const MemberInfo& m, const DispArgs& a, VARIANT* r) {
                                    return CallMember(m, a, r);

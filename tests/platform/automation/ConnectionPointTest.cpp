@@ -81,6 +81,19 @@ TEST_F(ConnectionPointTest, SinksThatChangeTheListWhileAnEventIsFired) {
     EXPECT_EQ(sinks.log, (std::vector<std::string>{"killer:1:1", "late:2:code 1"}));
 }
 
+TEST_F(ConnectionPointTest, ASinkMayReleaseTheLastReferenceToTheSource) {
+    CComPtr<IDispatch> held = control;
+    Advise(sinks.Make("first", [&](DISPID) { control.Reset(), held.Reset(); }));
+    Advise(sinks.Make("second"));
+    const CVariant code(int32_t{9});
+    IDispatch* raw = control.Get();
+    ASSERT_EQ(DispatchCall(raw, kRaise, DISPATCH_METHOD, {&code, 1}, nullptr), S_OK);
+    // The firing finished on a living object; the object went when it returned.
+    EXPECT_EQ(sinks.log, (std::vector<std::string>{"first:1:9", "second:1:9", "first:2:code 9",
+                                                   "second:2:code 9"}));
+    EXPECT_TRUE(ModuleCanUnload());
+}
+
 TEST_F(ConnectionPointTest, RefusesWhatCannotConnect) {
     // A sink for another source interface.
     CComPtr<CEventSink> wrong = MakeObject<CEventSink>(kDispatchIid, nullptr);
