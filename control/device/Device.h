@@ -4,10 +4,10 @@
 #include <memory>
 #include <string>
 
-#include "control/device/DeviceDate.h"
 #include "control/device/FlashAddress.h"
 #include "control/device/Records.h"
 #include "control/serial/SerialLink.h"
+#include "platform/automation/Date.h"
 
 namespace fonerix {
 

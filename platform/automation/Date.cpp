@@ -1,4 +1,4 @@
-#include "control/device/DeviceDate.h"
+#include "platform/automation/Date.h"
 
 #include <cmath>
 

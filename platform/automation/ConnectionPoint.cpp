@@ -1,0 +1,143 @@
+#include "platform/automation/ConnectionPoint.h"
+
+#include <algorithm>
+
+namespace fonerix {
+
+HRESULT CConnectionPoint::QueryInterface(const IID& iid, void** object) {
+    if (object == nullptr) {
+        return E_POINTER;
+    }
+    if (iid == IUnknown::kIid || iid == IConnectionPoint::kIid) {
+        *object = static_cast<IConnectionPoint*>(this);
+        AddRef();
+        return S_OK;
+    }
+    *object = nullptr;
+    return E_NOINTERFACE;
+}
+
+HRESULT CConnectionPoint::GetConnectionInterface(IID* iid) {
+    if (iid == nullptr) {
+        return E_POINTER;
+    }
+    *iid = events_;
+    return S_OK;
+}
+
+HRESULT CConnectionPoint::Advise(IUnknown* sink, uint32_t* cookie) {
+    if (sink == nullptr || cookie == nullptr) {
+        return E_POINTER;
+    }
+    *cookie = 0;
+    CComPtr<IDispatch> events;
+    if (FAILED(sink->QueryInterface(events_, events.PutVoid())) || !events) {
+        return CONNECT_E_CANNOTCONNECT;
+    }
+    *cookie = nextCookie_++;
+    if (nextCookie_ == 0) {
+        nextCookie_ = 1;
+    }
+    sinks_.emplace_back(*cookie, std::move(events));
+    return S_OK;
+}
+
+HRESULT CConnectionPoint::Unadvise(uint32_t cookie) {
+    const auto it = std::find_if(sinks_.begin(), sinks_.end(),
+                                 [cookie](const auto& s) { return s.first == cookie; });
+    if (it == sinks_.end()) {
+        return CONNECT_E_NOCONNECTION;
+    }
+    CComPtr<IDispatch> leaving = std::move(it->second);
+    sinks_.erase(it);
+    // Released after the list is consistent: the sink's destructor may call back into us.
+    leaving.Reset();
+    return S_OK;
+}
+
+size_t CConnectionPoint::Fire(DISPID dispid, std::span<const CVariant> args) {
+    // A sink may drop the host's last reference to the owner; the owner, and this point in it,
+    // must outlive the loop.
+    const CComPtr<IUnknown> keepOwner(&owner_);
+    std::vector<uint32_t> cookies;
+    cookies.reserve(sinks_.size());
+    for (const auto& s : sinks_) {
+        cookies.push_back(s.first);
+    }
+    size_t called = 0;
+    for (uint32_t cookie : cookies) {
+        const auto it = std::find_if(sinks_.begin(), sinks_.end(),
+                                     [cookie](const auto& s) { return s.first == cookie; });
+        if (it == sinks_.end()) {
+            continue;
+        }
+        const CComPtr<IDispatch> sink = it->second;
+        DispatchCall(sink.Get(), dispid, DISPATCH_METHOD, args, nullptr);
+        ++called;
+    }
+    return called;
+}
+
+void CConnectionPoint::UnadviseAll() {
+    auto leaving = std::move(sinks_);
+    sinks_.clear();
+}
+
+HRESULT CEventSink::GetTypeInfo(const InterfaceInfo** info) {
+    if (info != nullptr) {
+        *info = nullptr;
+    }
+    return E_NOTIMPL;
+}
+
+HRESULT CEventSink::GetIDsOfNames(const OLECHAR* const*, uint32_t, DISPID*) {
+    return E_NOTIMPL;
+}
+
+HRESULT CEventSink::Invoke(DISPID dispid, uint16_t, DISPPARAMS* params, VARIANT* result,
+                           uint32_t*) {
+    static const DISPPARAMS noArgs;
+    if (result != nullptr) {
+        VariantInit(result);
+    }
+    if (handler_) {
+        handler_(dispid, params != nullptr ? *params : noArgs);
+    }
+    return S_OK;
+}
+
+HRESULT AdviseSink(IUnknown* source, const IID& events, IUnknown* sink, uint32_t* cookie) {
+    if (source == nullptr) {
+        return E_POINTER;
+    }
+    CComPtr<IConnectionPointContainer> container;
+    HRESULT hr = source->QueryInterface(IConnectionPointContainer::kIid, container.PutVoid());
+    if (FAILED(hr)) {
+        return hr;
+    }
+    CComPtr<IConnectionPoint> point;
+    hr = container->FindConnectionPoint(events, point.Put());
+    if (FAILED(hr)) {
+        return hr;
+    }
+    return point->Advise(sink, cookie);
+}
+
+HRESULT UnadviseSink(IUnknown* source, const IID& events, uint32_t cookie) {
+    if (source == nullptr) {
+        return E_POINTER;
+    }
+    CComPtr<IConnectionPointContainer> container;
+    HRESULT hr = source->QueryInterface(IConnectionPointContainer::kIid, container.PutVoid());
+    if (FAILED(hr)) {
+        return hr;
+    }
+    CComPtr<IConnectionPoint> point;
+    hr = container->FindConnectionPoint(events, point.Put());
+    if (FAILED(hr)) {
+        return hr;
+    }
+    return point->Unadvise(cookie);
+}
+
+}  // namespace fonerix

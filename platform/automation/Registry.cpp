@@ -1,0 +1,303 @@
+#include "platform/automation/Registry.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+namespace fonerix {
+
+namespace {
+
+constexpr std::string_view kBlanks = " \t\r";
+
+std::string_view Trim(std::string_view s) {
+    const auto first = s.find_first_not_of(kBlanks);
+    if (first == std::string_view::npos) {
+        return {};
+    }
+    return s.substr(first, s.find_last_not_of(kBlanks) - first + 1);
+}
+
+bool SameName(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (size_t i = 0; i < a.size(); ++i) {
+        auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
+        if (lower(a[i]) != lower(b[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+void SetError(std::string* error, const std::string& what, const std::filesystem::path& path) {
+    if (error != nullptr) {
+        *error = what + " " + path.string() + ": " + std::strerror(errno);
+    }
+}
+
+bool WriteAll(int fd, const std::string& data) {
+    size_t done = 0;
+    while (done < data.size()) {
+        const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            return false;
+        }
+        done += static_cast<size_t>(n);
+    }
+    return true;
+}
+
+}  // namespace
+
+bool CRegistryFile::Load(std::string* error) {
+    preamble_.clear();
+    sections_.clear();
+    std::ifstream in(path_, std::ios::binary);
+    if (!in) {
+        if (errno == ENOENT || !std::filesystem::exists(path_)) {
+            return true;
+        }
+        SetError(error, "Cannot read the registry file", path_);
+        return false;
+    }
+    std::string raw;
+    while (std::getline(in, raw)) {
+        const std::string_view line = Trim(raw);
+        if (line.size() >= 2 && line.front() == '[' && line.back() == ']') {
+            sections_.push_back({std::string(Trim(line.substr(1, line.size() - 2))), {}});
+            continue;
+        }
+        std::vector<Line>& into = sections_.empty() ? preamble_ : sections_.back().lines;
+        const auto eq = line.find('=');
+        if (line.empty() || line.front() == ';' || line.front() == '#' || eq == 0 ||
+            eq == std::string_view::npos || sections_.empty()) {
+            into.push_back({"", std::string(line)});
+            continue;
+        }
+        into.push_back(
+            {std::string(Trim(line.substr(0, eq))), std::string(Trim(line.substr(eq + 1)))});
+    }
+    if (in.bad()) {
+        SetError(error, "Cannot read the registry file", path_);
+        return false;
+    }
+    return true;
+}
+
+bool CRegistryFile::Save(std::string* error) const {
+    std::ostringstream out;
+    for (const Line& l : preamble_) {
+        out << l.text << '\n';
+    }
+    for (const Section& s : sections_) {
+        out << '[' << s.name << "]\n";
+        for (const Line& l : s.lines) {
+            out << (l.key.empty() ? l.text : l.key + "=" + l.text) << '\n';
+        }
+    }
+    const std::filesystem::path dir = path_.has_parent_path() ? path_.parent_path() : ".";
+    std::error_code ec;
+    std::filesystem::create_directories(dir, ec);
+    if (ec) {
+        if (error != nullptr) {
+            *error = "Cannot create the folder " + dir.string() + ": " + ec.message();
+        }
+        return false;
+    }
+    std::string tmp = path_.string() + ".XXXXXX";
+    const int fd = ::mkstemp(tmp.data());
+    if (fd < 0) {
+        SetError(error, "Cannot write the registry file", path_);
+        return false;
+    }
+    struct stat st {};
+    ::fchmod(fd, ::stat(path_.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0644);
+    if (!WriteAll(fd, out.str()) || ::fsync(fd) != 0) {
+        SetError(error, "Cannot write the registry file", path_);
+        ::close(fd);
+        ::unlink(tmp.c_str());
+        return false;
+    }
+    if (::close(fd) != 0 || ::rename(tmp.c_str(), path_.c_str()) != 0) {
+        SetError(error, "Cannot replace the registry file", path_);
+        ::unlink(tmp.c_str());
+        return false;
+    }
+    return true;
+}
+
+CRegistryFile::Section* CRegistryFile::FindSection(std::string_view name) {
+    for (Section& s : sections_) {
+        if (SameName(s.name, name)) {
+            return &s;
+        }
+    }
+    return nullptr;
+}
+
+const CRegistryFile::Section* CRegistryFile::FindSection(std::string_view name) const {
+    return const_cast<CRegistryFile*>(this)->FindSection(name);
+}
+
+std::optional<std::string> CRegistryFile::Get(std::string_view section,
+                                              std::string_view key) const {
+    if (const Section* s = FindSection(section)) {
+        for (const Line& l : s->lines) {
+            if (!l.key.empty() && SameName(l.key, key)) {
+                return l.text;
+            }
+        }
+    }
+    return std::nullopt;
+}
+
+void CRegistryFile::Set(std::string_view section, std::string_view key, std::string_view value) {
+    Section* s = FindSection(section);
+    if (s == nullptr) {
+        sections_.push_back({std::string(section), {}});
+        s = &sections_.back();
+    }
+    for (Line& l : s->lines) {
+        if (!l.key.empty() && SameName(l.key, key)) {
+            l.text = std::string(Trim(value));
+            return;
+        }
+    }
+    // After the section's last value, before the blank lines that separate it from the next.
+    auto at = s->lines.end();
+    while (at != s->lines.begin() && std::prev(at)->key.empty() && std::prev(at)->text.empty()) {
+        --at;
+    }
+    s->lines.insert(at, {std::string(key), std::string(Trim(value))});
+}
+
+bool CRegistryFile::RemoveSection(std::string_view section) {
+    for (auto it = sections_.begin(); it != sections_.end(); ++it) {
+        if (SameName(it->name, section)) {
+            sections_.erase(it);
+            return true;
+        }
+    }
+    return false;
+}
+
+bool CRegistryFile::HasSection(std::string_view section) const {
+    return FindSection(section) != nullptr;
+}
+
+std::vector<std::string> CRegistryFile::Sections() const {
+    std::vector<std::string> names;
+    for (const Section& s : sections_) {
+        names.push_back(s.name);
+    }
+    return names;
+}
+
+bool CRegistryFile::Update(const std::filesystem::path& path,
+                           const std::function<void(CRegistryFile&)>& edit, std::string* error) {
+    const std::filesystem::path dir = path.has_parent_path() ? path.parent_path() : ".";
+    std::error_code ec;
+    std::filesystem::create_directories(dir, ec);
+    if (ec) {
+        if (error != nullptr) {
+            *error = "Cannot create the folder " + dir.string() + ": " + ec.message();
+        }
+        return false;
+    }
+    const std::string lockPath = path.string() + ".lock";
+    const int lock = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    if (lock < 0) {
+        SetError(error, "Cannot lock the registry file", path);
+        return false;
+    }
+    while (::flock(lock, LOCK_EX) != 0) {
+        if (errno != EINTR) {
+            SetError(error, "Cannot lock the registry file", path);
+            ::close(lock);
+            return false;
+        }
+    }
+    CRegistryFile file(path);
+    bool ok = file.Load(error);
+    if (ok) {
+        edit(file);
+        ok = file.Save(error);
+    }
+    ::close(lock);  // releases the lock
+    return ok;
+}
+
+std::string ClassSection(const CLSID& clsid) {
+    return "CLSID\\" + FormatGuid(clsid);
+}
+std::string ProgIdSection(std::string_view progId) {
+    return "ProgID\\" + std::string(progId);
+}
+std::string TypeLibSection(const GUID& libid) {
+    return "TypeLib\\" + FormatGuid(libid);
+}
+
+std::filesystem::path UserRegistryPath() {
+    std::filesystem::path base;
+    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg != nullptr && xdg[0] == '/') {
+        base = xdg;
+    } else if (const char* home = std::getenv("HOME"); home != nullptr && home[0] != '\0') {
+        base = std::filesystem::path(home) / ".config";
+    } else {
+        base = ".config";
+    }
+    return base / "fonerix" / "registry.ini";
+}
+
+std::vector<std::filesystem::path> RegistrySearchPath() {
+    return {UserRegistryPath(), "/etc/fonerix/registry.ini"};
+}
+
+std::optional<RegisteredClass> FindRegisteredClass(
+    const CLSID& clsid, const std::vector<std::filesystem::path>& files) {
+    const std::string section = ClassSection(clsid);
+    for (const auto& path : files) {
+        CRegistryFile file(path);
+        if (!file.Load() || !file.HasSection(section)) {
+            continue;
+        }
+        RegisteredClass c;
+        c.clsid = clsid;
+        c.library = file.Get(section, "Library").value_or("");
+        c.progId = file.Get(section, "ProgID").value_or("");
+        c.typeName = file.Get(section, "Name").value_or("");
+        c.threadingModel = file.Get(section, "ThreadingModel").value_or("");
+        c.file = path;
+        return c;
+    }
+    return std::nullopt;
+}
+
+std::optional<CLSID> FindProgId(std::string_view progId,
+                                const std::vector<std::filesystem::path>& files) {
+    const std::string section = ProgIdSection(progId);
+    for (const auto& path : files) {
+        CRegistryFile file(path);
+        if (!file.Load()) {
+            continue;
+        }
+        if (const auto text = file.Get(section, "CLSID")) {
+            return ParseGuid(*text);
+        }
+    }
+    return std::nullopt;
+}
+
+}  // namespace fonerix
