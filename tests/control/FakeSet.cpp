@@ -58,8 +58,12 @@ void FakeSet::operator()(uint8_t byte, std::vector<uint8_t>& answer) {
         return;
     }
     if (byte == 0x00) {
-        if (++zeros_ <= 2) {
-            answer.push_back(0xFF);
+        ++zeros_;
+        if (!deepSleep && zeros_ <= 2) {
+            answer.push_back(wakeWithoutFF ? 0x00 : 0xFF);
+        }
+        if (zeros_ == 100) {
+            answer.push_back(0xFF);  // a long run wakes it from any sleep
         }
         return;
     }
@@ -70,7 +74,11 @@ void FakeSet::operator()(uint8_t byte, std::vector<uint8_t>& answer) {
         case 0x88:
         case 0x90:
         case 0xA0:
-            answer.push_back(byte);
+            if (missedEchoes > 0) {
+                --missedEchoes;
+                return;
+            }
+            answer.push_back(wrongEcho ? byte ^ 1 : byte);
             command_ = byte;
             params_.clear();
             return;

@@ -34,7 +34,11 @@ class FakeSet {
     std::vector<std::pair<uint16_t, uint8_t>> memoryReads;
     std::vector<uint8_t> registerReads;  // register numbers, in order
     std::vector<uint8_t> others;         // non-echoed bytes: keys, sleep, dial
-    bool silent = false;
+    bool silent = false;                 // answers nothing at all
+    bool deepSleep = false;              // only a long run of zeros wakes it
+    bool wakeWithoutFF = false;          // answers the short handshake with 0x00 instead of 0xFF
+    int missedEchoes = 0;                // the next n echoed commands get no echo
+    bool wrongEcho = false;              // echoes command ^ 1
 
     void operator()(uint8_t byte, std::vector<uint8_t>& answer);
 

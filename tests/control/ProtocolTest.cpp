@@ -8,7 +8,7 @@
 
 #include "control/device/Device.h"
 #include "tests/control/BareDevice.h"
-#include "tests/control/ScriptedSet.h"
+#include "tests/control/FakeSet.h"
 #include "tests/support/MemoryPort.h"
 
 namespace fonerix::test {
@@ -40,7 +40,7 @@ class ProtocolTest : public ::testing::Test {
         return out;
     }
 
-    ScriptedSet set;
+    FakeSet set;
     MemoryPort* line = nullptr;
     std::unique_ptr<CDevice> device;
 };
@@ -103,7 +103,7 @@ TEST_F(ProtocolTest, WakeupLinkShortAndLongPaths) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        ScriptedSet fresh;
+        FakeSet fresh;
         fresh.deepSleep = c.deepSleep;
         fresh.wakeWithoutFF = c.wakeWithoutFF;
         fresh.silent = c.silent;
