@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/control/TestDates.h"
+
 #include <cmath>
 #include <cstdlib>
 #include <fstream>
@@ -49,19 +51,6 @@ const SimType kTypes[] = {
     {4, kVarkon, false, 115200, "Varkon+L"},     {5, kZelta5, true, 57600, "Ringolo Zelta+"},
     {6, kZelta6, true, 57600, "Ringolo Zelta+"}, {7, kZelta7, true, 57600, "Ringolo Zelta+"},
 };
-
-DATE At(int year, int month, int day, int hour, int minute, int second) {
-    DateParts p;
-    p.year = year;
-    p.month = month;
-    p.day = day;
-    p.hour = hour;
-    p.minute = minute;
-    p.second = second;
-    DATE d = 0;
-    EXPECT_TRUE(MakeDate(p, d));
-    return d;
-}
 
 class DeviceSimTest : public ::testing::TestWithParam<SimType> {
   protected:

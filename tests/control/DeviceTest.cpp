@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/control/TestDates.h"
+
 #include <algorithm>
 #include <memory>
 #include <string>
@@ -18,19 +20,6 @@
 
 namespace fonerix::test {
 namespace {
-
-DATE At(int year, int month, int day, int hour, int minute, int second) {
-    DateParts p;
-    p.year = year;
-    p.month = month;
-    p.day = day;
-    p.hour = hour;
-    p.minute = minute;
-    p.second = second;
-    DATE d = 0;
-    EXPECT_TRUE(MakeDate(p, d));
-    return d;
-}
 
 template <typename Device>
 struct OnSet {
