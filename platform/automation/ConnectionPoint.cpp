@@ -106,38 +106,33 @@ HRESULT CEventSink::Invoke(DISPID dispid, uint16_t, DISPPARAMS* params, VARIANT*
     return S_OK;
 }
 
-HRESULT AdviseSink(IUnknown* source, const IID& events, IUnknown* sink, uint32_t* cookie) {
+namespace {
+
+// The connection point of `source` for the events interface `events`.
+HRESULT FindPoint(IUnknown* source, const IID& events, CComPtr<IConnectionPoint>& point) {
     if (source == nullptr) {
         return E_POINTER;
     }
     CComPtr<IConnectionPointContainer> container;
-    HRESULT hr = source->QueryInterface(IConnectionPointContainer::kIid, container.PutVoid());
+    const HRESULT hr = source->QueryInterface(IConnectionPointContainer::kIid, container.PutVoid());
     if (FAILED(hr)) {
         return hr;
     }
+    return container->FindConnectionPoint(events, point.Put());
+}
+
+}  // namespace
+
+HRESULT AdviseSink(IUnknown* source, const IID& events, IUnknown* sink, uint32_t* cookie) {
     CComPtr<IConnectionPoint> point;
-    hr = container->FindConnectionPoint(events, point.Put());
-    if (FAILED(hr)) {
-        return hr;
-    }
-    return point->Advise(sink, cookie);
+    const HRESULT hr = FindPoint(source, events, point);
+    return FAILED(hr) ? hr : point->Advise(sink, cookie);
 }
 
 HRESULT UnadviseSink(IUnknown* source, const IID& events, uint32_t cookie) {
-    if (source == nullptr) {
-        return E_POINTER;
-    }
-    CComPtr<IConnectionPointContainer> container;
-    HRESULT hr = source->QueryInterface(IConnectionPointContainer::kIid, container.PutVoid());
-    if (FAILED(hr)) {
-        return hr;
-    }
     CComPtr<IConnectionPoint> point;
-    hr = container->FindConnectionPoint(events, point.Put());
-    if (FAILED(hr)) {
-        return hr;
-    }
-    return point->Unadvise(cookie);
+    const HRESULT hr = FindPoint(source, events, point);
+    return FAILED(hr) ? hr : point->Unadvise(cookie);
 }
 
 }  // namespace fonerix
