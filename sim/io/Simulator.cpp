@@ -500,6 +500,9 @@ std::string Simulator::Status() const {
     status += " dialled=" + (activity.last_dialled ? '"' + *activity.last_dialled + '"' : "-");
     status += " key=" + (activity.last_key ? std::to_string(*activity.last_key) : "-");
     status += " faults=" + set_.DescribeFaults();
+    // Every command that wrote or erased a store: a test can tell that the host left the set
+    // untouched.
+    status += " changes=" + std::to_string(device.Revision());
     return status;
 }
 
