@@ -162,9 +162,10 @@ std::optional<VoiceStore::BlockHead> VoiceStore::Head(std::uint16_t block) const
 
 std::vector<std::uint16_t> VoiceStore::Chain(std::uint16_t block) const {
     std::vector<std::uint16_t> chain;
-    const std::size_t bound = VoiceBlocks().size();
+    std::set<std::uint16_t> seen;
     std::optional<std::uint16_t> at = block;
-    while (at && chain.size() < bound) {
+    // A block met again ends the walk: a damaged chain may come back on itself.
+    while (at && seen.insert(*at).second) {
         const auto head = Head(*at);
         if (!head) {
             break;

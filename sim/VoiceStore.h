@@ -92,7 +92,7 @@ class VoiceStore {
     // The block's header and link, or nothing when it holds neither a message nor a free block.
     std::optional<BlockHead> Head(std::uint16_t block) const;
     std::optional<std::uint16_t> Link(std::uint16_t raw) const;
-    // The blocks of the chain from `block`, at most as many as there are voice blocks.
+    // The blocks of the chain from `block`, up to a block met before.
     std::vector<std::uint16_t> Chain(std::uint16_t block) const;
     void WriteBlockHead(std::uint16_t block, std::optional<std::uint16_t> next);
     // Pages a block keeps audio in, samples on its first page and on the others.
