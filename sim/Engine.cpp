@@ -263,16 +263,22 @@ void Engine::ExecuteFlash() {
         return;
     }
     const FlashLocation at{Word(p[kBlockHighAt], p[kBlockLowAt]), p[kPageAt], p[kColumnAt]};
+    // Types 7 and 8 address their 528-byte pages in halves (see FlashStore::ReadHalves).
+    const bool halves = StorageOfType(DeviceType()) == Storage::kFlash64;
     if (p[0] == wire::kFlashRead) {
         std::vector<std::uint8_t> answer(p[kCountAt]);
-        stores_.flash.Read(at, answer);
+        if (halves) {
+            stores_.flash.ReadHalves(at, answer);
+        } else {
+            stores_.flash.Read(at, answer);
+        }
         if (!answer.empty()) {
             Send(TransmissionKind::kAnswer, std::move(answer));
         }
         return;
     }
     const std::span<const std::uint8_t> data(p.begin() + kFlashHeader, p.end());
-    NoteChange(stores_.flash.Program(at, data));
+    NoteChange(halves ? stores_.flash.ProgramHalves(at, data) : stores_.flash.Program(at, data));
 }
 
 void Engine::Dial() {

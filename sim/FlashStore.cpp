@@ -5,7 +5,66 @@
 namespace fonerix::sim {
 
 namespace {
+
 constexpr std::uint8_t kErased = 0xFF;
+constexpr unsigned kHalf = 256;
+constexpr unsigned kSpareAt = 512;
+constexpr unsigned kWholePage = 528;
+constexpr std::uint8_t kSparePageBytes = 128;
+
+// A stretch of a whole page: where its first byte sits in the store, and how many follow in
+// the same stored half.
+struct HalfRun {
+    FlashStore::PageKey key;
+    std::size_t column;
+    std::size_t count;
+};
+
+// Splits a transfer of `count` bytes at `at` into at most two runs; bytes past the end of the
+// page are left out. Empty for a page byte that names no page.
+std::vector<HalfRun> HalfRuns(const FlashLocation& at, std::size_t count) {
+    const bool spare = at.page >= kSparePageBytes;
+    const unsigned page_byte = spare ? at.page - kSparePageBytes : at.page;
+    if (page_byte >= kSparePageBytes / 2) {
+        return {};
+    }
+    const unsigned page = page_byte / 2;
+    unsigned offset = (spare ? kSpareAt : (page_byte % 2) * kHalf) + at.column;
+    std::size_t left = std::min<std::size_t>(count, offset < kWholePage ? kWholePage - offset : 0);
+    std::vector<HalfRun> runs;
+    while (left > 0) {
+        const bool upper = offset >= kHalf;
+        const std::size_t room = upper ? kWholePage - offset : kHalf - offset;
+        const std::size_t n = std::min(left, room);
+        runs.push_back(
+            {FlashStore::PageKey{at.block, static_cast<std::uint8_t>(2 * page + (upper ? 1 : 0))},
+             upper ? offset - kHalf : offset, n});
+        offset += static_cast<unsigned>(n);
+        left -= n;
+    }
+    return runs;
+}
+
+}  // namespace
+
+void FlashStore::ReadHalves(const FlashLocation& at, std::span<std::uint8_t> out) const {
+    std::fill(out.begin(), out.end(), kErased);
+    std::size_t done = 0;
+    for (const HalfRun& run : HalfRuns(at, out.size())) {
+        ReadAt(run.key, run.column, out.subspan(done, run.count));
+        done += run.count;
+    }
+}
+
+bool FlashStore::ProgramHalves(const FlashLocation& at, std::span<const std::uint8_t> data) {
+    const std::vector<HalfRun> runs = HalfRuns(at, data.size());
+    bool stored = !runs.empty();
+    std::size_t done = 0;
+    for (const HalfRun& run : runs) {
+        stored = ProgramAt(run.key, run.column, data.subspan(done, run.count)) && stored;
+        done += run.count;
+    }
+    return stored;
 }
 
 bool FlashStore::Contains(PageKey key) const {
@@ -14,18 +73,25 @@ bool FlashStore::Contains(PageKey key) const {
 
 void FlashStore::Read(const FlashLocation& at, std::span<std::uint8_t> out) const {
     std::fill(out.begin(), out.end(), kErased);
-    const auto page = pages_.find(PageKey{at.block, at.page});
+    ReadAt(PageKey{at.block, at.page}, at.column, out);
+}
+
+bool FlashStore::Program(const FlashLocation& at, std::span<const std::uint8_t> data) {
+    return ProgramAt(PageKey{at.block, at.page}, at.column, data);
+}
+
+void FlashStore::ReadAt(PageKey key, std::size_t column, std::span<std::uint8_t> out) const {
+    const auto page = pages_.find(key);
     if (page == pages_.end()) {
         return;
     }
     const std::vector<std::uint8_t>& bytes = page->second;
-    for (std::size_t i = 0; i < out.size() && at.column + i < bytes.size(); ++i) {
-        out[i] = bytes[at.column + i];
+    for (std::size_t i = 0; i < out.size() && column + i < bytes.size(); ++i) {
+        out[i] = bytes[column + i];
     }
 }
 
-bool FlashStore::Program(const FlashLocation& at, std::span<const std::uint8_t> data) {
-    const PageKey key{at.block, at.page};
+bool FlashStore::ProgramAt(PageKey key, std::size_t column, std::span<const std::uint8_t> data) {
     if (!Contains(key)) {
         return false;
     }
@@ -34,8 +100,8 @@ bool FlashStore::Program(const FlashLocation& at, std::span<const std::uint8_t> 
         page->second.assign(geometry_.page_size, kErased);
     }
     std::vector<std::uint8_t>& bytes = page->second;
-    for (std::size_t i = 0; i < data.size() && at.column + i < bytes.size(); ++i) {
-        bytes[at.column + i] &= data[i];
+    for (std::size_t i = 0; i < data.size() && column + i < bytes.size(); ++i) {
+        bytes[column + i] &= data[i];
     }
     return true;
 }

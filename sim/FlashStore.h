@@ -41,6 +41,14 @@ class FlashStore {
     // Sets every byte of the block to 0xFF. False when the block is outside the array.
     bool EraseBlock(std::uint16_t block);
 
+    // Types 7 and 8 address each 528-byte page p by two page bytes: 2p from byte 0 of the page,
+    // 2p + 1 from byte 256, and 2p + 128 (or 2p + 129) from the spare bytes at 512; a transfer
+    // runs on across that boundary up to the end of the page. Page p's bytes 0..255 are kept
+    // under page byte 2p and the rest under 2p + 1, so that the lists, which never cross a
+    // half, sit where Read and Program put them.
+    void ReadHalves(const FlashLocation& at, std::span<std::uint8_t> out) const;
+    bool ProgramHalves(const FlashLocation& at, std::span<const std::uint8_t> data);
+
     // Pages that hold anything, for saving and restoring an image.
     struct PageKey {
         std::uint16_t block;
@@ -53,6 +61,9 @@ class FlashStore {
 
   private:
     bool Contains(PageKey key) const;
+    // Read leaves bytes it does not find as they are (the callers preset them erased).
+    void ReadAt(PageKey key, std::size_t column, std::span<std::uint8_t> out) const;
+    bool ProgramAt(PageKey key, std::size_t column, std::span<const std::uint8_t> data);
 
     FlashGeometry geometry_;
     std::map<PageKey, std::vector<std::uint8_t>> pages_;

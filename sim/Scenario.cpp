@@ -268,6 +268,14 @@ void ParseLine(const std::vector<std::string_view>& words, Scenario& s) {
     } else if (verb == "lose-book-block") {
         Expect(words, 2, 2, "lose-book-block N");
         s.lost_book_block = Number(words[1], 0, 255, "lose-book-block");
+    } else if (verb == "voice") {
+        Expect(words, 2, 3, "voice FILE [special=1|2]");
+        Options options(words, 2);
+        Scenario::VoiceMessage message;
+        message.file = std::string(words[1]);
+        message.special = options.Get("special", 1, 2, 0);
+        options.RefuseOthers();
+        s.voice.push_back(std::move(message));
     } else {
         throw LineError{"unknown item '" + std::string(verb) + "'"};
     }
@@ -389,6 +397,10 @@ std::string ScenarioText(const Scenario& s) {
     }
     for (const std::string& number : s.autodial) {
         line("autodial " + number);
+    }
+    for (const Scenario::VoiceMessage& message : s.voice) {
+        line("voice " + message.file +
+             (message.special != 0 ? " special=" + std::to_string(message.special) : ""));
     }
     return text;
 }

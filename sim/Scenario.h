@@ -25,6 +25,9 @@
 //   settings-copies 3                       flash: how many copies the settings block has
 //   lose-book-block 1                       flash: the first-half phone-book block 1 (0-based)
 //                                           keeps nothing; only its partner has its entries
+//   voice greeting.wav special=1            flash: a voice message recorded from an 8-bit mono
+//                                           WAV file (relative to the scenario file), optionally
+//                                           made the first or second special message
 #pragma once
 
 #include <cstdint>
@@ -67,6 +70,13 @@ struct Scenario {
     std::optional<std::uint16_t> settings_block;
     unsigned settings_copies = 1;
     std::optional<unsigned> lost_book_block;
+    struct VoiceMessage {
+        std::string file;
+        unsigned special = 0;           // 1 or 2: the settings name it as that special message
+        std::vector<std::uint8_t> wav;  // the file's bytes, once the caller has read it
+        bool operator==(const VoiceMessage&) const = default;
+    };
+    std::vector<VoiceMessage> voice;
     bool operator==(const Scenario&) const = default;
 };
 

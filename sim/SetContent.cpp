@@ -9,6 +9,8 @@
 #include "sim/MemorySide.h"
 #include "sim/PhoneDigits.h"
 #include "sim/RegisterMap.h"
+#include "sim/VoiceStore.h"
+#include "sim/VoiceWav.h"
 
 namespace fonerix::sim {
 
@@ -50,10 +52,11 @@ void CheckFlashChoices(const Scenario& scenario, FlashPlan& plan) {
 
 void RefuseFlashOnly(const Scenario& scenario) {
     if (scenario.map_block || scenario.no_map || !scenario.map_bytes.empty() ||
-        scenario.settings_block || scenario.settings_copies != 1 || scenario.lost_book_block) {
+        scenario.settings_block || scenario.settings_copies != 1 || scenario.lost_book_block ||
+        !scenario.voice.empty()) {
         Refuse(
-            "map-block, map-byte, settings-block, settings-copies and lose-book-block are for "
-            "the flash models only");
+            "map-block, map-byte, settings-block, settings-copies, lose-book-block and voice are "
+            "for the flash models only");
     }
 }
 
@@ -64,6 +67,45 @@ void RefuseDuplicatePositions(const Scenario& scenario) {
             Refuse("phone-book position " + std::to_string(entry.position) + " is given twice");
         }
     }
+}
+
+void PutWord(SettingsRecord& settings, std::size_t at, std::uint16_t value) {
+    settings[at] = static_cast<std::uint8_t>(value >> 8);
+    settings[at + 1] = static_cast<std::uint8_t>(value & 0xFF);
+}
+
+// Every voice block goes into the free chain, then the scenario's messages are recorded from
+// it, as the set would have recorded them; the settings name the chain's head and the specials.
+void RecordVoice(DeviceStores& stores, const FlashPlan& plan, const Scenario& scenario,
+                 SettingsRecord& settings) {
+    VoiceStore voice(stores.flash, plan.storage, plan.settings_block);
+    std::uint16_t head = voice.FormatFreeChain();
+    const bool plain = plan.storage == Storage::kFlash64;
+    const unsigned rate = plain ? kPlainVoiceRate : kCodedVoiceRate;
+    for (const Scenario::VoiceMessage& message : scenario.voice) {
+        VoiceSound sound;
+        try {
+            sound = ReadVoiceWav(message.wav);
+        } catch (const std::invalid_argument& error) {
+            Refuse("voice " + message.file + ": " + error.what());
+        }
+        // The set plays at its own rate; a sound far from it would play at the wrong speed.
+        if (sound.rate + 1000 < rate || sound.rate > rate + 1000) {
+            Refuse("voice " + message.file + ": the set records at " + std::to_string(rate) +
+                   " samples a second, not " + std::to_string(sound.rate));
+        }
+        try {
+            const VoiceStore::Recorded recorded = voice.Record(sound.samples, head);
+            head = recorded.free_head;
+            if (message.special != 0) {
+                PutWord(settings, kSettingsSpecialMessages + 2 * (message.special - 1),
+                        recorded.handle);
+            }
+        } catch (const std::invalid_argument& error) {
+            Refuse("voice " + message.file + ": " + error.what());
+        }
+    }
+    PutWord(settings, kSettingsFreeChain, head);
 }
 
 // Bytes put in as they are, as if the set's memory or flash had gone bad there.
@@ -139,6 +181,25 @@ std::string DumpFlash(const DeviceStores& stores, int type) {
     for (const auto& found : side.AutoDial()) {
         text += "autodial index=" + std::to_string(++index) + " number=" + Digits(found.record) +
                 Where(found.at) + "\n";
+    }
+    if (const auto settings = side.CurrentSettings()) {
+        const SettingsRecord& r = settings->record;
+        const auto handle = [&r](std::size_t at) {
+            return static_cast<std::uint16_t>(r[at] << 8 | r[at + 1]);
+        };
+        const FlashPlan plan = FlashPlanOf(type);
+        const VoiceStore voice(flash, plan.storage, plan.settings_block);
+        const VoiceSurvey survey = voice.Survey(handle(kSettingsFreeChain));
+        text += "voice handles first=" + std::to_string(handle(kSettingsSpecialMessages)) +
+                " second=" + std::to_string(handle(kSettingsSpecialMessages + 2)) +
+                " free=" + std::to_string(handle(kSettingsFreeChain)) +
+                " further=" + std::to_string(handle(kSettingsFurtherHandle)) + "\n";
+        text += "voice free blocks=" + std::to_string(survey.free_blocks) + "\n";
+        for (const VoiceMessageInfo& message : survey.messages) {
+            text += "voice message handle=" + std::to_string(message.handle) +
+                    " blocks=" + std::to_string(message.blocks) +
+                    " samples=" + std::to_string(message.samples) + "\n";
+        }
     }
     return text;
 }
@@ -232,10 +293,11 @@ DeviceStores BuildSet(int device_type, const Scenario& scenario,
         Refuse("the auto-dial list holds at most " + std::to_string(kAutoDialEntries) + " numbers");
     }
     FlashSide side(stores.flash, plan);
-    const SettingsRecord settings =
+    SettingsRecord settings =
         MakeSettings(stores.registers.Read(*NamedRegisterOf(traits->family, "UtCallup")),
                      stores.registers.Read(*NamedRegisterOf(traits->family, "UtLineFree")), current,
                      scenario.parallel_caller_id.value_or(CallerIdParameters{}), statistics);
+    RecordVoice(stores, plan, scenario, settings);
     side.Format(settings);
     for (unsigned copy = 1; copy < scenario.settings_copies; ++copy) {
         side.AppendSettings(settings);

@@ -30,6 +30,13 @@ class CZelta7Device : public CZelta6Device {
     static void ResetReaders();
 
   protected:
+    const VoiceLayout& Voice() const override;
+    bool ReadVoiceHead(uint16_t block, VoiceHead& head) override;
+    bool ReadVoiceBlock(uint16_t block, VoiceDecoder& decoder, WavWriter& out, VoiceHead& head,
+                        bool& ended) override;
+    bool WriteVoiceBlock(uint16_t block, VoiceWavReader& in, VoiceEncoder& encoder) override;
+    bool ResetVoiceBlock(uint16_t block, std::optional<uint16_t> next) override;
+
     const FlashGeometry& Geometry() const override;
     FlashReaders& Readers() const override;
 

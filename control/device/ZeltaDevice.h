@@ -2,11 +2,19 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "control/device/Device.h"
+#include "control/device/WavFormat.h"
 
 namespace fonerix {
+
+class VoiceDecoder;
+class VoiceEncoder;
+class VoiceWavReader;
+class WavWriter;
 
 // The flash models (first family, 57600 bit/s). CZeltaDevice serves type 5; CZelta6Device and
 // CZelta7Device differ only in their flash geometry and features. Lists, settings copies and
@@ -64,6 +72,31 @@ class CZeltaDevice : public CDevice {
     bool GetAutodetParams(AUTODETPARAMS* current, AUTODETPARAMS* parallel) override;
     bool SetAutodetParams(const AUTODETPARAMS* current, const AUTODETPARAMS* parallel) override;
 
+    // Voice messages: chains of whole flash blocks, the free ones chained from the settings
+    // record. Every walk along a chain stops at a block it has met before, so that a chain that
+    // loops on a damaged set cannot hang an operation.
+    //
+    // Downloads into a new WAV file that is valid, with sizes that count the samples in it,
+    // however far the transfer got; false when the file cannot be created, the first block is
+    // not a message block, or the transfer broke (the file then holds what was read).
+    bool GetSoundMessage(int16_t handle, const std::u16string& fileName) override;
+    // Uploads a WAV file as a new message taken from the free chain and returns its handle. A
+    // file the set cannot play, or one longer than the free chain holds, is refused before
+    // anything is written. Each block is erased and linked afresh before it is filled, and the
+    // settings record naming the new free-chain head is written last, so that a transfer that
+    // breaks leaves the free chain whole.
+    bool SetSoundMessage(int16_t& handle, const std::u16string& fileName) override;
+    // Puts the message's blocks in front of the free chain. Refused, with nothing changed, for a
+    // chain that loops or holds a block nothing was recorded into (a free block).
+    bool DelSoundMessage(int16_t handle) override;
+    // Up to four handles: the two special messages, the free-chain head and the further handle
+    // the set keeps. -1 for a null table, a count below 1 or an unreadable settings record.
+    int16_t GetSoundHandles(int16_t* table, int16_t count) override;
+    // Stores entry 0 (and entry 1 when count > 1) as the special messages.
+    bool SetSoundHandles(const int16_t* table, int16_t count) override;
+    // Whole seconds the free chain can still record.
+    int32_t GetFreeSoundSpace() override;
+
     // Refuses, without an exchange, an address outside the class's pages and blocks.
     bool ReadFlash(const FlashAddress& address, uint8_t* buffer) override;
     // The newest settings copy: 33 bytes, zeroed first and left zeroed on failure.
@@ -92,6 +125,32 @@ class CZeltaDevice : public CDevice {
     };
 
   protected:
+    // How a generation keeps its voice messages.
+    struct VoiceLayout {
+        uint32_t rate;  // of the downloaded file
+        SampleRateWindow window;
+        uint32_t samplesPerBlock;
+        uint32_t secondsTimesFour;  // recording time of one block, in quarter seconds
+        bool (*isHandle)(uint16_t block);
+        uint32_t voiceBlocks;  // blocks a valid handle can name: the bound of every walk
+    };
+    // A block's page-0 header and link.
+    struct VoiceHead {
+        std::optional<uint16_t> next;  // nothing at the end of the chain
+        bool recorded = false;         // something was recorded into it since it was freed
+    };
+    virtual const VoiceLayout& Voice() const;
+    // False when the read fails or the block is not a voice block.
+    virtual bool ReadVoiceHead(uint16_t block, VoiceHead& head);
+    // Appends the block's samples up to the page the message ends on, and gives its header.
+    // False when a read or the file fails, or the block is not a voice block.
+    virtual bool ReadVoiceBlock(uint16_t block, VoiceDecoder& decoder, WavWriter& out,
+                                VoiceHead& head, bool& ended);
+    // Fills an erased block from `in`, up to the end of the samples.
+    virtual bool WriteVoiceBlock(uint16_t block, VoiceWavReader& in, VoiceEncoder& encoder);
+    // Erases the block and writes its header with a link to `next` (nothing: end of chain).
+    virtual bool ResetVoiceBlock(uint16_t block, std::optional<uint16_t> next);
+
     // How a flash generation lays out its pages.
     struct FlashGeometry {
         uint8_t lastPage;  // highest page byte of a block
@@ -130,6 +189,12 @@ class CZeltaDevice : public CDevice {
     uint8_t areaFlags_ = 0;
 
   private:
+    // The blocks of the chain from `first`, with their headers, up to `limit` blocks. True when
+    // the chain ended (or the limit was reached) with every block read; false when a read
+    // failed, a block was not a voice block or came round again (the chain loops).
+    bool WalkVoiceChain(uint16_t first, std::vector<uint16_t>& chain, std::vector<VoiceHead>& heads,
+                        uint32_t limit = UINT32_MAX);
+
     enum class Log { kOutgoing, kIncoming };
     bool ReadLog(Log log, PHBOOKRECORD& record);
     // The block holding the settings copies, and the index (1..N+1) of the first untagged page.

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -34,10 +35,10 @@ std::optional<ImageFile> ImageOf(const Options& options) {
     return ImageFile(options.image);
 }
 
-std::string ReadTextFile(const std::string& path) {
+std::string ReadTextFile(const std::string& path, const char* what = "the scenario") {
     std::ifstream file(path, std::ios::binary);
     if (!file) {
-        throw std::runtime_error("cannot read the scenario " + path);
+        throw std::runtime_error(std::string("cannot read ") + what + " " + path);
     }
     std::ostringstream text;
     text << file.rdbuf();
@@ -54,6 +55,13 @@ DeviceStores FreshStores(const Options& options) {
             throw std::runtime_error("the scenario " + options.scenario + ", " + parsed.error);
         }
         scenario = std::move(*parsed.scenario);
+        // Sound files are named relative to the scenario file.
+        const std::filesystem::path folder = std::filesystem::path(options.scenario).parent_path();
+        for (Scenario::VoiceMessage& message : scenario.voice) {
+            const std::string text =
+                ReadTextFile((folder / message.file).string(), "the sound file");
+            message.wav.assign(text.begin(), text.end());
+        }
     }
     const std::optional<int> type = options.type ? options.type : scenario.type;
     if (!type) {
@@ -492,6 +500,9 @@ std::string Simulator::Status() const {
     status += " dialled=" + (activity.last_dialled ? '"' + *activity.last_dialled + '"' : "-");
     status += " key=" + (activity.last_key ? std::to_string(*activity.last_key) : "-");
     status += " faults=" + set_.DescribeFaults();
+    // Every command that wrote or erased a store: a test can tell that the host left the set
+    // untouched.
+    status += " changes=" + std::to_string(device.Revision());
     return status;
 }
 

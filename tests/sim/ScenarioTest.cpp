@@ -224,9 +224,13 @@ TEST_P(Generated, DumpShowsExactlyWhatTheScenarioPutInTheSet) {
 INSTANTIATE_TEST_SUITE_P(Scenario, Generated, ::testing::Range(0, 9),
                          [](const auto& test) { return "Type" + std::to_string(test.param); });
 
-TEST(Scenario, DumpOfAFreshFlashSetShowsOnlyItsSettings) {
+TEST(Scenario, DumpOfAFreshFlashSetShowsOnlyItsSettingsAndFreeVoiceBlocks) {
     const std::string dump = DumpLists(BuildSet(5, Scenario{}, kMadeAt));
-    EXPECT_EQ(dump, "settings block=19 page=0 column=0 callup=100 line-free=10 area-flags=0x00\n");
+    // Voice blocks 33..255 and 261..511, all in the free chain.
+    EXPECT_EQ(dump,
+              "settings block=19 page=0 column=0 callup=100 line-free=10 area-flags=0x00\n"
+              "voice handles first=0 second=0 free=33 further=0\n"
+              "voice free blocks=474\n");
 }
 
 TEST(Scenario, ScenarioForAnotherTypeIsRefused) {

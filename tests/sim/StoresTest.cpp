@@ -243,8 +243,9 @@ INSTANTIATE_TEST_SUITE_P(Stores, LogWrap,
                              return "Type" + std::to_string(test.param.type) + test.param.log;
                          });
 
-// UtCallup, UtLineFree, the line's and the parallel telephone's caller-ID bytes, four voice
-// handles, area flags, the billing month and four big-endian statistics.
+// UtCallup, UtLineFree, the line's and the parallel telephone's caller-ID bytes, the voice
+// handles (the free chain's head at 14..15), area flags, the billing month and four big-endian
+// statistics.
 constexpr const char* kSettingsScenario =
     "setting UtCallup 120\n"
     "setting UtLineFree 5\n"
@@ -253,15 +254,19 @@ constexpr const char* kSettingsScenario =
     "callerid parallel query-time=250 query-form=0x02 first-delay=990 min-digits=5 "
     "resolution-time=10\n"
     "statistics month=12 local=300 long=45 previous-local=0x0102 previous-long=7\n";
-constexpr const char* kSettingsRecord =
-    "00 40 78 05 28 34 46 03 32 7D 02 01 05 63 00 00 00 00 00 00 00 0C 01 2C 00 2D 01 02 00 07 "
-    "00 00 00";
+std::string SettingsRecordText(std::uint8_t freeHead) {
+    char head[8];
+    std::snprintf(head, sizeof head, "%02X", freeHead);
+    return std::string("00 40 78 05 28 34 46 03 32 7D 02 01 05 63 00 ") + head +
+           " 00 00 00 00 00 0C 01 2C 00 2D 01 02 00 07 00 00 00";
+}
 
 struct SettingsCase {
     int type;
     std::uint16_t block;
     std::uint8_t step;
-    unsigned copies;  // a block holds
+    unsigned copies;     // a block holds
+    std::uint8_t voice;  // the first voice block: the free chain's head on a fresh set
 };
 
 void PrintTo(const SettingsCase& settings, std::ostream* out) {
@@ -275,7 +280,7 @@ TEST_P(SettingsCopies, AreAppendedPageByPageInTheirBlock) {
     const DeviceStores stores = Make(c.type, std::string(kSettingsScenario) + "settings-copies 3");
     for (unsigned n = 0; n < 3; ++n) {
         EXPECT_EQ(HexText(Raw(stores, c.block, static_cast<std::uint8_t>(n * c.step), 0, 99)),
-                  Tripled(kSettingsRecord))
+                  Tripled(SettingsRecordText(c.voice)))
             << "copy " << n;
     }
     EXPECT_EQ(HexText(Raw(stores, c.block, static_cast<std::uint8_t>(3 * c.step), 0, 6)),
@@ -302,8 +307,9 @@ TEST_P(SettingsCopies, FullBlockIsErasedAndTheNewestCopyStartsItAgain) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Stores, SettingsCopies,
-                         ::testing::Values(SettingsCase{5, 19, 1, 16}, SettingsCase{6, 13, 2, 16},
-                                           SettingsCase{7, 15, 2, 32}),
+                         ::testing::Values(SettingsCase{5, 19, 1, 16, 33},
+                                           SettingsCase{6, 13, 2, 16, 33},
+                                           SettingsCase{7, 15, 2, 32, 16}),
                          [](const auto& test) { return "Type" + std::to_string(test.param.type); });
 
 TEST(Stores, SettingsBlockMayBeAnyFreeBlockOfTheRange) {

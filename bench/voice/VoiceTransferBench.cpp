@@ -1,0 +1,125 @@
+// Uploads and downloads a 10-second message on a type-5 and a type-7 set, the simulated set
+// pacing its line at the real speed, and compares the time taken with the wire-time limit: every
+// byte exchanged, both ways, at 10 bits a byte, plus the pauses the protocol requires after each
+// flash write and erase.
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "bench/common/CountingLink.h"
+#include "control/device/WavFormat.h"
+#include "control/device/Zelta7Device.h"
+#include "control/device/ZeltaDevice.h"
+#include "control/serial/SerialPort.h"
+#include "platform/automation/Bstr.h"
+#include "tests/support/SimProcess.h"
+#include "tests/support/TemporaryDirectory.h"
+#include "tests/support/VoiceFiles.h"
+
+namespace {
+
+using namespace fonerix;
+using fonerix::bench::CountingLink;
+
+constexpr double kMessageSeconds = 10;
+
+struct Family {
+    int type;
+    uint32_t rate;
+    std::function<std::unique_ptr<CDevice>(std::unique_ptr<SerialLink>)> make;
+};
+
+struct Figures {
+    double seconds;
+    double limit;
+};
+
+template <typename Transfer>
+Figures Measure(CountingLink& link, const CDevice& device, Transfer transfer, bool& ok) {
+    link.Reset();
+    const auto start = std::chrono::steady_clock::now();
+    ok = transfer();
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    const double wire = static_cast<double>(link.BytesSent() + link.BytesReceived()) * 10.0 /
+                        device.FamilyBaudRate();
+    return {seconds, wire + std::chrono::duration<double>(link.Paused()).count()};
+}
+
+void Print(int type, const char* what, const Figures& f) {
+    std::printf("  type %d  %-8s  %7.2f s  %6.2f s/s  %7.2f s  %6.3f\n", type, what, f.seconds,
+                kMessageSeconds / f.seconds, f.limit, f.seconds / f.limit);
+}
+
+int Run(const Family& family) {
+    fonerix::testing::TemporaryDirectory dir;
+    const std::string up = dir.Path().string() + "/up.wav";
+    const std::string down = dir.Path().string() + "/down.wav";
+    const auto samples = static_cast<size_t>(kMessageSeconds * family.rate);
+    fonerix::testing::WriteBytes(
+        up,
+        fonerix::testing::WavBytes(fonerix::testing::Sine(samples, family.rate), {family.rate}));
+
+    fonerix::testing::SimProcess sim({.type = family.type, .pace = true});
+    setenv("FONERIX_COM1", sim.LinkPath().c_str(), 1);
+    auto owned = std::make_unique<CountingLink>(std::make_unique<CSerialPort>());
+    CountingLink& link = *owned;
+    auto device = family.make(std::move(owned));
+    DEVICEINFO info{};
+    if (!device->LookForDevice(info, 1)) {
+        std::fprintf(stderr, "type %d: set not found\n", family.type);
+        return 1;
+    }
+    SysFreeString(info.Caption);
+    device->WakeupDevice(true);
+
+    int16_t handle = 0;
+    bool uploaded = false;
+    const Figures upload = Measure(
+        link, *device,
+        [&] { return device->SetSoundMessage(handle, std::u16string(up.begin(), up.end())); },
+        uploaded);
+    bool downloaded = false;
+    const Figures download = Measure(
+        link, *device,
+        [&] { return device->GetSoundMessage(handle, std::u16string(down.begin(), down.end())); },
+        downloaded);
+    if (!uploaded || !downloaded) {
+        std::fprintf(stderr, "type %d: the transfer failed\n", family.type);
+        return 1;
+    }
+    Print(family.type, "upload", upload);
+    Print(family.type, "download", download);
+    unsetenv("FONERIX_COM1");
+    return 0;
+}
+
+}  // namespace
+
+int main() {
+    const Family families[] = {
+        {5, kZeltaVoiceRate,
+         [](auto port) { return std::make_unique<CZeltaDevice>(std::move(port)); }},
+        {7, kZelta7VoiceRate,
+         [](auto port) { return std::make_unique<CZelta7Device>(std::move(port)); }},
+    };
+    std::printf("A %.0f-second message, set paced at its line speed (10 bits a byte)\n",
+                kMessageSeconds);
+    std::printf("  %-6s  %-8s  %9s  %10s  %9s  %6s\n", "", "", "measured", "audio", "line+pause",
+                "ratio");
+    int status = 0;
+    for (const Family& family : families) {
+        status |= Run(family);
+    }
+    std::printf(
+        "audio: seconds of sound moved per second of transfer. line+pause: wire time of every\n"
+        "byte plus every flash pause. Goal: ratio at most 1.10.\n");
+    return status;
+}
