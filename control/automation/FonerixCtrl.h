@@ -32,6 +32,8 @@ class CFonerixCtrl final : public CDispatchObject<IConnectionPointContainer, IOb
     bool IsModified() const { return modified_; }
     // The device object, null while there is none (for the control's own diagnostics).
     CDevice* Device() const { return device_.get(); }
+    // The window the watcher notifies (kDeviceEventMessage).
+    INotifyWindow& NotifyWindow() { return window_; }
 
   protected:
     HRESULT CallMember(const MemberInfo& member, const DispArgs& args, VARIANT* result) override;
