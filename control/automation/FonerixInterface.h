@@ -16,6 +16,9 @@ inline constexpr char kFonerixCtrlProgId[] = "FONERIX.FonerixCtrl.1";
 inline constexpr char kFonerixPropPageProgId[] = "FONERIX.FonerixPropPage.1";
 inline constexpr uint16_t kFonerixLibMajor = 1;
 inline constexpr uint16_t kFonerixLibMinor = 0;
+// The library's file version, also written to the control's registry section as
+// "FonerixVersion" and carried in the shared library's file name (libfonerix.so.1.0.0.1).
+inline constexpr char kFonerixFileVersion[] = "1.0.0.1";
 
 // Members of _DFonerix: properties 1..16, methods 17..39, StateRegister 40.
 enum FonerixDispid : DISPID {
@@ -62,7 +65,14 @@ enum FonerixDispid : DISPID {
     kDispAboutBox = DISPID_ABOUTBOX,
 };
 
-// Events of _DFonerixEvents, numbered by position.
+// Events of _DFonerixEvents, numbered by position. They are fired on the control's thread,
+// synchronously to every sink in turn; a sink may call any member, and may release the control.
+//
+// The number of ParallDialing and ComingCall: the control allocates one BSTR per firing and
+// passes its address to every sink. When the firing has returned, the control frees whatever
+// the slot then holds. A sink that wants to keep the number copies it, or takes it by setting
+// *bstrNumber to null (later sinks then see a null, i.e. empty, number). A sink never frees the
+// string without nulling the slot.
 enum FonerixEventDispid : DISPID {
     kEventParallDialing = 1,
     kEventComingCall,

@@ -280,10 +280,14 @@ void CDevice::SetNotifyWindow(INotifyWindow* window) {
 }
 
 void CDevice::EnableEvents() {
+    port_->SetEventsDisabled(false);
     port_->StartWatcher(true);
 }
 
 void CDevice::DisableEvents() {
+    // Every exchange ends by starting the watcher again; the flag keeps it stopped until the
+    // host enables events.
+    port_->SetEventsDisabled(true);
     port_->StopWatcher();
 }
 

@@ -126,6 +126,7 @@ class CDevice {
     void SetNotifyWindow(INotifyWindow* window);
     // Starts the watcher, creating it if needed; events flow to the notify window.
     void EnableEvents();
+    // Stops the watcher until the next EnableEvents; exchanges in between leave it stopped.
     void DisableEvents();
 
     // Set after the user pressed a key on the set: the next command or key re-wakes it first.

@@ -52,6 +52,10 @@ class SerialLink : public ByteSource {
     virtual void SetNotifyWindow(INotifyWindow* window) = 0;
     virtual void StartWatcher(bool create) = 0;
     virtual void StopWatcher() = 0;
+    // Set while the host has turned events off (DisableDeviceEvents): StartWatcher then leaves
+    // a stopped watcher stopped, so that the end of an exchange does not turn them back on.
+    void SetEventsDisabled(bool disabled) { eventsDisabled_ = disabled; }
+    bool EventsDisabled() const { return eventsDisabled_; }
 
     // True only if the write succeeded and the byte left.
     bool SendByte(uint8_t value);
@@ -76,6 +80,7 @@ class SerialLink : public ByteSource {
 
   private:
     int holdDepth_ = 0;
+    bool eventsDisabled_ = false;
 };
 
 }  // namespace fonerix

@@ -114,7 +114,7 @@ void CSerialPort::StartWatcher(bool create) {
         return;
     }
     if (!watcher_) {
-        if (!create) {
+        if (!create || EventsDisabled()) {
             if (!HeldByExchange()) {
                 Purge();
             }
@@ -133,7 +133,7 @@ void CSerialPort::StartWatcher(bool create) {
         watcher_ = std::move(state);
         watcherSuspended_ = true;
     }
-    if (HeldByExchange() || !watcherSuspended_) {
+    if (HeldByExchange() || !watcherSuspended_ || EventsDisabled()) {
         return;
     }
     Purge();

@@ -1,7 +1,12 @@
 #include "tools/probe/PortDiagnosis.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstring>
+
+#include "control/serial/PortPath.h"
 
 namespace fonerix {
 
@@ -24,6 +29,27 @@ std::string DescribeOpenFailure(int error) {
         default:
             return std::strerror(error);
     }
+}
+
+PortDiagnosis DiagnosePort(unsigned number) {
+    PortDiagnosis d;
+    d.port = number;
+    d.path = ComPortPath(number);
+    if (d.path.empty()) {
+        d.reason = DescribeOpenFailure(ENOENT);
+        return d;
+    }
+    // The same open the serial port makes, so that busy (another owner's TIOCEXCL) and
+    // permission show exactly as the control met them; nothing is written to the line.
+    const int fd = ::open(d.path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        d.reason = DescribeOpenFailure(errno);
+        return d;
+    }
+    const bool terminal = ::isatty(fd) != 0;
+    ::close(fd);
+    d.reason = terminal ? "no answer at 115200 or 57600 bit/s" : DescribeOpenFailure(ENOTTY);
+    return d;
 }
 
 }  // namespace fonerix

@@ -1,0 +1,50 @@
+// The control's side of the set's line events: the watcher's notification becomes an event of
+// _DFonerixEvents, fired on the control's thread while the watcher waits.
+#include "control/automation/DeviceEventMap.h"
+#include "control/automation/FonerixCtrl.h"
+
+namespace fonerix {
+
+void CFonerixCtrl::OnDeviceEvent(uint16_t code, const char* number) {
+    CDevice* const device = device_.get();
+    const uint64_t generation = deviceGeneration_;
+    // The watcher is blocked in its notification; keeping it stopped lets a sink run exchanges.
+    if (device != nullptr) {
+        device->Port().StopWatcher();
+    }
+
+    if (const std::optional<MappedEvent> event = MapDeviceEvent(code)) {
+        switch (event->args) {
+            case MappedEvent::Args::None:
+                events_.Fire(event->dispid);
+                break;
+            case MappedEvent::Args::Key: {
+                // The set left the host's session when its key was pressed. Flagged before the
+                // sinks run, so that a KeyPress from inside the event re-wakes it as well.
+                if (device != nullptr) {
+                    device->SetNeedsRewake(true);
+                }
+                const CVariant key(event->keyCode);
+                events_.Fire(event->dispid, {&key, 1});
+                break;
+            }
+            case MappedEvent::Args::Number: {
+                // One string for all sinks. What the slot holds afterwards is freed here; a sink
+                // that keeps the number takes it by nulling the slot.
+                BSTR text = BstrFromUtf8(number != nullptr ? number : "");
+                const CVariant slot = CVariant::Ref(&text);
+                events_.Fire(event->dispid, {&slot, 1});
+                SysFreeString(text);
+                break;
+            }
+        }
+    }
+
+    // Only the device the event came from is handed back its watcher: one made by a sink's
+    // LookForDevice has no events until the host enables them.
+    if (device_ != nullptr && deviceGeneration_ == generation) {
+        device_->Port().StartWatcher(true);
+    }
+}
+
+}  // namespace fonerix

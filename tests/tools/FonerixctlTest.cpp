@@ -1,0 +1,427 @@
+// fonerixctl and fonerix-regsvr as a user runs them: the built programs, the built control
+// registered into a throwaway configuration folder, COM1..COM4 pointing at a simulated set or
+// at nothing.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+
+#include "control/automation/FonerixInterface.h"
+#include "platform/automation/Registry.h"
+#include "tests/support/SimProcess.h"
+#include "tests/support/TemporaryDirectory.h"
+#include "tests/tools/TextFormats.h"
+#include "tests/tools/ToolProcess.h"
+
+namespace fonerix::testing {
+namespace {
+
+using namespace std::chrono_literals;
+
+const std::string kCtl = FONERIXCTL_PATH;
+const std::string kRegsvr = FONERIX_REGSVR_PATH;
+const std::string kLibrary = FONERIX_LIBRARY_PATH;
+const auto kLong = 60s;  // a deadline against hangs, never a measurement
+
+// A pseudo-terminal whose other end nobody serves: a port where nothing answers.
+class SilentLine {
+  public:
+    SilentLine() {
+        master_ = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+        if (master_ < 0 || ::grantpt(master_) != 0 || ::unlockpt(master_) != 0) {
+            throw std::runtime_error("no pseudo-terminal");
+        }
+        path_ = ::ptsname(master_);
+    }
+    ~SilentLine() { ::close(master_); }
+    SilentLine(const SilentLine&) = delete;
+    SilentLine& operator=(const SilentLine&) = delete;
+    const std::string& Path() const { return path_; }
+
+  private:
+    int master_ = -1;
+    std::string path_;
+};
+
+// Injects an event and waits for watch to print it. The control hears the line only while it is
+// not handling the previous event (it stops its watcher for that, and a frame that arrives
+// meanwhile is not decoded), and watch prints the previous event inside that window; so an event
+// that is not printed within a few seconds is sent again, a few times.
+std::optional<std::string> Inject(SimProcess& sim, ToolProcess& watch, const std::string& command,
+                                  const std::string& printed) {
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        if (sim.Command(command) != "ok") {
+            return std::nullopt;
+        }
+        if (auto line = watch.WaitForOutput(printed, 5s)) {
+            return line;
+        }
+    }
+    return std::nullopt;
+}
+
+class FonerixctlTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        env_["XDG_CONFIG_HOME"] = dir_.File("config");
+        for (int n = 1; n <= 4; ++n) {
+            env_["FONERIX_COM" + std::to_string(n)] = dir_.File("no-such-port" + std::to_string(n));
+        }
+        env_.erase("FONERIX_TRACE");
+        const ToolResult reg = RunTool(kRegsvr, {kLibrary}, env_);
+        ASSERT_EQ(reg.exitCode, 0) << reg.err;
+    }
+
+    void Port(int n, const std::string& path) { env_["FONERIX_COM" + std::to_string(n)] = path; }
+
+    ToolResult Ctl(const std::vector<std::string>& args) { return RunTool(kCtl, args, env_); }
+
+    // `find --format json` on the set the ports point at.
+    JsonValue FindJson() {
+        const ToolResult r = Ctl({"find", "--format", "json"});
+        EXPECT_EQ(r.exitCode, 0) << r.err;
+        const auto doc = ParseJson(r.out);
+        if (!doc || !doc->IsObject()) {
+            ADD_FAILURE() << "not a JSON object: " << r.out;
+            return {};
+        }
+        return *doc;
+    }
+
+    TemporaryDirectory dir_{"fonerixctl-test"};
+    std::map<std::string, std::string> env_;
+};
+
+struct FindCase {
+    int type;
+    const char* caption;
+    int baud;
+};
+
+void PrintTo(const FindCase& c, std::ostream* os) {
+    *os << "type " << c.type;
+}
+
+class FindTest : public FonerixctlTest, public ::testing::WithParamInterface<FindCase> {};
+
+TEST_P(FindTest, FindsTheSetOnTheSecondPortAndNamesIt) {
+    const FindCase c = GetParam();
+    SimProcess sim({.type = c.type});
+    Port(2, sim.LinkPath());
+    const JsonValue found = FindJson();
+    ASSERT_TRUE(found.IsObject());
+    EXPECT_EQ(found["type"].Number(), c.type);
+    EXPECT_EQ(found["caption"].Text(), c.caption);
+    EXPECT_EQ(found["port"].Text(), "COM2");
+    EXPECT_EQ(found["path"].Text(), sim.LinkPath());
+    EXPECT_EQ(found["baud"].Number(), c.baud);
+
+    const ToolResult table = Ctl({"find"});
+    ASSERT_EQ(table.exitCode, 0) << table.err;
+    EXPECT_NE(table.out.find(std::string("caption:         ") + c.caption + "\n"),
+              std::string::npos)
+        << table.out;
+    const ToolResult info = Ctl({"info", "--format", "csv"});
+    ASSERT_EQ(info.exitCode, 0) << info.err;
+    const auto rows = ParseCsv(info.out);
+    ASSERT_TRUE(rows && rows->size() == 2) << info.out;
+    EXPECT_EQ(rows->at(1).at(1), std::to_string(c.type));
+}
+
+INSTANTIATE_TEST_SUITE_P(Types, FindTest,
+                         ::testing::Values(FindCase{5, "Ringolo Zelta+", 57600},
+                                           FindCase{7, "Ringolo Zelta+", 57600},
+                                           FindCase{1, "Varkon+", 115200}),
+                         [](const auto& p) { return "Type" + std::to_string(p.param.type); });
+
+TEST_F(FonerixctlTest, ASettingWrittenIsReadOnTheNextRun) {
+    SimProcess sim({.type = 5});
+    Port(1, sim.LinkPath());
+    struct Case {
+        const char* property;
+        const char* value;
+    };
+    for (const Case c : {Case{"BellVolume", "3"}, Case{"NumLength", "5"},
+                         Case{"AlarmTime", "06:45"}, Case{"DeviceTime", "2026-12-09 23:58:00"}}) {
+        const ToolResult set = Ctl({"set", c.property, c.value});
+        EXPECT_EQ(set.exitCode, 0) << c.property << ": " << set.err;
+        const ToolResult get = Ctl({"get", c.property});
+        ASSERT_EQ(get.exitCode, 0) << get.err;
+        if (std::string_view(c.property) == "DeviceTime") {
+            // The set's clock runs on: the same day and hour is what we can rely on.
+            EXPECT_EQ(get.out.substr(0, 13), "2026-12-09 23") << get.out;
+        } else {
+            EXPECT_EQ(get.out, std::string(c.value) + "\n") << c.property;
+        }
+    }
+    // A value out of the register's range is clamped by the control: said, and exit 1.
+    const ToolResult clamped = Ctl({"set", "BellVolume", "9"});
+    EXPECT_EQ(clamped.exitCode, 1);
+    EXPECT_NE(clamped.err.find("keeps BellVolume = 7"), std::string::npos) << clamped.err;
+
+    const ToolResult props = Ctl({"props", "--format", "json"});
+    ASSERT_EQ(props.exitCode, 0) << props.err;
+    const auto doc = ParseJson(props.out);
+    ASSERT_TRUE(doc && doc->IsArray()) << props.out;
+    EXPECT_EQ(doc->AsArray().size(), 16u);
+    std::map<std::string, std::string> values;
+    for (const JsonValue& row : doc->AsArray()) {
+        values[row["property"].Text()] = row["value"].Text();
+    }
+    EXPECT_EQ(values["NumLength"], "5");
+    EXPECT_EQ(values["BellVolume"], "7");
+    EXPECT_EQ(values["AlarmTime"], "06:45");
+}
+
+TEST_F(FonerixctlTest, ListsInCsvAndJsonHoldTheScenariosEntries) {
+    const std::string scenario = dir_.File("set.txt");
+    std::ofstream(scenario) << "type 7\n"
+                               "clock 2026-12-09 12:00:00\n"
+                               "book 3 84951234567 rank=2\n"
+                               "book 10 2345678 rank=0 voice=0\n"
+                               "in 2026-12-01 09:15 89161234567 duration=3\n"
+                               "in 2026-12-02 18:40 5551234 duration=0 parallel\n"
+                               "out 2026-11-30 14:05 2345678 duration=12 parallel flop\n";
+    SimProcess sim({.type = 7, .scenario = scenario});
+    Port(3, sim.LinkPath());
+
+    const ToolResult book = Ctl({"book", "--format", "csv"});
+    ASSERT_EQ(book.exitCode, 0) << book.err;
+    const auto rows = ParseCsv(book.out);
+    ASSERT_TRUE(rows) << book.out;
+    ASSERT_EQ(rows->size(), 3u) << book.out;
+    EXPECT_EQ(rows->at(0),
+              (std::vector<std::string>{"position", "number", "rank", "voice", "address"}));
+    EXPECT_EQ(rows->at(1).at(0), "3");
+    EXPECT_EQ(rows->at(1).at(1), "84951234567");
+    EXPECT_EQ(rows->at(1).at(2), "2");
+    EXPECT_EQ(rows->at(2).at(0), "10");
+    EXPECT_EQ(rows->at(2).at(1), "2345678");
+
+    const ToolResult in = Ctl({"incoming", "--format", "json"});
+    ASSERT_EQ(in.exitCode, 0) << in.err;
+    const auto calls = ParseJson(in.out);
+    ASSERT_TRUE(calls && calls->IsArray()) << in.out;
+    ASSERT_EQ(calls->AsArray().size(), 2u) << in.out;
+    const JsonValue& first = calls->AsArray()[0];
+    EXPECT_EQ(first["number"].Text(), "89161234567");
+    EXPECT_EQ(first["date"].Text(), "2026-12-01");
+    EXPECT_EQ(first["time"].Text(), "09:15");
+    EXPECT_EQ(first["duration"].Number(), 3);
+    EXPECT_EQ(first["parallel"].Number(), 0);
+    EXPECT_EQ(calls->AsArray()[1]["number"].Text(), "5551234");
+    EXPECT_EQ(calls->AsArray()[1]["parallel"].Number(), 1);
+
+    const ToolResult out = Ctl({"outgoing", "--format", "csv"});
+    ASSERT_EQ(out.exitCode, 0) << out.err;
+    const auto outRows = ParseCsv(out.out);
+    ASSERT_TRUE(outRows && outRows->size() == 2) << out.out;
+    const std::vector<std::string> expected = {"2026-11-30", "14:05", "2345678", "12", "1", "1"};
+    EXPECT_EQ(std::vector<std::string>(outRows->at(1).begin(), outRows->at(1).begin() + 6),
+              expected);
+}
+
+TEST_F(FonerixctlTest, WatchPrintsTheEventsTheSetSends) {
+    SimProcess sim({.type = 5});
+    Port(1, sim.LinkPath());
+    ToolProcess watch(kCtl, {"watch", "--seconds", "120"}, env_);
+    ASSERT_TRUE(watch.WaitForError("watching", kLong)) << "watch did not start";
+
+    const auto call = Inject(sim, watch, "call 84951234567", "ComingCall");
+    ASSERT_TRUE(call);
+    EXPECT_NE(call->find("ComingCall  84951234567"), std::string::npos) << *call;
+    EXPECT_TRUE(Inject(sim, watch, "up", "TubeUp"));
+    EXPECT_TRUE(Inject(sim, watch, "down", "TubeDown"));
+
+    watch.Signal(SIGINT);
+    const ToolResult end = watch.Finish(kLong);
+    EXPECT_EQ(end.exitCode, 0) << end.err;
+    EXPECT_NE(end.err.find("stopped watching"), std::string::npos) << end.err;
+}
+
+TEST_F(FonerixctlTest, WatchJsonLinesCarryTheNumberAndTheKey) {
+    SimProcess sim({.type = 7});
+    Port(1, sim.LinkPath());
+    ToolProcess watch(kCtl, {"watch", "--json"}, env_);
+    ASSERT_TRUE(watch.WaitForError("watching", kLong));
+
+    const auto dialled = Inject(sim, watch, "dialling 2345678", "ParallDialing");
+    ASSERT_TRUE(dialled);
+    const auto d = ParseJson(*dialled);
+    ASSERT_TRUE(d) << *dialled;
+    EXPECT_EQ((*d)["number"].Text(), "2345678");
+
+    const auto key = Inject(sim, watch, "key 64", "PhoneKeyPress");
+    ASSERT_TRUE(key);
+    const auto k = ParseJson(*key);
+    ASSERT_TRUE(k) << *key;
+    EXPECT_EQ((*k)["key"].Number(), 64);
+
+    const auto empty = Inject(sim, watch, "call", "ComingCall");  // a call without a number
+    ASSERT_TRUE(empty);
+    EXPECT_EQ((*ParseJson(*empty))["number"].Text(), "");
+
+    watch.Signal(SIGTERM);
+    EXPECT_EQ(watch.Finish(kLong).exitCode, 0);
+}
+
+TEST_F(FonerixctlTest, NoSetSaysWhyForEveryPort) {
+    SilentLine silent;
+    Port(2, silent.Path());
+    // A port some other program holds exclusively, as the control itself would.
+    SilentLine held;
+    const int holder = ::open(held.Path().c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    ASSERT_GE(holder, 0);
+    ASSERT_EQ(::ioctl(holder, TIOCEXCL), 0);
+    Port(4, held.Path());
+    const bool root = ::geteuid() == 0;
+    const std::string locked = dir_.File("locked");
+    std::ofstream(locked).put('x');
+    ::chmod(locked.c_str(), 0);
+    if (!root) {
+        Port(3, locked);
+    }
+
+    const ToolResult r = Ctl({"info"});
+    ::close(holder);
+    EXPECT_EQ(r.exitCode, 3) << r.err;
+    EXPECT_NE(r.err.find("COM1 (" + dir_.File("no-such-port1") + "): no such device"),
+              std::string::npos)
+        << r.err;
+    EXPECT_NE(r.err.find("COM2 (" + silent.Path() + "): no answer"), std::string::npos) << r.err;
+    if (!root) {  // root opens anything and is not kept off by TIOCEXCL
+        EXPECT_NE(r.err.find("COM3 (" + locked +
+                             "): permission denied: add yourself to the "
+                             "dialout group"),
+                  std::string::npos)
+            << r.err;
+        EXPECT_NE(r.err.find("COM4 (" + held.Path() + "): busy"), std::string::npos) << r.err;
+    }
+    EXPECT_EQ(r.out, "");
+}
+
+TEST_F(FonerixctlTest, AnUnregisteredControlIsExitFiveWithTheFix) {
+    ASSERT_EQ(RunTool(kRegsvr, {"-u", kLibrary}, env_).exitCode, 0);
+    const ToolResult r = Ctl({"find"});
+    EXPECT_EQ(r.exitCode, 5);
+    EXPECT_NE(r.err.find("no registry entry for the ProgID \"FONERIX.FonerixCtrl.1\""),
+              std::string::npos)
+        << r.err;
+    EXPECT_NE(r.err.find("fonerix-regsvr"), std::string::npos) << r.err;
+
+    // Registered, but the library has gone since.
+    const std::string registry = env_["XDG_CONFIG_HOME"] + "/fonerix/registry.ini";
+    std::filesystem::create_directories(env_["XDG_CONFIG_HOME"] + "/fonerix");
+    std::ofstream(registry) << "[CLSID\\" << FormatGuid(kFonerixCtrlClsid)
+                            << "]\nLibrary=" << dir_.File("gone.so") << "\n[ProgID\\"
+                            << kFonerixCtrlProgId << "]\nCLSID=" << FormatGuid(kFonerixCtrlClsid)
+                            << "\n";
+    const ToolResult gone = Ctl({"get", "BellVolume"});
+    EXPECT_EQ(gone.exitCode, 5);
+    EXPECT_NE(gone.err.find("gone.so"), std::string::npos) << gone.err;
+}
+
+TEST_F(FonerixctlTest, BadArgumentsAreExitTwoBeforeAnySearch) {
+    // Without registration: a bad command line must not even try to create the control.
+    env_["XDG_CONFIG_HOME"] = dir_.File("empty-config");
+    const std::vector<std::vector<std::string>> cases = {
+        {},
+        {"frobnicate"},
+        {"get"},
+        {"get", "NoSuchProperty"},
+        {"get", "StateRegister"},  // indexed: that is `state`
+        {"set", "BellVolume", "loud"},
+        {"set", "DeviceTime", "2026-13-01 00:00:00"},
+        {"set", "AlarmTime", "25:00"},
+        {"key", "36"},
+        {"dial", "12a4"},
+        {"state", "4"},
+        {"callerid", "set", "current", "query-time=5"},
+        {"callerid", "set", "both", "min-digits=3"},
+        {"voice", "put", "/no/such.wav"},
+        {"--port", "1", "find"},
+        {"book", "--format", "xml"},
+        {"watch", "--seconds", "0"},
+    };
+    for (const auto& args : cases) {
+        const ToolResult r = Ctl(args);
+        EXPECT_EQ(r.exitCode, 2) << (args.empty() ? "(none)" : args[0]) << ": " << r.err;
+        EXPECT_NE(r.err.find("fonerixctl: "), std::string::npos);
+        EXPECT_EQ(r.out, "");
+    }
+    const ToolResult help = Ctl({"watch", "--help"});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_NE(help.out.find("Usage: fonerixctl watch"), std::string::npos) << help.out;
+    const ToolResult version = Ctl({"--version"});
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_NE(version.out.find("not registered"), std::string::npos) << version.out;
+}
+
+TEST_F(FonerixctlTest, RegsvrWritesAndRemovesTheControlsSections) {
+    const std::filesystem::path registry =
+        std::filesystem::path(env_["XDG_CONFIG_HOME"]) / "fonerix" / "registry.ini";
+    CRegistryFile file(registry);
+    ASSERT_TRUE(file.Load());  // SetUp registered it
+    const std::string cls = ClassSection(kFonerixCtrlClsid);
+    EXPECT_EQ(file.Get(cls, "Library"), std::filesystem::canonical(kLibrary).string());
+    EXPECT_EQ(file.Get(cls, "ProgID"), kFonerixCtrlProgId);
+    EXPECT_EQ(file.Get(cls, "ThreadingModel"), "Apartment");
+    EXPECT_EQ(file.Get(ProgIdSection(kFonerixCtrlProgId), "CLSID"), FormatGuid(kFonerixCtrlClsid));
+    EXPECT_EQ(file.Get(TypeLibSection(kFonerixLibid), "Version"), "1.0");
+    EXPECT_TRUE(file.HasSection(ClassSection(kFonerixPropPageClsid)));
+    const ToolResult version = Ctl({"--version"});
+    EXPECT_NE(version.out.find("type library FONERIXLib 1.0"), std::string::npos) << version.out;
+
+    const ToolResult un = RunTool(kRegsvr, {"-u", kLibrary}, env_);
+    EXPECT_EQ(un.exitCode, 0) << un.err;
+    EXPECT_NE(un.out.find("Unregistered"), std::string::npos);
+    ASSERT_TRUE(file.Load());
+    EXPECT_FALSE(file.HasSection(cls));
+    EXPECT_FALSE(file.HasSection(ProgIdSection(kFonerixCtrlProgId)));
+    EXPECT_FALSE(file.HasSection(TypeLibSection(kFonerixLibid)));
+    EXPECT_FALSE(file.HasSection(ClassSection(kFonerixPropPageClsid)));
+}
+
+TEST_F(FonerixctlTest, RegsvrSaysWhichStepFailed) {
+    const std::string text = dir_.File("not-a-library.so");
+    std::ofstream(text) << "just text\n";
+    // A configuration "folder" that is a file: the registry cannot be written.
+    const std::string blocked = dir_.File("blocked");
+    std::ofstream(blocked) << "x";
+    struct Case {
+        std::vector<std::string> args;
+        std::map<std::string, std::string> env;
+        int exitCode;
+        std::string message;
+    };
+    const Case cases[] = {
+        {{}, {}, 2, "no library given"},
+        {{"a.so", "b.so"}, {}, 2, "one library at a time"},
+        {{"--frobnicate", kLibrary}, {}, 2, "Usage"},
+        {{dir_.File("missing.so")}, {}, 3, "No such file"},
+        {{text}, {}, 4, "cannot load"},
+        {{NO_ENTRY_LIBRARY_PATH}, {}, 5, "has no entry point DllRegisterServer"},
+        {{"-u", NO_ENTRY_LIBRARY_PATH}, {}, 5, "has no entry point DllUnregisterServer"},
+        {{kLibrary}, {{"XDG_CONFIG_HOME", blocked}}, 1, "SELFREG_E_TYPELIB"},
+    };
+    for (const Case& c : cases) {
+        auto env = env_;
+        for (const auto& [k, v] : c.env) {
+            env[k] = v;
+        }
+        const ToolResult r = RunTool(kRegsvr, c.args, env);
+        EXPECT_EQ(r.exitCode, c.exitCode) << c.message << ": " << r.err;
+        EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+    }
+    EXPECT_EQ(RunTool(kRegsvr, {"--help"}, env_).exitCode, 0);
+    EXPECT_NE(RunTool(kRegsvr, {"--version"}, env_).out.find("fonerix-regsvr 1.0"),
+              std::string::npos);
+}
+
+}  // namespace
+}  // namespace fonerix::testing
