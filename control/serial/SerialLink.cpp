@@ -26,6 +26,7 @@ bool SerialLink::SetTimeouts(const CommTimeouts& t) {
 
 SerialLink::WatcherHold::WatcherHold(SerialLink& link) : link_(link) {
     if (link_.holdDepth_++ == 0) {
+        link_.inputStale_ = true;
         link_.StopWatcher();
     }
 }

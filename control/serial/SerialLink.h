@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <utility>
 
 #include "control/serial/CommTimeouts.h"
 
@@ -54,7 +55,10 @@ class SerialLink : public ByteSource {
     virtual void StopWatcher() = 0;
     // Set while the host has turned events off (DisableDeviceEvents): StartWatcher then leaves
     // a stopped watcher stopped, so that the end of an exchange does not turn them back on.
-    void SetEventsDisabled(bool disabled) { eventsDisabled_ = disabled; }
+    void SetEventsDisabled(bool disabled) {
+        eventsDisabled_ = disabled;
+        inputStale_ = inputStale_ || disabled;
+    }
     bool EventsDisabled() const { return eventsDisabled_; }
 
     // True only if the write succeeded and the byte left.
@@ -77,10 +81,16 @@ class SerialLink : public ByteSource {
   protected:
     // While an exchange holds the line, StartWatcher must not let the watcher run.
     bool HeldByExchange() const { return holdDepth_ > 0; }
+    // Whether the input must be discarded before the watcher listens again: true once an
+    // exchange has used the line (its leftovers are no frames) or the host turned events off
+    // since the watcher last listened. A frame that came while the watcher only stood aside for
+    // the handling of the previous event is a real event and must not be thrown away.
+    bool TakeInputStale() { return std::exchange(inputStale_, false); }
 
   private:
     int holdDepth_ = 0;
     bool eventsDisabled_ = false;
+    bool inputStale_ = true;
 };
 
 }  // namespace fonerix

@@ -113,6 +113,7 @@ void CSerialPort::StartWatcher(bool create) {
     if (!IsOpen()) {
         return;
     }
+    bool created = false;
     if (!watcher_) {
         if (!create || EventsDisabled()) {
             if (!HeldByExchange()) {
@@ -132,11 +133,15 @@ void CSerialPort::StartWatcher(bool create) {
         }
         watcher_ = std::move(state);
         watcherSuspended_ = true;
+        created = true;
     }
     if (HeldByExchange() || !watcherSuspended_ || EventsDisabled()) {
         return;
     }
-    Purge();
+    // A new watcher never listened: whatever waits is from before events were wanted.
+    if (TakeInputStale() || created) {
+        Purge();
+    }
     {
         std::lock_guard lock(watcher_->mutex);
         watcher_->runRequested = true;

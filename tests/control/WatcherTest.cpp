@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <thread>
+#include <vector>
 
 #include "control/serial/SerialPort.h"
 #include "tests/control/MessageWindow.h"
@@ -101,19 +102,48 @@ TEST_F(WatcherTest, ExchangesBeforeEventsAreEnabledNeverCreateTheThread) {
     EXPECT_FALSE(window.Pump(50ms));
 }
 
-TEST_F(WatcherTest, StoppedWatcherLeavesFramesForThePurgeAtRestart) {
-    port->StartWatcher(true);
-    port->StopWatcher();
-    EXPECT_TRUE(port->WatcherSuspended());
-    pty.Send({0xFF, 0xB8});
-    ASSERT_TRUE(WaitForInput(2));
-    EXPECT_FALSE(window.Pump(50ms));
+// While the watcher stands aside, a frame waits in the input. What becomes of it at the restart
+// depends on what happened meanwhile: after a mere stop (the owner handling the previous event)
+// it is a real event and is delivered; after an exchange, or while the host had turned events
+// off, the input is discarded.
+TEST_F(WatcherTest, FrameArrivingWhileStoppedIsDeliveredUnlessTheLineWasUsedOrEventsWereOff) {
+    enum class Meanwhile { kNothing, kExchange, kEventsOff };
+    const struct {
+        Meanwhile meanwhile;
+        bool delivered;
+    } cases[] = {
+        {Meanwhile::kNothing, true},
+        {Meanwhile::kExchange, false},
+        {Meanwhile::kEventsOff, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.meanwhile));
+        const size_t before = window.received.size();
+        port->StartWatcher(true);
+        port->StopWatcher();
+        EXPECT_TRUE(port->WatcherSuspended());
+        pty.Send({0xFF, 0xB8});
+        ASSERT_TRUE(WaitForInput(2));
+        EXPECT_FALSE(window.Pump(50ms)) << "a stopped watcher delivered";
 
-    port->StartWatcher(true);  // purges the old frame
-    pty.Send({0xFF, 0xB9});
-    ASSERT_TRUE(window.Pump());
-    EXPECT_EQ(window.received.size(), 1u);
-    EXPECT_EQ(window.received[0].wParam, 185u);
+        if (c.meanwhile == Meanwhile::kExchange) {
+            SerialLink::WatcherHold exchange(*port);
+        } else if (c.meanwhile == Meanwhile::kEventsOff) {
+            port->SetEventsDisabled(true);
+            port->SetEventsDisabled(false);
+        }
+        port->StartWatcher(true);
+        pty.Send({0xFF, 0xB9});
+        std::vector<uintptr_t> codes;
+        while (window.Pump() && window.Last().wParam != 185) {
+        }
+        for (size_t i = before; i < window.received.size(); ++i) {
+            codes.push_back(window.received[i].wParam);
+        }
+        const std::vector<uintptr_t> expected =
+            c.delivered ? std::vector<uintptr_t>{184, 185} : std::vector<uintptr_t>{185};
+        EXPECT_EQ(codes, expected);
+    }
 }
 
 TEST_F(WatcherTest, NestedExchangesKeepTheWatcherOffTheLineUntilTheOutermostEnds) {
