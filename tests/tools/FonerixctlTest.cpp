@@ -48,23 +48,6 @@ class SilentLine {
     std::string path_;
 };
 
-// Injects an event and waits for watch to print it. The control hears the line only while it is
-// not handling the previous event (it stops its watcher for that, and a frame that arrives
-// meanwhile is not decoded), and watch prints the previous event inside that window; so an event
-// that is not printed within a few seconds is sent again, a few times.
-std::optional<std::string> Inject(SimProcess& sim, ToolProcess& watch, const std::string& command,
-                                  const std::string& printed) {
-    for (int attempt = 0; attempt < 5; ++attempt) {
-        if (sim.Command(command) != "ok") {
-            return std::nullopt;
-        }
-        if (auto line = watch.WaitForOutput(printed, 5s)) {
-            return line;
-        }
-    }
-    return std::nullopt;
-}
-
 class FonerixctlTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -232,11 +215,14 @@ TEST_F(FonerixctlTest, WatchPrintsTheEventsTheSetSends) {
     ToolProcess watch(kCtl, {"watch", "--seconds", "120"}, env_);
     ASSERT_TRUE(watch.WaitForError("watching", kLong)) << "watch did not start";
 
-    const auto call = Inject(sim, watch, "call 84951234567", "ComingCall");
+    ASSERT_EQ(sim.Command("call 84951234567"), "ok");
+    const auto call = watch.WaitForOutput("ComingCall", kLong);
     ASSERT_TRUE(call);
     EXPECT_NE(call->find("ComingCall  84951234567"), std::string::npos) << *call;
-    EXPECT_TRUE(Inject(sim, watch, "up", "TubeUp"));
-    EXPECT_TRUE(Inject(sim, watch, "down", "TubeDown"));
+    ASSERT_EQ(sim.Command("up"), "ok");
+    EXPECT_TRUE(watch.WaitForOutput("TubeUp", kLong));
+    ASSERT_EQ(sim.Command("down"), "ok");
+    EXPECT_TRUE(watch.WaitForOutput("TubeDown", kLong));
 
     watch.Signal(SIGINT);
     const ToolResult end = watch.Finish(kLong);
@@ -250,19 +236,22 @@ TEST_F(FonerixctlTest, WatchJsonLinesCarryTheNumberAndTheKey) {
     ToolProcess watch(kCtl, {"watch", "--json"}, env_);
     ASSERT_TRUE(watch.WaitForError("watching", kLong));
 
-    const auto dialled = Inject(sim, watch, "dialling 2345678", "ParallDialing");
+    ASSERT_EQ(sim.Command("dialling 2345678"), "ok");
+    const auto dialled = watch.WaitForOutput("ParallDialing", kLong);
     ASSERT_TRUE(dialled);
     const auto d = ParseJson(*dialled);
     ASSERT_TRUE(d) << *dialled;
     EXPECT_EQ((*d)["number"].Text(), "2345678");
 
-    const auto key = Inject(sim, watch, "key 64", "PhoneKeyPress");
+    ASSERT_EQ(sim.Command("key 64"), "ok");
+    const auto key = watch.WaitForOutput("PhoneKeyPress", kLong);
     ASSERT_TRUE(key);
     const auto k = ParseJson(*key);
     ASSERT_TRUE(k) << *key;
     EXPECT_EQ((*k)["key"].Number(), 64);
 
-    const auto empty = Inject(sim, watch, "call", "ComingCall");  // a call without a number
+    ASSERT_EQ(sim.Command("call"), "ok");  // a call without a number
+    const auto empty = watch.WaitForOutput("ComingCall", kLong);
     ASSERT_TRUE(empty);
     EXPECT_EQ((*ParseJson(*empty))["number"].Text(), "");
 
