@@ -94,7 +94,6 @@ bool CSerialPort::Open(uint8_t port, uint32_t baud) {
     }
     // Keep other programs off the line while we own it; root is not kept off, which is harmless.
     ::ioctl(fd, TIOCEXCL);
-    haveSavedSettings_ = ::tcgetattr(fd, &savedSettings_) == 0;
     fd_ = fd;
     port_ = port;
     if (!Configure(baud)) {
@@ -153,10 +152,9 @@ void CSerialPort::CloseHandle() {
     if (fd_ < 0) {
         return;
     }
-    if (haveSavedSettings_) {
-        ::tcsetattr(fd_, TCSANOW, &savedSettings_);
-        haveSavedSettings_ = false;
-    }
+    // The line keeps our settings after close. Putting the old speed back would apply it at
+    // once, while the last bytes written (a flash write's data, the sleep command) may still
+    // be on their way: the set would get them at the wrong speed and store nothing.
     ::ioctl(fd_, TIOCNXCL);
     ::close(fd_);
     fd_ = -1;

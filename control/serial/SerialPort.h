@@ -87,8 +87,6 @@ class CSerialPort final : public SerialLink {
     uint32_t baud_ = 0;
     int fd_ = -1;
     int lastOpenError_ = 0;
-    termios savedSettings_{};
-    bool haveSavedSettings_ = false;
     // Bytes taken off the terminal but not yet read: the watcher has to look at the input to
     // find a frame start, and nothing it looked at may be lost to the next reader.
     std::vector<uint8_t> pending_;

@@ -164,6 +164,19 @@ TEST_F(SerialPortTest, WriteReachesTheSetAndPurgeDropsInput) {
     EXPECT_EQ(port.BytesWaiting(), 0u);
 }
 
+// The set reads the bytes written last after the host has closed the line: they must still
+// travel at the set's speed.
+TEST_F(SerialPortTest, CloseLeavesTheLineAtItsSpeedForTheBytesWrittenLast) {
+    CSerialPort port;
+    ASSERT_TRUE(port.Open(3, 57600));
+    EXPECT_TRUE(port.SendByte(0x40));
+    EXPECT_TRUE(port.Close());
+    termios t{};
+    ASSERT_EQ(tcgetattr(pty.Slave(), &t), 0);
+    EXPECT_EQ(cfgetospeed(&t), B57600);
+    EXPECT_EQ(pty.Receive(1), (std::vector<uint8_t>{0x40}));
+}
+
 TEST_F(SerialPortTest, ClosedPortRefusesEverything) {
     CSerialPort port;
     ASSERT_TRUE(port.Open(3, 57600));
