@@ -11,6 +11,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "platform/automation/NameCompare.h"
+
 namespace fonerix {
 
 namespace {
@@ -23,19 +25,6 @@ std::string_view Trim(std::string_view s) {
         return {};
     }
     return s.substr(first, s.find_last_not_of(kBlanks) - first + 1);
-}
-
-bool SameName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (size_t i = 0; i < a.size(); ++i) {
-        auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
-        if (lower(a[i]) != lower(b[i])) {
-            return false;
-        }
-    }
-    return true;
 }
 
 void SetError(std::string* error, const std::string& what, const std::filesystem::path& path) {

@@ -144,11 +144,19 @@ int Session::Error(int code, const std::string& what) {
     return code;
 }
 
-int Session::Failed(const std::string& what) {
+bool Session::StillAnswers() {
     DEVICEINFO d{};
     control.CallRecord("GetDeviceInfo", &d);
     FreeBstr(d.Caption);
-    if (d.inUse == 0) {
+    return d.inUse != 0;
+}
+
+int Session::NotAnswering() {
+    return Error(kExitNotAnswering, "the set does not answer");
+}
+
+int Session::Failed(const std::string& what) {
+    if (!StillAnswers()) {
         return Error(kExitNotAnswering, what + ": the set on COM" + std::to_string(device.Port) +
                                             " does not answer any more");
     }

@@ -63,11 +63,8 @@ int ReadList(Session& s, List which) {
     }
     if (t.rows.empty()) {
         // An empty list, or a set that stopped answering at the first read: ask it.
-        DEVICEINFO d{};
-        s.control.CallRecord("GetDeviceInfo", &d);
-        FreeBstr(d.Caption);
-        if (d.inUse == 0) {
-            return s.Error(kExitNotAnswering, "the set does not answer");
+        if (!s.StillAnswers()) {
+            return s.NotAnswering();
         }
     }
     WriteTable(s.out, t, s.invocation.format);

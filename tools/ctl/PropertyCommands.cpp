@@ -64,11 +64,8 @@ int Get(Session& s) {
     if (const int rc = ReadProperty(s, *m, text); rc != kExitOk) {
         return rc;
     }
-    DEVICEINFO d{};
-    s.control.CallRecord("GetDeviceInfo", &d);
-    FreeBstr(d.Caption);
-    if (d.inUse == 0) {
-        return s.Error(kExitNotAnswering, "the set does not answer");
+    if (!s.StillAnswers()) {
+        return s.NotAnswering();
     }
     s.out << text << '\n';
     return kExitOk;
@@ -84,11 +81,8 @@ int Props(Session& s) {
         }
         t.rows.push_back({Cell::Text(m->name), Cell::Text(text)});
     }
-    DEVICEINFO d{};
-    s.control.CallRecord("GetDeviceInfo", &d);
-    FreeBstr(d.Caption);
-    if (d.inUse == 0) {
-        return s.Error(kExitNotAnswering, "the set does not answer");
+    if (!s.StillAnswers()) {
+        return s.NotAnswering();
     }
     WriteTable(s.out, t, s.invocation.format);
     return kExitOk;

@@ -21,6 +21,11 @@ struct Session {
     // The answer to a failed operation: exit 4 when the set has stopped answering (its identity
     // read comes back empty), else exit 1, with `what` on standard error either way.
     int Failed(const std::string& what);
+    // Whether the set still gives its identity: a failed register read answers 255, which a
+    // register may also hold, so an answer that may be a failure is checked this way.
+    bool StillAnswers();
+    // Exit 4 with the message that the set does not answer.
+    int NotAnswering();
     // Prints a message on standard error as "fonerixctl: ..." and returns `code`.
     int Error(int code, const std::string& what);
 };

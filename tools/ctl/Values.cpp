@@ -3,22 +3,11 @@
 #include <charconv>
 #include <cstdio>
 
+#include "platform/automation/NameCompare.h"
+
 namespace fonerix::ctl {
 
 namespace {
-
-bool SameName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (size_t i = 0; i < a.size(); ++i) {
-        auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
-        if (lower(a[i]) != lower(b[i])) {
-            return false;
-        }
-    }
-    return true;
-}
 
 // Reads exactly `digits` decimal digits at `pos`.
 bool Digits(std::string_view text, size_t pos, size_t digits, int& value) {
