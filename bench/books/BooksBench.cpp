@@ -11,11 +11,10 @@
 #include <memory>
 #include <string>
 
-#include "bench/common/CountingLink.h"
+#include "bench/common/CountedSet.h"
 #include "control/device/VarkonDevice.h"
 #include "control/device/Zelta7Device.h"
 #include "control/device/ZeltaDevice.h"
-#include "control/serial/SerialPort.h"
 #include "platform/automation/Bstr.h"
 #include "tests/support/SimProcess.h"
 
@@ -24,28 +23,23 @@ namespace {
 using namespace fonerix;
 using fonerix::bench::CountingLink;
 using fonerix::testing::SimOptions;
-using fonerix::testing::SimProcess;
 
 // More entries than any list holds, so every list is full.
 constexpr const char* kGenerate = "11:400";
 
 struct Family {
     int type;
-    std::function<std::unique_ptr<CDevice>(std::unique_ptr<SerialLink>)> make;
+    bench::MakeDevice make;
 };
 
 int Run(const Family& family) {
-    SimProcess sim(SimOptions{.type = family.type, .pace = true, .generate = kGenerate});
-    setenv("FONERIX_COM1", sim.LinkPath().c_str(), 1);
-    auto owned = std::make_unique<CountingLink>(std::make_unique<CSerialPort>());
-    CountingLink& link = *owned;
-    auto device = family.make(std::move(owned));
-    DEVICEINFO info{};
-    if (!device->LookForDevice(info, 1)) {
-        std::fprintf(stderr, "type %d: set not found\n", family.type);
+    bench::CountedSet set(SimOptions{.type = family.type, .pace = true, .generate = kGenerate},
+                          family.make);
+    if (!set.Found()) {
         return 1;
     }
-    SysFreeString(info.Caption);
+    CountingLink& link = set.Link();
+    CDevice* const device = &set.Device();
     device->WakeupDevice(false);
     CVarkonDevice::ResetReaders();
     CZeltaDevice::ResetReaders();

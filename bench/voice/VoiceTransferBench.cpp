@@ -13,11 +13,10 @@
 #include <string>
 #include <vector>
 
-#include "bench/common/CountingLink.h"
+#include "bench/common/CountedSet.h"
 #include "control/device/WavFormat.h"
 #include "control/device/Zelta7Device.h"
 #include "control/device/ZeltaDevice.h"
-#include "control/serial/SerialPort.h"
 #include "platform/automation/Bstr.h"
 #include "tests/support/SimProcess.h"
 #include "tests/support/TemporaryDirectory.h"
@@ -33,7 +32,7 @@ constexpr double kMessageSeconds = 10;
 struct Family {
     int type;
     uint32_t rate;
-    std::function<std::unique_ptr<CDevice>(std::unique_ptr<SerialLink>)> make;
+    bench::MakeDevice make;
 };
 
 struct Figures {
@@ -67,17 +66,12 @@ int Run(const Family& family) {
         up,
         fonerix::testing::WavBytes(fonerix::testing::Sine(samples, family.rate), {family.rate}));
 
-    fonerix::testing::SimProcess sim({.type = family.type, .pace = true});
-    setenv("FONERIX_COM1", sim.LinkPath().c_str(), 1);
-    auto owned = std::make_unique<CountingLink>(std::make_unique<CSerialPort>());
-    CountingLink& link = *owned;
-    auto device = family.make(std::move(owned));
-    DEVICEINFO info{};
-    if (!device->LookForDevice(info, 1)) {
-        std::fprintf(stderr, "type %d: set not found\n", family.type);
+    bench::CountedSet set({.type = family.type, .pace = true}, family.make);
+    if (!set.Found()) {
         return 1;
     }
-    SysFreeString(info.Caption);
+    CountingLink& link = set.Link();
+    CDevice* const device = &set.Device();
     device->WakeupDevice(true);
 
     int16_t handle = 0;
