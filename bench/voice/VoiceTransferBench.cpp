@@ -37,7 +37,8 @@ struct Family {
 
 struct Figures {
     double seconds;
-    double limit;
+    double wire;   // every byte exchanged at 10 bits a byte
+    double pause;  // the pauses the protocol asks for after flash writes and erases
 };
 
 template <typename Transfer>
@@ -49,12 +50,14 @@ Figures Measure(CountingLink& link, const CDevice& device, Transfer transfer, bo
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     const double wire = static_cast<double>(link.BytesSent() + link.BytesReceived()) * 10.0 /
                         device.FamilyBaudRate();
-    return {seconds, wire + std::chrono::duration<double>(link.Paused()).count()};
+    return {seconds, wire, std::chrono::duration<double>(link.Paused()).count()};
 }
 
 void Print(int type, const char* what, const Figures& f) {
-    std::printf("  type %d  %-8s  %7.2f s  %6.2f s/s  %7.2f s  %6.3f\n", type, what, f.seconds,
-                kMessageSeconds / f.seconds, f.limit, f.seconds / f.limit);
+    const double limit = f.wire + f.pause;
+    std::printf("  type %d  %-8s  %7.2f s  %6.2f s/s  %7.2f s  %6.3f  %7.2f s  %6.3f\n", type, what,
+                f.seconds, kMessageSeconds / f.seconds, limit, f.seconds / limit, f.wire,
+                f.seconds / f.wire);
 }
 
 int Run(const Family& family) {
@@ -106,14 +109,16 @@ int main() {
     };
     std::printf("A %.0f-second message, set paced at its line speed (10 bits a byte)\n",
                 kMessageSeconds);
-    std::printf("  %-6s  %-8s  %9s  %10s  %9s  %6s\n", "", "", "measured", "audio", "line+pause",
-                "ratio");
+    std::printf("  %-6s  %-8s  %9s  %10s  %9s  %6s  %9s  %6s\n", "", "", "measured", "audio",
+                "line+pause", "ratio", "line only", "ratio");
     int status = 0;
     for (const Family& family : families) {
         status |= Run(family);
     }
     std::printf(
         "audio: seconds of sound moved per second of transfer. line+pause: wire time of every\n"
-        "byte plus every flash pause. Goal: ratio at most 1.10.\n");
+        "byte plus every flash pause. line only: the wire time alone, the true floor where a\n"
+        "pause runs while the bytes written before it are still crossing the line (uploads to\n"
+        "the simulated set: its line buffers the write). Goal: ratio at most 1.10.\n");
     return status;
 }
