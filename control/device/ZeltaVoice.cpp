@@ -16,6 +16,7 @@
 #include "control/device/WavReader.h"
 #include "control/device/WavWriter.h"
 #include "control/device/ZeltaDevice.h"
+#include "platform/automation/Bstr.h"
 
 namespace fonerix {
 
@@ -55,36 +56,6 @@ uint16_t HandleAt(const uint8_t* record, size_t at) {
 void PutHandle(uint8_t* record, size_t at, uint16_t handle) {
     record[at] = static_cast<uint8_t>(handle >> 8);
     record[at + 1] = static_cast<uint8_t>(handle & 0xFF);
-}
-
-// Path names come as UTF-16; the file system takes UTF-8.
-std::string PathOf(const std::u16string& name) {
-    std::string out;
-    for (size_t i = 0; i < name.size(); ++i) {
-        char32_t c = name[i];
-        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < name.size() && name[i + 1] >= 0xDC00 &&
-            name[i + 1] <= 0xDFFF) {
-            c = 0x10000 + ((c - 0xD800) << 10) + (name[++i] - 0xDC00);
-        } else if (c >= 0xD800 && c <= 0xDFFF) {
-            c = 0xFFFD;
-        }
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else if (c < 0x800) {
-            out += static_cast<char>(0xC0 | c >> 6);
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            out += static_cast<char>(0xE0 | c >> 12);
-            out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | c >> 18);
-            out += static_cast<char>(0x80 | (c >> 12 & 0x3F));
-            out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
-    return out;
 }
 
 // Takes up to `count` samples; a page the message ends inside is filled with silence, so that
@@ -138,7 +109,7 @@ bool CZeltaDevice::GetSoundMessage(int16_t handle, const std::u16string& fileNam
         return false;
     }
     FileWavSink sink;
-    if (!sink.Create(PathOf(fileName))) {
+    if (!sink.Create(Utf8FromUtf16(fileName))) {
         return false;
     }
     WavWriter writer(sink, v.rate);
@@ -164,7 +135,7 @@ bool CZeltaDevice::SetSoundMessage(int16_t& handle, const std::u16string& fileNa
     const VoiceLayout& v = Voice();
     FileRiffSource source;
     VoiceWavReader in;
-    if (!source.Open(PathOf(fileName)) || in.Open(source, v.window) != WavRejection::kNone) {
+    if (!source.Open(Utf8FromUtf16(fileName)) || in.Open(source, v.window) != WavRejection::kNone) {
         return false;
     }
     Hold hold(*port_);

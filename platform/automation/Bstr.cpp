@@ -131,10 +131,10 @@ BSTR BstrFromUtf8(std::string_view utf8) {
     return SysAllocStringLen(wide.data(), static_cast<uint32_t>(wide.size()));
 }
 
-std::string Utf8FromBstr(BSTR text) {
+std::string Utf8FromUtf16(std::u16string_view text) {
     std::string out;
-    const uint32_t length = SysStringLen(text);
-    for (uint32_t i = 0; i < length; ++i) {
+    const size_t length = text.size();
+    for (size_t i = 0; i < length; ++i) {
         const char16_t unit = text[i];
         if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < length && text[i + 1] >= 0xDC00 &&
             text[i + 1] <= 0xDFFF) {
@@ -147,6 +147,10 @@ std::string Utf8FromBstr(BSTR text) {
         }
     }
     return out;
+}
+
+std::string Utf8FromBstr(BSTR text) {
+    return text == nullptr ? std::string() : Utf8FromUtf16({text, SysStringLen(text)});
 }
 
 }  // namespace fonerix

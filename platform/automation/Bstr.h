@@ -25,5 +25,7 @@ uint32_t SysStringLen(BSTR text);
 // BSTR becomes U+FFFD in UTF-8.
 BSTR BstrFromUtf8(std::string_view utf8);
 std::string Utf8FromBstr(BSTR text);
+// The same for UTF-16 text that is no BSTR (a path, a name).
+std::string Utf8FromUtf16(std::u16string_view text);
 
 }  // namespace fonerix

@@ -9,14 +9,7 @@ namespace fonerix {
 namespace {
 
 std::string NameOf(const OLECHAR* name) {
-    if (name == nullptr) {
-        return {};
-    }
-    std::u16string_view view(name);
-    BSTR copy = SysAllocStringLen(view.data(), static_cast<uint32_t>(view.size()));
-    std::string utf8 = Utf8FromBstr(copy);
-    SysFreeString(copy);
-    return utf8;
+    return name == nullptr ? std::string() : Utf8FromUtf16(name);
 }
 
 }  // namespace
