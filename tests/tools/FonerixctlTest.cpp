@@ -365,6 +365,7 @@ TEST_F(FonerixctlTest, RegsvrWritesAndRemovesTheControlsSections) {
     EXPECT_TRUE(file.HasSection(ClassSection(kFonerixPropPageClsid)));
     const ToolResult version = Ctl({"--version"});
     EXPECT_NE(version.out.find("type library FONERIXLib 1.0"), std::string::npos) << version.out;
+    EXPECT_NE(version.out.find("control version 1.0.0.1"), std::string::npos) << version.out;
 
     const ToolResult un = RunTool(kRegsvr, {"-u", kLibrary}, env_);
     EXPECT_EQ(un.exitCode, 0) << un.err;

@@ -216,14 +216,13 @@ int PrintVersion(std::ostream& out) {
     }
     out << "control " << kFonerixCtrlProgId << ": " << entry->library << " (registered in "
         << entry->file.string() << ")\n";
-    for (const std::filesystem::path& f : files) {
-        CRegistryFile reg(f);
-        if (!reg.Load()) {
-            continue;
+    CRegistryFile reg(entry->file);
+    if (reg.Load()) {
+        if (const auto version = reg.Get(ClassSection(*clsid), "FonerixVersion")) {
+            out << "control version " << *version << '\n';
         }
         if (const auto version = reg.Get(TypeLibSection(kFonerixLibid), "Version")) {
             out << "type library " << FonerixTypeLibrary().name << " " << *version << '\n';
-            break;
         }
     }
     return kExitOk;
