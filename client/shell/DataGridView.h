@@ -1,0 +1,68 @@
+#pragma once
+
+#include <QString>
+#include <QWidget>
+#include <memory>
+
+class QPrinter;
+
+namespace fonedesk {
+
+class CDatabase;
+
+// The list of the main window: one table of the database at a time (a call log, search
+// results over one, or the phone book) in a report-style table over a model that the query
+// worker fills in batches. It owns the program's database connection and the query worker,
+// sorts on the server on a header click, filters the phone book by letter tabs, keeps column
+// widths and order per table in the profile, deletes rows and prints the list.
+//
+// The main frame routes the view's commands to OnCommand and asks IsCommandEnabled whenever
+// commandStateChanged is emitted.
+class CDataGridView : public QWidget {
+    Q_OBJECT
+  public:
+    explicit CDataGridView(QWidget* parent = nullptr);
+    ~CDataGridView() override;
+
+    // Opens FNDB. On failure shows "Unable to open datasource FNDB" (with how to create it) and
+    // returns false; the program then does not start.
+    bool OpenDataSource();
+    CDatabase& Database();
+
+    // column -1: a fresh request from outside; otherwise the new sort column of a header click.
+    void ShowPhoneBook(const QString& table, int column);
+    void ShowCallLog(const QString& table, int column);
+    void ShowFilteredLog(const QString& table, const QString& condition, int column);
+    // Empty before the first table is shown.
+    QString CurrentTable() const;
+
+    bool IsQueryRunning() const;
+    void CancelQuery();
+
+    // The voice-message handle (0 for none) and the number of a row of the current table.
+    quint16 GetMessageHandle(int rid);
+    QString GetRowPhone(int rid);
+
+    // The view's commands: ID_DELETE_RECORDS, ID_ADD_RECORD, ID_EDIT_RECORD, ID_DIAL_RECORD,
+    // ID_READ_SOUND, ID_FILE_PRINT, ID_FILE_PRINT_DIRECT, ID_FILE_PRINT_PREVIEW.
+    bool IsCommandEnabled(int id) const;
+    void OnCommand(int id);
+
+    // Paints the list onto the printer's pages, page after page until no row is left.
+    void PrintPages(QPrinter* printer);
+
+  signals:
+    // A text for the first pane of the status bar.
+    void statusText(const QString& text);
+    // The frame's requests: dial the number / play the voice message of row `rid`.
+    void dialRecord(int rid);
+    void playRecordSound(int rid);
+    // Selection, table or running state changed: the frame updates its commands.
+    void commandStateChanged();
+
+  private:
+    struct Impl;
+    std::unique_ptr<Impl> d;
+};
+
+}  // namespace fonedesk

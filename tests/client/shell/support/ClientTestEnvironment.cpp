@@ -1,0 +1,191 @@
+#include "tests/client/shell/support/ClientTestEnvironment.h"
+
+#include <odbcinst.h>
+#include <stdlib.h>
+
+#include <QProcess>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
+
+#include "client/data/DataSource.h"
+#include "client/data/Database.h"
+#include "client/data/Recordset.h"
+#include "tools/fndb-setup/DataSourceSetup.h"
+
+#ifndef FONERIX_LIBRARY_PATH
+#error "FONERIX_LIBRARY_PATH must name the built libfonerix.so"
+#endif
+#ifndef FONERIX_REGSVR_PATH
+#error "FONERIX_REGSVR_PATH must name the built fonerix-regsvr"
+#endif
+
+namespace fonedesk::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The installed drivers as odbcinst.ini text, read before the configuration moves away.
+std::string InstalledDrivers() {
+    std::string text;
+    std::vector<char> list(32 * 1024);
+    WORD used = 0;
+    if (!SQLGetInstalledDrivers(list.data(), static_cast<WORD>(list.size()), &used)) {
+        return text;
+    }
+    for (const char* name = list.data(); *name != '\0'; name += std::string_view(name).size() + 1) {
+        text += "[" + std::string(name) + "]\n";
+        for (const char* key : {"Description", "Driver", "Setup"}) {
+            char value[1024] = {};
+            SQLGetPrivateProfileString(name, key, "", value, sizeof value, "ODBCINST.INI");
+            if (value[0] != '\0') {
+                text += std::string(key) + "=" + value + "\n";
+            }
+        }
+        text += "\n";
+    }
+    return text;
+}
+
+void RunTool(const QStringList& arguments) {
+    QProcess process;
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(QStringLiteral(FONERIX_REGSVR_PATH), arguments);
+    if (!process.waitForFinished(30000) || process.exitCode() != 0) {
+        throw std::runtime_error("fonerix-regsvr " + arguments.join(' ').toStdString() +
+                                 " failed: " + process.readAll().toStdString());
+    }
+}
+
+struct RemoveAtExit {
+    std::string folder;
+    ~RemoveAtExit() {
+        std::error_code ec;
+        fs::remove_all(folder, ec);
+    }
+};
+
+}  // namespace
+
+CClientTestEnvironment& CClientTestEnvironment::Instance() {
+    static CClientTestEnvironment instance;
+    return instance;
+}
+
+CClientTestEnvironment::CClientTestEnvironment() {
+    const std::string drivers = InstalledDrivers();
+    char pattern[] = "/tmp/fonedesk-window-test-XXXXXX";
+    if (mkdtemp(pattern) == nullptr) {
+        throw std::runtime_error("cannot make a temporary folder");
+    }
+    m_folder = pattern;
+    static RemoveAtExit remover{m_folder};
+    const fs::path dir = m_folder;
+    for (const char* sub : {"home", "data", "config", "odbc"}) {
+        fs::create_directories(dir / sub);
+    }
+    std::ofstream(dir / "odbc" / "odbcinst.ini") << drivers;
+    std::ofstream(dir / "odbc" / "odbc.ini");
+    setenv("HOME", (dir / "home").c_str(), 1);
+    setenv("XDG_DATA_HOME", (dir / "data").c_str(), 1);
+    setenv("XDG_CONFIG_HOME", (dir / "config").c_str(), 1);
+    setenv("ODBCSYSINI", (dir / "odbc").c_str(), 1);
+    setenv("ODBCINI", (dir / "home" / ".odbc.ini").c_str(), 1);
+    NoSet();
+}
+
+void CClientTestEnvironment::RegisterControl() {
+    RunTool({QStringLiteral(FONERIX_LIBRARY_PATH)});
+}
+
+void CClientTestEnvironment::UnregisterControl() {
+    RunTool({QStringLiteral("-u"), QStringLiteral(FONERIX_LIBRARY_PATH)});
+}
+
+void CClientTestEnvironment::CreateDataSource() {
+    const fs::path file = fndb::DefaultDatabaseFile();
+    std::error_code ec;
+    fs::remove(file, ec);
+    fndb::SetupSqlite(kDataSourceName, file);
+}
+
+void CClientTestEnvironment::RemoveDataSource() {
+    SQLRemoveDSNFromIni(std::string(kDataSourceName).c_str());
+    std::error_code ec;
+    fs::remove(fndb::DefaultDatabaseFile(), ec);
+}
+
+void CClientTestEnvironment::Exec(const std::vector<std::string>& statements) {
+    CDatabase db;
+    std::string message;
+    if (!OpenDataSource(db, &message)) {
+        throw std::runtime_error("FNDB: " + message);
+    }
+    for (const std::string& sql : statements) {
+        db.ExecuteSQL(sql);
+    }
+}
+
+std::vector<std::string> CClientTestEnvironment::Column(const std::string& sql) {
+    CDatabase db;
+    std::string message;
+    if (!OpenDataSource(db, &message)) {
+        throw std::runtime_error("FNDB: " + message);
+    }
+    std::vector<std::string> values;
+    CRecordsetEx rs(db);
+    rs.Open(sql);
+    while (!rs.IsEOF()) {
+        std::string value;
+        rs.GetFieldValue(0, value);
+        values.push_back(value);
+        rs.MoveNext();
+    }
+    return values;
+}
+
+std::unique_ptr<fonerix::testing::SimProcess> CClientTestEnvironment::StartSet(
+    fonerix::testing::SimOptions options) {
+    auto set = std::make_unique<fonerix::testing::SimProcess>(std::move(options));
+    setenv("FONERIX_COM1", set->LinkPath().c_str(), 1);
+    return set;
+}
+
+void CClientTestEnvironment::NoSet() {
+    for (int port = 1; port <= 4; ++port) {
+        const std::string name = "FONERIX_COM" + std::to_string(port);
+        setenv(name.c_str(), (m_folder + "/no-port-" + std::to_string(port)).c_str(), 1);
+    }
+}
+
+std::string CClientTestEnvironment::ProfilePath() const {
+    return m_folder + "/config/Fonedesk.INI";
+}
+
+void CClientTestEnvironment::RemoveProfile() {
+    std::remove(ProfilePath().c_str());
+}
+
+QMessageBox::StandardButton CPromptRecorder::OnMessage(QMessageBox::Icon icon, const QString& text,
+                                                       QMessageBox::StandardButtons buttons) {
+    messages.append(text);
+    icons.append(icon);
+    if (!m_answers.isEmpty()) {
+        return m_answers.dequeue();
+    }
+    // The first button a box offers, in Qt's order of standard buttons.
+    for (int bit = QMessageBox::FirstButton; bit <= QMessageBox::LastButton; bit <<= 1) {
+        if (buttons.testFlag(static_cast<QMessageBox::StandardButton>(bit))) {
+            return static_cast<QMessageBox::StandardButton>(bit);
+        }
+    }
+    return QMessageBox::Ok;
+}
+
+QString CPromptRecorder::OnFileDialog(const FileDialogRequest& request) {
+    fileDialogs.append(request);
+    return m_files.isEmpty() ? QString() : m_files.dequeue();
+}
+
+}  // namespace fonedesk::test
