@@ -15,7 +15,9 @@ QMessageBox::StandardButton CPrompts::Message(QWidget* parent, QMessageBox::Icon
     if (installedAnswers != nullptr) {
         return installedAnswers->OnMessage(icon, text, buttons);
     }
-    QMessageBox box(icon, LoadString(AFX_IDS_APP_TITLE), text, buttons, parent);
+    // A disabled window (the frame behind the wait window) would disable its child boxes too.
+    QWidget* owner = parent != nullptr && parent->window()->isEnabled() ? parent : nullptr;
+    QMessageBox box(icon, LoadString(AFX_IDS_APP_TITLE), text, buttons, owner);
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 
