@@ -52,6 +52,15 @@ constexpr StringEntry kStringTable[] = {
     {IDS_COLUMN_CAPTIONS,
      "PHONE=Телефон|COMMENT=Комментарий|DT_CALL=Дата звонка|DELAY=Длительность|ABONENT=Абонент|"
      "NAND_MESS=|"},
+    {IDS_DATASOURCE_SETUP_HINT,
+     "Источник данных FNDB не найден или недоступен. Создайте его программой fndb-setup, "
+     "запустив её в терминале:\n"
+     "  fndb-setup - база данных SQLite на этом компьютере;\n"
+     "  fndb-setup --postgres --pg-database БАЗА [--pg-host СЕРВЕР] [--pg-user ПОЛЬЗОВАТЕЛЬ] - "
+     "общая база данных PostgreSQL для нескольких компьютеров.\n"
+     "Затем запустите программу снова."},
+    {IDS_NO_DEFAULT_PRINTER,
+     "Принтер по умолчанию не найден. Выберите принтер командой \"Печать...\"."},
 };
 
 const QHash<int, QString>& Table() {
