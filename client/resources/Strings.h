@@ -24,6 +24,32 @@ inline constexpr char kControlLoadFailed[] = "Ошибка загрузки би
 inline constexpr char kInitFailed[] = "Ошибка при инициализации приложения!";
 inline constexpr char kEmptyDocumentFailed[] = "Failed to create empty document.";
 inline constexpr char kHyperlinkFailed[] = "Unable to open hyperlink:\n\n";
+// Why a hyperlink did not open, by the shell's result code (see CHyperLink::ShellErrorText).
+inline constexpr char kShellOutOfResources[] =
+    "The operating system is out\nof memory or resources.";
+inline constexpr char kShellFileNotFound[] = "The specified file was not found.";
+inline constexpr char kShellPathNotFound[] = "The specified path was not found.";
+inline constexpr char kShellBadFormat[] =
+    "The .EXE file is invalid\n(non-Win32 .EXE or error in .EXE image).";
+inline constexpr char kShellAccessDenied[] =
+    "The operating system denied\naccess to the specified file.";
+inline constexpr char kShellAssocIncomplete[] =
+    "The filename association is\nincomplete or invalid.";
+inline constexpr char kShellDdeBusy[] =
+    "The DDE transaction could not\nbe completed because other DDE transactions\nwere being "
+    "processed.";
+inline constexpr char kShellDdeFail[] = "The DDE transaction failed.";
+inline constexpr char kShellDdeTimeout[] =
+    "The DDE transaction could not\nbe completed because the request timed out.";
+inline constexpr char kShellDllNotFound[] = "The specified dynamic-link library was not found.";
+inline constexpr char kShellNoAssociation[] =
+    "There is no application associated\nwith the given filename extension.";
+inline constexpr char kShellOutOfMemory[] =
+    "There was not enough memory to complete the operation.";
+inline constexpr char kShellSharingViolation[] = "A sharing violation occurred. ";
+inline constexpr char kShellUnknownError[] = "Unknown Error (%d) occurred.";
+// The about box's version line, followed by the version number.
+inline constexpr char kAboutVersion[] = "Версия ";
 }  // namespace texts
 
 }  // namespace fonedesk
