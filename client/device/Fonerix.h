@@ -32,7 +32,8 @@ class CFonerix : public QObject {
 
     // Creates the control, gives it the host site (its about box is drawn through `dialogs`,
     // may be null) and advises the event sink for `events` (may be null). On failure `failure`
-    // says which step failed and why; the wrapper then has no control.
+    // says which step failed and why; the wrapper then has no control. A control made before
+    // is released first.
     bool CreateControl(IDeviceEventHandler* events, IHostDialogService* dialogs,
                        fonerix::CreateFailure& failure);
     bool IsCreated() const;

@@ -337,5 +337,32 @@ INSTANTIATE_TEST_SUITE_P(Families, FonerixOnSet,
                                            SetKind{1, "varkon.txt", "Varkon+", 115200}),
                          PrintSetKind);
 
+// Only type 7 keeps a redirection number and an auto-dial list: text both ways, the delimiter
+// a character of the caller's choice.
+TEST(FonerixOnType7, RedirectionNumberAndAutoDialList) {
+    CDeviceTestWorld& world = CDeviceTestWorld::Instance();
+    world.RegisterControl();
+    const std::unique_ptr<SimProcess> set = world.StartSet(7, "zelta7.txt");
+    CRecordingHandler events;
+    CFonerix fonerix;
+    fonerix::CreateFailure failure;
+    ASSERT_TRUE(fonerix.CreateControl(&events, nullptr, failure)) << failure.message;
+    DEVICEINFO device{};
+    ASSERT_TRUE(fonerix.LookForDevice(&device));
+    EXPECT_EQ(device.devType, 7u);
+    fonerix::SysFreeString(device.Caption);
+    ASSERT_TRUE(fonerix.WakeupDevice(true));
+
+    EXPECT_EQ(fonerix.GetRedirectionNumber(), "89031112233");
+    EXPECT_EQ(fonerix.GetAutoDialList(';'), "2345678;89161234567;0123");
+
+    fonerix.SetRedirectionNumber(QStringLiteral("0123456"));
+    EXPECT_EQ(fonerix.GetRedirectionNumber(), "0123456");
+    EXPECT_TRUE(fonerix.SetAutoDialList(QStringLiteral("111,2222"), ','));
+    EXPECT_EQ(fonerix.GetAutoDialList('|'), "111|2222");
+    fonerix.Release();
+    world.NoSet();
+}
+
 }  // namespace
 }  // namespace fonedesk::test
