@@ -25,7 +25,6 @@ CFlatButton::CFlatButton(QWidget* parent) : CFlatButton(QString(), parent) {}
 CFlatButton::CFlatButton(const QString& text, QWidget* parent) : QPushButton(text, parent) {
     // Moves inside the button re-arm the hover that a lost focus cleared.
     setMouseTracking(true);
-    setAttribute(Qt::WA_Hover, false);
 }
 
 CFlatButton* CFlatButton::Attach(QAbstractButton* button) {
