@@ -4,7 +4,7 @@ namespace fonedesk {
 namespace {
 
 // The keypad form's width in pixels.
-constexpr int kKeypadWidth = 220;
+constexpr int kKeypadWidth = 250;
 
 }  // namespace
 

@@ -16,8 +16,10 @@ CTabView::CTabView(QWidget* parent) : QTabWidget(parent) {
     // The system's message font, as the desktop's dialogs use it.
     setFont(QApplication::font("QMessageBox"));
     setIconSize(QSize(kImageSize, kImageSize));
-    setUsesScrollButtons(true);
-    setElideMode(Qt::ElideNone);
+    // Every tab stays reachable at a glance in a narrow pane: labels are shortened rather than
+    // scrolled out of sight.
+    setUsesScrollButtons(false);
+    setElideMode(Qt::ElideRight);
 }
 
 void CTabView::SetImageList(const QString& stripPath) {

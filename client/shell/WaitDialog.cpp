@@ -92,13 +92,14 @@ void CWaitDialog::hideEvent(QHideEvent* event) {
 }
 
 void CWaitDialog::closeEvent(QCloseEvent* event) {
-    // The close box in the finishing mode is the OK button.
+    // Closing is hiding: the close box in the finishing mode is the OK button, and the text goes
+    // back to its default. QDialog's own handling would route it through reject().
     if (m_ui->IDOK->isVisible()) {
         m_ui->IDOK->click();
     }
     SetText({});
-    EnableOwner(true);
-    QDialog::closeEvent(event);
+    hide();
+    event->accept();
 }
 
 void CWaitDialog::reject() {

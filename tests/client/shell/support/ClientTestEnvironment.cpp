@@ -110,12 +110,6 @@ void CClientTestEnvironment::CreateDataSource() {
     fndb::SetupSqlite(kDataSourceName, file);
 }
 
-void CClientTestEnvironment::RemoveDataSource() {
-    SQLRemoveDSNFromIni(std::string(kDataSourceName).c_str());
-    std::error_code ec;
-    fs::remove(fndb::DefaultDatabaseFile(), ec);
-}
-
 void CClientTestEnvironment::Exec(const std::vector<std::string>& statements) {
     CDatabase db;
     std::string message;

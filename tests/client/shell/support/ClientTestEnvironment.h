@@ -27,9 +27,9 @@ class CClientTestEnvironment {
     void RegisterControl();
     void UnregisterControl();
 
-    // FNDB as a fresh SQLite file with empty tables, or no FNDB at all.
+    // FNDB as a fresh SQLite file with empty tables. (A test of a missing FNDB runs in a process
+    // of its own: unixODBC keeps what it read of odbc.ini for a while.)
     void CreateDataSource();
-    void RemoveDataSource();
     // Runs statements on FNDB (test data), each on its own; throws on a database error.
     void Exec(const std::vector<std::string>& statements);
     // The first column of every row of a query on FNDB.

@@ -1,0 +1,703 @@
+#include "client/shell/MainFrame.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDateTime>
+#include <QDir>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QShortcut>
+#include <QSplitter>
+#include <QStandardPaths>
+#include <QStatusBar>
+#include <QTextEdit>
+#include <QToolBar>
+#include <QWindowStateChangeEvent>
+#include <algorithm>
+#include <exception>
+
+#include "client/data/Statements.h"
+#include "client/resources/Strings.h"
+#include "client/shell/AboutDialog.h"
+#include "client/shell/DataGridView.h"
+#include "client/shell/HelpWindow.h"
+#include "client/shell/HostDialogService.h"
+#include "client/shell/PhoneBoardView.h"
+#include "client/shell/SearchBoardView.h"
+#include "client/shell/SystemTray.h"
+#include "client/shell/TabView.h"
+#include "client/shell/WaitDialog.h"
+#include "platform/profile/FonedeskProfile.h"
+
+namespace fonedesk {
+namespace {
+
+namespace profile = platform::fonedesk_profile;
+
+// Commands whose work comes with later changes (reading the set's lists, the text import and
+// export, the settings sheet, the record dialog, the voice player). They are wired to their place
+// and stay disabled until that work exists, so that nothing pretends to work.
+constexpr int kCommandsOfLaterWork[] = {
+    ID_READ_DEVICE,      ID_READ_PHONEBOOK, ID_DEVICE_SETTINGS, ID_IMPORT_PHONEBOOK,
+    ID_EXPORT_PHONEBOOK, ID_ADD_RECORD,     ID_EDIT_RECORD,     ID_READ_SOUND};
+
+bool IsLaterWork(int id) {
+    for (int later : kCommandsOfLaterWork) {
+        if (later == id) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// The commands the list view handles.
+bool IsGridCommand(int id) {
+    switch (id) {
+        case ID_DELETE_RECORDS:
+        case ID_ADD_RECORD:
+        case ID_EDIT_RECORD:
+        case ID_DIAL_RECORD:
+        case ID_READ_SOUND:
+        case ID_FILE_PRINT:
+        case ID_FILE_PRINT_DIRECT:
+        case ID_FILE_PRINT_PREVIEW:
+            return true;
+        default:
+            return false;
+    }
+}
+
+platform::ProfileFile Profile() {
+    return platform::ProfileFile(platform::ProfileFile::DefaultPath());
+}
+
+QString TableName(std::string_view table) {
+    return QString::fromUtf8(table.data(), static_cast<qsizetype>(table.size()));
+}
+
+QIcon ToolbarIcon(const char* name) {
+    return QIcon(QStringLiteral(":/icons/toolbar-%1.svg").arg(QLatin1String(name)));
+}
+
+struct MenuEntry {
+    int id;  // 0: separator
+    const char* text;
+};
+
+// The items of menu 128, popup by popup, exactly as the program shows them.
+constexpr MenuEntry kFileMenu[] = {
+    {ID_READ_DEVICE, "Читать из устройства..."},
+    {ID_READ_PHONEBOOK, "Читать записную книжку..."},
+    {ID_DEVICE_SETTINGS, "Параметры устройства"},
+    {ID_IMPORT_PHONEBOOK, "Импорт телефонной книжки..."},
+    {ID_EXPORT_PHONEBOOK, "Экспорт телефонной книжки..."},
+    {0, nullptr},
+    {ID_FILE_PRINT, "&Печать...\tCtrl+P"},
+    {ID_FILE_PRINT_PREVIEW, "Пред&варительный просмотр"},
+    {ID_FILE_PRINT_SETUP, "Пара&метры страницы..."},
+    {0, nullptr},
+    {ID_APP_EXIT, "В&ыход"},
+};
+constexpr MenuEntry kEditMenu[] = {
+    {ID_EDIT_CUT, "&Вырезать\tCtrl+X"},         {ID_EDIT_COPY, "&Копировать\tCtrl+C"},
+    {ID_EDIT_PASTE, "&Вст&авить\tCtrl+V"},      {0, nullptr},
+    {ID_DELETE_RECORDS, "Удалить записи\tDel"}, {ID_ADD_RECORD, "Добавить  запись"},
+    {ID_EDIT_RECORD, "Редактир. запись"},       {ID_DIAL_RECORD, "Набрать абонента"},
+    {ID_READ_SOUND, "Читать звукозапись"},
+};
+constexpr MenuEntry kViewMenu[] = {
+    {ID_VIEW_TOOLBAR, "Панель &инструментов"},
+    {ID_VIEW_STATUS_BAR, "Строка &состояния"},
+    {0, nullptr},
+    {ID_VIEW_INCOMING, "Входящие звонки"},
+    {ID_VIEW_OUTGOING, "Исходящие звонки"},
+    {ID_VIEW_PHONEBOOK, "Телефонная книга"},
+};
+constexpr MenuEntry kHelpMenu[] = {
+    {ID_HELP, "Помощь\tF1"},
+    {ID_APP_ABOUT, "&О программе..."},
+};
+
+// Toolbar 128, in order.
+constexpr MenuEntry kToolbar[] = {
+    {ID_VIEW_INCOMING, "incoming-32802"},
+    {ID_VIEW_OUTGOING, "outgoing-32803"},
+    {ID_VIEW_PHONEBOOK, "phonebook-32804"},
+    {0, nullptr},
+    {ID_EDIT_CUT, "cut"},
+    {ID_EDIT_COPY, "copy"},
+    {ID_EDIT_PASTE, "paste"},
+    {0, nullptr},
+    {ID_DELETE_RECORDS, "delete-32825"},
+    {ID_ADD_RECORD, "add-32827"},
+    {ID_EDIT_RECORD, "edit-32828"},
+    {ID_DIAL_RECORD, "dial-32841"},
+    {ID_READ_SOUND, "sound-32843"},
+};
+
+// Accelerators 128 beyond the shortcuts the menu items name.
+struct Accelerator {
+    int id;
+    QKeyCombination keys;
+};
+const Accelerator kAccelerators[] = {
+    {ID_EDIT_COPY, Qt::CTRL | Qt::Key_C},
+    {ID_EDIT_COPY, Qt::CTRL | Qt::Key_Insert},
+    {ID_EDIT_PASTE, Qt::CTRL | Qt::Key_V},
+    {ID_EDIT_PASTE, Qt::SHIFT | Qt::Key_Insert},
+    {ID_EDIT_CUT, Qt::CTRL | Qt::Key_X},
+    {ID_EDIT_CUT, Qt::SHIFT | Qt::Key_Delete},
+    {ID_EDIT_UNDO, Qt::CTRL | Qt::Key_Z},
+    {ID_EDIT_UNDO, Qt::ALT | Qt::Key_Backspace},
+    {ID_FILE_PRINT, Qt::CTRL | Qt::Key_P},
+    {ID_DELETE_RECORDS, QKeyCombination(Qt::Key_Delete)},
+    {ID_NEXT_PANE, QKeyCombination(Qt::Key_F6)},
+    {ID_PREV_PANE, Qt::SHIFT | Qt::Key_F6},
+    {ID_HELP, QKeyCombination(Qt::Key_F1)},
+};
+
+}  // namespace
+
+CMainFrame::CMainFrame() : m_fonerix(std::make_unique<CFonerix>()) {
+    setObjectName(FONEDESK_ID_NAME(IDR_MAINFRAME));
+}
+
+CMainFrame::~CMainFrame() {
+    if (!m_positionSaved) {
+        SaveWindowPosition();
+    }
+    // Focus changes during the widgets' own destruction must not reach views that are gone.
+    disconnect(qApp, nullptr, this, nullptr);
+    // The views go before the control: nothing may call it once it is released.
+    delete m_splitter;
+    m_splitter = nullptr;
+    m_grid = nullptr;
+    m_tabView = nullptr;
+    m_phoneBoard = nullptr;
+    m_searchBoard = nullptr;
+    m_fonerix->Release();
+    fonerix::SysFreeString(m_device.Caption);
+    m_device = {};
+}
+
+bool CMainFrame::Create() {
+    PreCreate();
+    CreateActions();
+    CreateMenus();
+    CreateToolBar();
+    CreateStatusBar();
+    CreateTray();
+    return CreateClient();
+}
+
+void CMainFrame::PreCreate() {
+    setWindowTitle(LoadString(AFX_IDS_APP_TITLE));
+    setWindowIcon(QIcon(QStringLiteral(":/icons/program-128.svg")));
+    platform::ProfileFile ini = Profile();
+    const int width = ini.GetInt(profile::kWindowPosition, profile::kWidth, 0);
+    const int height = ini.GetInt(profile::kWindowPosition, profile::kHeight, 0);
+    if (width != 0 && height != 0) {
+        move(ini.GetInt(profile::kWindowPosition, profile::kPosX, 0),
+             ini.GetInt(profile::kWindowPosition, profile::kPosY, 0));
+        resize(width, height);
+    } else {
+        resize(960, 640);
+    }
+    if (ini.GetString(profile::kVoiceOptions, profile::kVoiceDir).empty()) {
+        // The program's folder is not writable here; the voice folder lives with the user's
+        // data and is made when it is first needed.
+        const QString folder =
+            QDir(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation))
+                .filePath(QStringLiteral("fonedesk/voice/"));
+        ini.WriteString(profile::kVoiceOptions, profile::kVoiceDir, folder.toStdString());
+    }
+}
+
+void CMainFrame::CreateActions() {
+    auto make = [this](int id, const QString& text) {
+        auto* action = new QAction(text, this);
+        action->setObjectName(QStringLiteral("action_%1").arg(id));
+        action->setData(id);
+        action->setStatusTip(CommandPrompt(id));
+        action->setToolTip(CommandToolTip(id));
+        m_actions.insert(id, action);
+        return action;
+    };
+    auto makeAll = [&make](const auto& entries) {
+        for (const MenuEntry& e : entries) {
+            if (e.id != 0) {
+                make(e.id, QString::fromUtf8(e.text));
+            }
+        }
+    };
+    makeAll(kFileMenu);
+    makeAll(kEditMenu);
+    makeAll(kViewMenu);
+    makeAll(kHelpMenu);
+    make(ID_EDIT_UNDO, QStringLiteral("Отменить"));
+    make(ID_FILE_PRINT_DIRECT, QStringLiteral("Печать"));
+    make(ID_NEXT_PANE, QString());
+    make(ID_PREV_PANE, QString());
+
+    for (const Accelerator& a : kAccelerators) {
+        QAction* action = m_actions.value(a.id);
+        QList<QKeySequence> keys = action->shortcuts();
+        keys.append(QKeySequence(a.keys));
+        action->setShortcuts(keys);
+        addAction(action);  // the shortcut works wherever the focus is in the window
+    }
+    for (int id : {ID_VIEW_INCOMING, ID_VIEW_OUTGOING, ID_VIEW_PHONEBOOK}) {
+        m_actions.value(id)->setCheckable(true);
+    }
+    for (const MenuEntry& e : kToolbar) {
+        if (e.id != 0) {
+            m_actions.value(e.id)->setIcon(ToolbarIcon(e.text));
+        }
+    }
+    for (QAction* action : std::as_const(m_actions)) {
+        const int id = action->data().toInt();
+        if (id == ID_VIEW_TOOLBAR || id == ID_VIEW_STATUS_BAR) {
+            continue;
+        }
+        connect(action, &QAction::triggered, this, [this, id] { RouteCommand(id); });
+    }
+}
+
+void CMainFrame::CreateMenus() {
+    auto fill = [this](const QString& title, const auto& entries) {
+        QMenu* menu = menuBar()->addMenu(title);
+        for (const MenuEntry& e : entries) {
+            if (e.id == 0) {
+                menu->addSeparator();
+            } else {
+                menu->addAction(m_actions.value(e.id));
+            }
+        }
+        // Opening a menu is a good moment to bring the enabled states up to date.
+        connect(menu, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommands);
+        return menu;
+    };
+    fill(QStringLiteral("&Файл"), kFileMenu);
+    fill(QStringLiteral("&Правка"), kEditMenu);
+    fill(QStringLiteral("В&ид"), kViewMenu);
+    fill(QStringLiteral("&?"), kHelpMenu);
+}
+
+void CMainFrame::CreateToolBar() {
+    auto* bar = new QToolBar(LoadString(AFX_IDS_APP_TITLE), this);
+    bar->setObjectName(FONEDESK_ID_NAME(IDR_MAINFRAME) "_toolbar");
+    bar->setIconSize(QSize(17, 16));
+    bar->setAllowedAreas(Qt::AllToolBarAreas);
+    for (const MenuEntry& e : kToolbar) {
+        if (e.id == 0) {
+            bar->addSeparator();
+        } else {
+            bar->addAction(m_actions.value(e.id));
+        }
+    }
+    addToolBar(Qt::RightToolBarArea, bar);
+
+    // The toolbar's and status bar's toggles are the view menu's check items.
+    QAction* toolbarToggle = m_actions.value(ID_VIEW_TOOLBAR);
+    toolbarToggle->setCheckable(true);
+    toolbarToggle->setChecked(true);
+    connect(toolbarToggle, &QAction::toggled, bar, &QToolBar::setVisible);
+    connect(bar, &QToolBar::visibilityChanged, toolbarToggle, &QAction::setChecked);
+}
+
+void CMainFrame::CreateStatusBar() {
+    QStatusBar* bar = statusBar();
+    bar->setObjectName(QStringLiteral("statusBar"));
+    QAction* toggle = m_actions.value(ID_VIEW_STATUS_BAR);
+    toggle->setCheckable(true);
+    toggle->setChecked(true);
+    connect(toggle, &QAction::toggled, bar, &QStatusBar::setVisible);
+    // A prompt that goes away leaves the idle text, a single blank.
+    connect(bar, &QStatusBar::messageChanged, this, [bar](const QString& text) {
+        if (text.isEmpty()) {
+            bar->showMessage(LoadString(AFX_IDS_IDLEMESSAGE));
+        }
+    });
+    bar->showMessage(LoadString(AFX_IDS_IDLEMESSAGE));
+}
+
+void CMainFrame::CreateTray() {
+    m_tray = std::make_unique<CSystemTray>();
+    m_tray->Create(this, LoadString(AFX_IDS_APP_TITLE),
+                   QIcon(QStringLiteral(":/icons/program-128.svg")), IDC_TRAY_ICON);
+    connect(m_tray.get(), &CSystemTray::activated, this, &CMainFrame::OnTrayActivated);
+}
+
+bool CMainFrame::CreateClient() {
+    CWaitDialog wait(this, QString::fromUtf8(texts::kLoading));
+    wait.show();
+
+    m_hostDialogs = std::make_unique<CQtHostDialogs>(this);
+    fonerix::CreateFailure failure;
+    if (!m_fonerix->CreateControl(this, m_hostDialogs.get(), failure)) {
+        wait.hide();
+        CPrompts::Message(this, QMessageBox::Critical, ControlFailureText(failure));
+        return false;
+    }
+
+    m_splitter = new QSplitter(Qt::Horizontal, this);
+    m_splitter->setObjectName(QStringLiteral("splitter"));
+    m_splitter->setChildrenCollapsible(false);
+    m_tabView = new CTabView(m_splitter);
+    m_grid = new CDataGridView(m_splitter);
+    m_splitter->addWidget(m_tabView);
+    m_splitter->addWidget(m_grid);
+    m_splitter->setStretchFactor(1, 1);
+    setCentralWidget(m_splitter);
+    connect(m_grid, &CDataGridView::statusText, this, &CMainFrame::SetStatusText);
+    connect(m_grid, &CDataGridView::commandStateChanged, this, &CMainFrame::UpdateCommands);
+    connect(m_grid, &CDataGridView::dialRecord, this, &CMainFrame::OnDialRecord);
+    // playRecordSound is answered by the voice player, which comes with its own change.
+
+    try {
+        wait.SetText(QString::fromUtf8(texts::kSearchingDevice));
+        if (m_fonerix->LookForDevice(&m_device)) {
+            m_fonerix->WakeupDevice(true);
+            m_fonerix->EnableDeviceEvents();
+            wait.SetText(QString::fromUtf8(texts::kDeviceFound) +
+                         QString::fromUtf16(m_device.Caption));
+        } else {
+            // A set that was identified but refused still left its caption in the record.
+            fonerix::SysFreeString(m_device.Caption);
+            m_device = {};
+        }
+
+        m_tabView->SetImageList(QStringLiteral(":/icons/tab-images-136.svg"));
+        m_searchBoard = new CSearchBoardView;
+        m_tabView->AddView(LoadString(IDS_TAB_SEARCH), m_searchBoard);
+
+        if (!m_grid->OpenDataSource()) {
+            return false;
+        }
+
+        m_phoneBoard = new CPhoneBoardView;
+        m_tabView->AddView(LoadString(IDS_TAB_DIALER), m_phoneBoard);
+
+        platform::ProfileFile ini = Profile();
+        if (ini.GetInt(profile::kProgramOptions, profile::kAutoTime, profile::kAutoTimeDefault) !=
+            0) {
+            m_fonerix->SetDeviceTime(DateFromDateTime(QDateTime::currentDateTime()));
+        }
+        // "Auto Data" reads the set's call logs here once the call-log reading exists.
+
+        const int firstColumn = std::max(0, m_phoneBoard->ScrollWidth() + 10);
+        m_splitter->setSizes({firstColumn, std::max(1, width() - firstColumn)});
+        m_searchBoard->SetGridView(m_grid);
+    } catch (const std::exception&) {
+        wait.hide();
+        CPrompts::Message(this, QMessageBox::Critical, QString::fromUtf8(texts::kInitFailed));
+        return false;
+    }
+    wait.hide();
+
+    // The list a user expects to see first: the incoming calls.
+    m_grid->ShowCallLog(TableName(statements::kIncomingCalls), -1);
+    connect(qApp, &QApplication::focusChanged, this, &CMainFrame::UpdateCommands);
+    UpdateCommands();
+    return true;
+}
+
+QString CMainFrame::ControlFailureText(const fonerix::CreateFailure& failure) const {
+    QString text = QString::fromUtf8(texts::kControlLoadFailed);
+    text += QStringLiteral("\n\nНе удалось создать элемент управления FONERIX: %1.")
+                .arg(QString::fromStdString(failure.message));
+    if (failure.step == fonerix::CreateStep::Lookup) {
+        text += QStringLiteral(
+            "\nЭлемент управления не зарегистрирован. Зарегистрируйте его командой\n"
+            "    fonerix-regsvr /путь/к/libfonerix.so\n"
+            "(запись попадает в ~/.config/fonerix/registry.ini).");
+    } else {
+        text += QStringLiteral(
+            "\nПроверьте, что библиотека, указанная в ~/.config/fonerix/registry.ini или "
+            "/etc/fonerix/registry.ini, существует, и зарегистрируйте её заново командой "
+            "fonerix-regsvr.");
+    }
+    return text;
+}
+
+void CMainFrame::SetStatusText(const QString& text) {
+    statusBar()->showMessage(text.isEmpty() ? LoadString(AFX_IDS_IDLEMESSAGE) : text);
+}
+
+QString CMainFrame::StatusText() const {
+    return statusBar()->currentMessage();
+}
+
+bool CMainFrame::DeviceAllows(const fonerix::DEVICEINFO& device, int id) {
+    switch (id) {
+        case ID_READ_DEVICE:
+        case ID_READ_PHONEBOOK:
+            return device.inUse != 0;
+        case ID_DEVICE_SETTINGS:
+            return device.inUse != 0 || device.devType == 0;
+        default:
+            return true;
+    }
+}
+
+FileDialogRequest CMainFrame::PhoneBookFileRequest(int id) {
+    FileDialogRequest request;
+    request.kind = id == ID_EXPORT_PHONEBOOK ? FileDialogRequest::Save : FileDialogRequest::Open;
+    request.title = CommandPrompt(id);
+    request.filter = QStringLiteral(
+        "Текстовые документы (*.txt);;CSV (разделители-запятые) (*.csv);;All Files (*.*)");
+    if (request.kind == FileDialogRequest::Save) {
+        request.defaultSuffix = QStringLiteral("txt");
+    }
+    // Qt asks before overwriting unless told not to, and has no read-only box to hide.
+    request.options = {};
+    return request;
+}
+
+void CMainFrame::UpdateCommands() {
+    if (m_grid == nullptr) {
+        return;
+    }
+    const QString table = m_grid->CurrentTable();
+    auto is = [&table](std::string_view name) { return table == TableName(name); };
+    m_actions.value(ID_VIEW_INCOMING)->setChecked(is(statements::kIncomingCalls));
+    m_actions.value(ID_VIEW_OUTGOING)->setChecked(is(statements::kOutgoingCalls));
+    m_actions.value(ID_VIEW_PHONEBOOK)->setChecked(is(statements::kPhoneBook));
+
+    QWidget* focus = QApplication::focusWidget();
+    auto* line = qobject_cast<QLineEdit*>(focus);
+    const bool editable = line != nullptr && !line->isReadOnly();
+    const bool hasSelection = line != nullptr && line->hasSelectedText();
+    m_actions.value(ID_EDIT_CUT)->setEnabled(editable && hasSelection);
+    m_actions.value(ID_EDIT_COPY)->setEnabled(hasSelection);
+    m_actions.value(ID_EDIT_PASTE)->setEnabled(editable);
+    m_actions.value(ID_EDIT_UNDO)->setEnabled(editable && line->isUndoAvailable());
+
+    for (QAction* action : std::as_const(m_actions)) {
+        const int id = action->data().toInt();
+        bool enabled = action->isEnabled();
+        if (IsGridCommand(id)) {
+            enabled = m_grid->IsCommandEnabled(id);
+        }
+        if (id == ID_READ_DEVICE || id == ID_READ_PHONEBOOK || id == ID_DEVICE_SETTINGS) {
+            enabled = DeviceAllows(m_device, id);
+        }
+        if (IsLaterWork(id)) {
+            enabled = false;
+        }
+        action->setEnabled(enabled);
+    }
+}
+
+void CMainFrame::RouteCommand(int id) {
+    if (IsGridCommand(id)) {
+        m_grid->OnCommand(id);
+        return;
+    }
+    switch (id) {
+        case ID_VIEW_INCOMING:
+            m_grid->ShowCallLog(TableName(statements::kIncomingCalls), -1);
+            break;
+        case ID_VIEW_OUTGOING:
+            m_grid->ShowCallLog(TableName(statements::kOutgoingCalls), -1);
+            break;
+        case ID_VIEW_PHONEBOOK:
+            m_grid->ShowPhoneBook(TableName(statements::kPhoneBook), -1);
+            break;
+        case ID_EXPORT_PHONEBOOK:
+        case ID_IMPORT_PHONEBOOK:
+            OnPhoneBookFile(id);
+            break;
+        case ID_EDIT_CUT:
+        case ID_EDIT_COPY:
+        case ID_EDIT_PASTE:
+        case ID_EDIT_UNDO:
+            OnEditCommand(id);
+            break;
+        case ID_FILE_PRINT_SETUP:
+            OnPageSetup();
+            break;
+        case ID_NEXT_PANE:
+        case ID_PREV_PANE:
+            MoveFocusBetweenPanes();
+            break;
+        case ID_HELP:
+            OnHelp();
+            break;
+        case ID_APP_ABOUT:
+            OnAbout();
+            break;
+        case ID_APP_EXIT:
+            close();
+            break;
+        default:
+            // Reading the set and the settings sheet join here with their own changes.
+            break;
+    }
+    UpdateCommands();
+}
+
+void CMainFrame::OnPhoneBookFile(int id) {
+    const QString path = CPrompts::FileName(this, PhoneBookFileRequest(id));
+    if (path.isEmpty()) {
+        return;
+    }
+    repaint();
+    // The phone-book export and import run here with the text import and export.
+}
+
+void CMainFrame::OnEditCommand(int id) {
+    auto* line = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+    if (line == nullptr) {
+        return;
+    }
+    switch (id) {
+        case ID_EDIT_CUT:
+            line->cut();
+            break;
+        case ID_EDIT_COPY:
+            line->copy();
+            break;
+        case ID_EDIT_PASTE:
+            line->paste();
+            break;
+        case ID_EDIT_UNDO:
+            line->undo();
+            break;
+        default:
+            break;
+    }
+}
+
+void CMainFrame::OnPageSetup() {
+    m_grid->OnCommand(ID_FILE_PRINT_SETUP);
+}
+
+void CMainFrame::OnHelp() {
+    if (m_helpWindow == nullptr) {
+        m_helpWindow = new CHelpWindow(this);
+        m_helpWindow->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    m_helpWindow->ShowContents();
+    m_helpWindow->show();
+    m_helpWindow->raise();
+    m_helpWindow->activateWindow();
+}
+
+void CMainFrame::OnAbout() {
+    CAboutDialog about(this);
+    about.exec();
+}
+
+void CMainFrame::OnDialRecord(int rid) {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const QString number = m_grid->GetRowPhone(rid);
+    if (!number.isEmpty() && number != QStringLiteral("_")) {
+        m_fonerix->DialNumber(number);
+    }
+    QApplication::restoreOverrideCursor();
+}
+
+void CMainFrame::OnTrayActivated() {
+    showNormal();
+    raise();
+    activateWindow();
+}
+
+void CMainFrame::MoveFocusBetweenPanes() {
+    if (m_grid == nullptr || m_tabView == nullptr) {
+        return;
+    }
+    QWidget* focus = QApplication::focusWidget();
+    const bool inGrid = focus != nullptr && m_grid->isAncestorOf(focus);
+    (inGrid ? static_cast<QWidget*>(m_tabView) : m_grid)->setFocus(Qt::OtherFocusReason);
+}
+
+void CMainFrame::ShowDeviceEvent(int dispid, const QString& argument) {
+    QString text = DeviceEventName(dispid);
+    if (!argument.isEmpty()) {
+        text += QLatin1Char(' ') + argument;
+    }
+    SetStatusText(text);
+}
+
+void CMainFrame::OnParallDialing(const QString& number) {
+    ShowDeviceEvent(1, number);
+}
+void CMainFrame::OnComingCall(const QString& number) {
+    ShowDeviceEvent(2, number);
+}
+void CMainFrame::OnFinishTalking() {
+    ShowDeviceEvent(3);
+}
+void CMainFrame::OnSuccessLinking() {
+    ShowDeviceEvent(4);
+}
+void CMainFrame::OnFailedLinking() {
+    ShowDeviceEvent(5);
+}
+void CMainFrame::OnBusyLinking() {
+    ShowDeviceEvent(6);
+}
+void CMainFrame::OnAlarm() {
+    ShowDeviceEvent(7);
+}
+void CMainFrame::OnTubeUp() {
+    ShowDeviceEvent(8);
+}
+void CMainFrame::OnTubeDown() {
+    ShowDeviceEvent(9);
+}
+void CMainFrame::OnParallTubeUp() {
+    ShowDeviceEvent(10);
+}
+void CMainFrame::OnLowBatary() {
+    ShowDeviceEvent(11);
+}
+void CMainFrame::OnPhoneKeyPress(int keyCode) {
+    ShowDeviceEvent(12, QString::number(keyCode));
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+    if (m_grid != nullptr && m_grid->IsQueryRunning()) {
+        // A list still arriving is cancelled instead; the next close goes through.
+        m_grid->CancelQuery();
+        event->ignore();
+        return;
+    }
+    SaveWindowPosition();
+    m_positionSaved = true;
+    if (m_helpWindow != nullptr) {
+        m_helpWindow->close();
+    }
+    event->accept();
+}
+
+void CMainFrame::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() != QEvent::WindowStateChange || !isMinimized()) {
+        return;
+    }
+    // Minimised: the set goes to sleep; with a visible tray icon only that icon stays. Without a
+    // tray the window stays in the task bar, or the user could never get it back.
+    m_fonerix->SleepDevice();
+    if (m_tray != nullptr && m_tray->IsVisible()) {
+        QMetaObject::invokeMethod(this, &QWidget::hide, Qt::QueuedConnection);
+    }
+}
+
+void CMainFrame::SaveWindowPosition() {
+    // The position of the outer frame and the size of the window, which is what the next start
+    // places and sizes; a size with the frame added would grow the window at every start.
+    const QPoint topLeft = frameGeometry().topLeft();
+    platform::ProfileFile ini = Profile();
+    ini.WriteInt(profile::kWindowPosition, profile::kPosX, topLeft.x());
+    ini.WriteInt(profile::kWindowPosition, profile::kPosY, topLeft.y());
+    ini.WriteInt(profile::kWindowPosition, profile::kWidth, width());
+    ini.WriteInt(profile::kWindowPosition, profile::kHeight, height());
+}
+
+}  // namespace fonedesk
