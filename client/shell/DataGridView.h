@@ -5,10 +5,13 @@
 #include <memory>
 
 class QPrinter;
+class QTabBar;
+class QTableView;
 
 namespace fonedesk {
 
 class CDatabase;
+class CGridModel;
 
 // The list of the main window: one table of the database at a time (a call log, search
 // results over one, or the phone book) in a report-style table over a model that the query
@@ -50,6 +53,11 @@ class CDataGridView : public QWidget {
 
     // Paints the list onto the printer's pages, page after page until no row is left.
     void PrintPages(QPrinter* printer);
+
+    // The pieces of the view, for the frame's focus handling and for tests.
+    QTableView* TableView() const;
+    CGridModel* Model() const;
+    QTabBar* AlphabetTabs() const;
 
   signals:
     // A text for the first pane of the status bar.
