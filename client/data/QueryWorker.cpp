@@ -44,6 +44,9 @@ bool CQueryWorker::StartQuery(std::string table, std::string statement) {
 }
 
 void CQueryWorker::CancelQuery() {
+    if (!m_running) {
+        return;  // a flag set now would outlive every query and refuse the next start
+    }
     m_host.SetStatusText(kQueryCancellingText);
     m_cancel.store(true, std::memory_order_release);
 }

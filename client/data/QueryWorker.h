@@ -74,6 +74,7 @@ class CQueryWorker {
     // Refuses (false) while a cancelled query has not finished yet, or when the thread cannot
     // be created.
     bool StartQuery(std::string table, std::string statement);
+    // Does nothing while no query runs.
     void CancelQuery();
     bool IsQueryRunning() const { return m_running; }
 

@@ -227,6 +227,25 @@ TEST_P(QueryWorkerTest, AnUnexpectedFailureOnTheWorkerIsReported) {
     EXPECT_EQ(m_owner.errors, std::vector<std::string>{std::string(kQueryThreadErrorText)});
 }
 
+TEST_P(QueryWorkerTest, CancelWhileIdleChangesNothing) {
+    FillLog(5);
+    CQueryWorker worker(m_db, m_owner, m_owner);
+    worker.CancelQuery();  // nothing runs yet
+    EXPECT_FALSE(worker.IsQueryRunning());
+    EXPECT_TRUE(m_owner.statuses.empty());
+    ASSERT_TRUE(worker.StartQuery("in_data", LogQuery()));
+    ASSERT_TRUE(m_owner.DeliverFinished(worker));
+    EXPECT_EQ(m_owner.rows, 5u);
+
+    worker.CancelQuery();  // after a finished query as well
+    EXPECT_EQ(m_owner.statuses.back(), kQueryDoneText);
+    m_owner.rows = 0;
+    ASSERT_TRUE(worker.RequestQuery("in_data", LogQuery()));
+    ASSERT_TRUE(m_owner.DeliverFinished(worker));
+    EXPECT_EQ(m_owner.rows, 5u);
+    EXPECT_TRUE(m_owner.errors.empty());
+}
+
 INSTANTIATE_TEST_SUITE_P(Backends, QueryWorkerTest,
                          ::testing::Values(Backend::SQLite, Backend::PostgreSQL), BackendName);
 
