@@ -128,19 +128,27 @@ void CQueryWorker::FillRows(const std::string& table, CRecordsetEx& rs) {
         batch.fields.reserve(batchRows * batch.columnCount);
         batchStarted = std::chrono::steady_clock::now();
     };
-    while (columns > 0 && !rs.IsEOF()) {
-        if (Cancelled()) {
-            rs.Cancel();
-            break;
+    try {
+        while (columns > 0 && !rs.IsEOF()) {
+            if (Cancelled()) {
+                rs.Cancel();
+                break;
+            }
+            for (short i = 0; i < columns; ++i) {
+                rs.GetFieldValue(i, batch.fields.emplace_back());
+            }
+            if (batch.RowCount() >= batchRows ||
+                std::chrono::steady_clock::now() - batchStarted >= kLongestBatchWait) {
+                flush();
+            }
+            rs.MoveNext();
         }
-        for (short i = 0; i < columns; ++i) {
-            rs.GetFieldValue(i, batch.fields.emplace_back());
-        }
-        if (batch.RowCount() >= batchRows ||
-            std::chrono::steady_clock::now() - batchStarted >= kLongestBatchWait) {
-            flush();
-        }
-        rs.MoveNext();
+    } catch (const CDBException&) {
+        // The list keeps whatever was read before the failure; a row read only in part is
+        // dropped.
+        batch.fields.resize(batch.RowCount() * batch.columnCount);
+        flush();
+        throw;
     }
     flush();
 }
