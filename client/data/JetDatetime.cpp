@@ -89,7 +89,15 @@ bool ShapeIs(const Fields& f, std::string_view dateSeparators) {
     return n != 6 || f.separators[4] == ':';
 }
 
-std::optional<DateTimeValue> Build(CivilDate date, const Fields& f) {
+std::nullopt_t Refuse(DateTextProblem* problem, DateTextProblem why) {
+    if (problem != nullptr) {
+        *problem = why;
+    }
+    return std::nullopt;
+}
+
+std::optional<DateTimeValue> Build(CivilDate date, const Fields& f,
+                                   DateTextProblem* problem = nullptr) {
     DateTimeValue value{date, 0, 0, 0};
     if (f.values.size() >= 5) {
         value.hour = f.values[3];
@@ -98,8 +106,11 @@ std::optional<DateTimeValue> Build(CivilDate date, const Fields& f) {
     if (f.values.size() == 6) {
         value.second = f.values[5];
     }
-    if (!IsValidDate(value.date) || !IsValidTime(value.hour, value.minute, value.second)) {
-        return std::nullopt;
+    if (!IsValidDate(value.date)) {
+        return Refuse(problem, DateTextProblem::NoSuchDay);
+    }
+    if (!IsValidTime(value.hour, value.minute, value.second)) {
+        return Refuse(problem, DateTextProblem::NoSuchTime);
     }
     return value;
 }
@@ -172,30 +183,35 @@ std::optional<DateTimeValue> ParseJetDateLiteral(std::string_view text) {
     return std::nullopt;
 }
 
-std::optional<DateTimeValue> ParseDateTimeText(std::string_view text, const CivilDate& today) {
+std::optional<DateTimeValue> ParseDateTimeText(std::string_view text, const CivilDate& today,
+                                               DateTextProblem* problem) {
+    if (problem != nullptr) {
+        *problem = DateTextProblem::None;
+    }
     const auto f = SplitNumbers(text);
     if (!f || !ShapeIs(*f, "-./")) {
-        return std::nullopt;
+        return Refuse(problem, DateTextProblem::Format);
     }
     if (f->digits[0] == 4) {
-        return Build({f->values[0], f->values[1], f->values[2]}, *f);
+        return Build({f->values[0], f->values[1], f->values[2]}, *f, problem);
     }
     if (f->digits[0] > 2 || f->digits[1] > 2) {
-        return std::nullopt;
+        return Refuse(problem, DateTextProblem::Format);
     }
     const int day = f->values[0];
     const int month = f->values[1];
     int year = f->values[2];
     if (f->digits[2] <= 2) {
+        // No century has the day (29-02-25, 31-11-26): the year cannot be resolved for it.
         const auto resolved = ResolveTwoDigitYear(year, month, day, today);
         if (!resolved) {
-            return std::nullopt;
+            return Refuse(problem, DateTextProblem::NoSuchDay);
         }
         year = *resolved;
     } else if (f->digits[2] != 4) {
-        return std::nullopt;
+        return Refuse(problem, DateTextProblem::Format);
     }
-    return Build({year, month, day}, *f);
+    return Build({year, month, day}, *f, problem);
 }
 
 }  // namespace fonedesk

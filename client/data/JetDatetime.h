@@ -42,9 +42,20 @@ std::optional<int> ResolveTwoDigitYear(int yy, int month, int day, const CivilDa
 // "y/m/d h:m:s", year first; also Jet's "m/d/yyyy". nullopt when it is not a valid moment.
 std::optional<DateTimeValue> ParseJetDateLiteral(std::string_view text);
 
+// Why a date-time text was refused: a record read from the device may carry a day that does
+// not exist (31-11-26), which its reader reports differently from a text of the wrong shape.
+enum class DateTextProblem {
+    None,
+    Format,     // not "dd-mm-yy hh:mm" or one of the other accepted shapes
+    NoSuchDay,  // the shape is right, but no calendar has that day (31-11, 29-02 of 2025, month 13)
+    NoSuchTime  // the shape is right, but the time is out of range (24:00, 14:60)
+};
+
 // A text that the client inserts into a date-time column: "dd-mm-yy hh:mm" (day first; '.' or
 // '/' may separate too, the year may have four digits, seconds and the time are optional), or
-// ISO "yyyy-mm-dd hh:mm:ss". Two-digit years go through ResolveTwoDigitYear.
-std::optional<DateTimeValue> ParseDateTimeText(std::string_view text, const CivilDate& today);
+// ISO "yyyy-mm-dd hh:mm:ss". Two-digit years go through ResolveTwoDigitYear. On nullopt,
+// problem (when given) says why.
+std::optional<DateTimeValue> ParseDateTimeText(std::string_view text, const CivilDate& today,
+                                               DateTextProblem* problem = nullptr);
 
 }  // namespace fonedesk

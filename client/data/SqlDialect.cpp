@@ -102,10 +102,20 @@ class Rewriter {
             return;
         }
         const std::string text = UnquoteSqlString(At(k).text);
-        const auto value = ParseDateTimeText(text, m_today);
+        DateTextProblem problem = DateTextProblem::None;
+        const auto value = ParseDateTimeText(text, m_today, &problem);
         if (!value) {
-            throw CDBException("Cannot convert '" + text +
-                               "' to a date and time: expected dd-mm-yy hh:mm");
+            // The standard SQLSTATEs let a caller tell a day that does not exist from a text
+            // that is no date at all without reading the message.
+            const std::string start = "Cannot convert '" + text + "' to a date and time: ";
+            switch (problem) {
+                case DateTextProblem::NoSuchDay:
+                    throw CDBException(start + "that day does not exist", kNoSuchDateState);
+                case DateTextProblem::NoSuchTime:
+                    throw CDBException(start + "that time of day does not exist", kNoSuchDateState);
+                default:
+                    throw CDBException(start + "expected dd-mm-yy hh:mm", kDateFormatState);
+            }
         }
         Replace(k, TimestampLiteral(*value));
     }

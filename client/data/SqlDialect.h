@@ -22,7 +22,11 @@ SqlDialect DialectOfDbms(std::string_view dbmsName);
 //   year resolved against today.
 // The statement is tokenized, so nothing inside a quoted value, a quoted name or a comment is
 // ever touched. Throws CDBException when a date literal or date text is not a valid moment, as
-// Jet rejects it.
+// Jet rejects it: a date text of the right shape whose day or time does not exist carries the
+// SQLSTATE kNoSuchDateState, one of the wrong shape kDateFormatState.
+inline constexpr const char* kNoSuchDateState = "22008";  // datetime field overflow
+inline constexpr const char* kDateFormatState = "22007";  // invalid datetime format
+
 std::string RewriteJetStatement(std::string_view sql, SqlDialect dialect, const CivilDate& today);
 
 }  // namespace fonedesk

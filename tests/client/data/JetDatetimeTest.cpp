@@ -49,6 +49,39 @@ TEST(DateTimeText, ReadsTheImportFormatDayFirst) {
     }
 }
 
+TEST(DateTimeText, ADayThatDoesNotExistIsToldApartFromAWrongShape) {
+    using fonedesk::DateTextProblem;
+    const CivilDate today{2026, 12, 9};
+    struct Case {
+        const char* text;
+        DateTextProblem expected;
+    };
+    const Case cases[] = {
+        {"31-11-26 10:00", DateTextProblem::NoSuchDay},
+        {"29-02-25 10:00", DateTextProblem::NoSuchDay},  // 1925, 2025 and 2125 are not leap
+        {"30-02-2024", DateTextProblem::NoSuchDay},
+        {"2025-02-29 10:00:00", DateTextProblem::NoSuchDay},
+        {"07-13-03 10:00", DateTextProblem::NoSuchDay},
+        {"00-05-03 10:00", DateTextProblem::NoSuchDay},
+        {"07-05-03 24:00", DateTextProblem::NoSuchTime},
+        {"07-05-03 14:60", DateTextProblem::NoSuchTime},
+        {"", DateTextProblem::Format},
+        {"07-05/03 14:09", DateTextProblem::Format},
+        {"07-05-03 14", DateTextProblem::Format},
+        {"x7-05-03 14:09", DateTextProblem::Format},
+        {"007-05-03 14:09", DateTextProblem::Format},
+        {"07-05-003 14:09", DateTextProblem::Format},
+    };
+    for (const Case& c : cases) {
+        DateTextProblem problem = DateTextProblem::None;
+        EXPECT_FALSE(fonedesk::ParseDateTimeText(c.text, today, &problem)) << c.text;
+        EXPECT_EQ(problem, c.expected) << c.text;
+    }
+    DateTextProblem problem = DateTextProblem::Format;
+    EXPECT_TRUE(fonedesk::ParseDateTimeText("29-02-24 10:00", today, &problem));
+    EXPECT_EQ(problem, DateTextProblem::None);
+}
+
 TEST(JetDateLiteral, YearFirstOrUsOrderWithFourDigitYear) {
     EXPECT_EQ(fonedesk::ParseJetDateLiteral("2003/5/7 23:59:00")->Iso(), "2003-05-07 23:59:00");
     EXPECT_EQ(fonedesk::ParseJetDateLiteral("2003/5/7")->Iso(), "2003-05-07 00:00:00");

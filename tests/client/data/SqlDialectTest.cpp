@@ -63,6 +63,34 @@ TEST(SqlDialect, DateTextGoesIntoDtCallAsATimestamp) {
                  fonedesk::CDBException);
 }
 
+TEST(SqlDialect, ACallOnADayThatDoesNotExistIsRefusedWithItsOwnMessage) {
+    // The SQLSTATE and message of the refused insert of a call at when.
+    const auto refusal = [](SqlDialect dialect, const std::string& when) {
+        const std::string insert =
+            "INSERT INTO in_data (ABONENT,PHONE,DT_CALL,DELAY,PARALL,FIXED,NAND_ADR,NAND_MESS) "
+            "VALUES('a','1','" +
+            when + "',1,0,0,1,0)";
+        try {
+            RewriteJetStatement(insert, dialect, kToday);
+        } catch (const fonedesk::CDBException& e) {
+            return std::make_pair(e.SqlState(), e.Error());
+        }
+        return std::make_pair(std::string("none"), std::string("accepted"));
+    };
+    for (const SqlDialect dialect : {SqlDialect::SQLite, SqlDialect::PostgreSQL}) {
+        for (const char* when : {"31-11-26 10:00", "29-02-25 10:00"}) {
+            const auto [state, text] = refusal(dialect, when);
+            EXPECT_EQ(state, fonedesk::kNoSuchDateState) << when;
+            EXPECT_NE(text.find("day does not exist"), std::string::npos) << text;
+            EXPECT_NE(text.find(when), std::string::npos) << text;
+        }
+        const auto [state, text] = refusal(dialect, "26-11-31 10:00:00:00");
+        EXPECT_EQ(state, fonedesk::kDateFormatState);
+        EXPECT_EQ(text.find("does not exist"), std::string::npos) << text;
+        EXPECT_NE(text.find("expected dd-mm-yy hh:mm"), std::string::npos) << text;
+    }
+}
+
 TEST(SqlDialect, QuotedTextNamesAndCommentsAreNeverRewritten) {
     const char* sql =
         "SELECT 'x LIKE ''[А]%'' #2003/5/7#', \"LIKE\", [DT_CALL] FROM t -- LIKE '[А]%' "
