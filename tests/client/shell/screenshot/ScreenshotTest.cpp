@@ -5,9 +5,11 @@
 #include <QImage>
 #include <QScreen>
 #include <QSet>
+#include <QTabBar>
 #include <QTest>
 #include <QToolBar>
 
+#include "client/resources/resource.h"
 #include "client/shell/DataGridView.h"
 #include "client/shell/FonedeskApp.h"
 #include "client/shell/MainFrame.h"
@@ -35,6 +37,10 @@ void ScreenshotTest::mainWindowRenders() {
         "VALUES('Ёлкина Анна','89161112233','07-12-26 09:05',120,0,0,0,35)",
         "INSERT INTO in_data (ABONENT,PHONE,DT_CALL,DELAY,PARALL,FIXED,NAND_ADR,NAND_MESS) "
         "VALUES('4957654321','4957654321','09-12-26 18:41',12,0,0,0,0)",
+        "INSERT INTO phone_book (PHONE,ABONENT,COMMENT) VALUES('84951234567','Иванов Иван','Офис')",
+        "INSERT INTO phone_book (PHONE,ABONENT,COMMENT) VALUES('84957770011','Исаев Пётр','')",
+        "INSERT INTO phone_book (PHONE,ABONENT,COMMENT) VALUES('89161112233','Борисов "
+        "Олег','Дача')",
     });
     auto set = env.StartSet({.type = 5});
     fonedesk::test::CPromptRecorder prompts;
@@ -68,6 +74,18 @@ void ScreenshotTest::mainWindowRenders() {
     QCOMPARE(frame->toolBarArea(bar), Qt::RightToolBarArea);
     QVERIFY(bar->geometry().left() > frame->width() * 3 / 4);
     QVERIFY(bar->geometry().right() >= frame->width() - 4);
+
+    // The phone book under the letter "И", with the letter tabs below the list.
+    frame->Action(fonedesk::ID_VIEW_PHONEBOOK)->trigger();
+    QTRY_VERIFY(!frame->Grid()->IsQueryRunning());
+    auto* letters = frame->findChild<QTabBar*>(QStringLiteral("IDC_ALPHABET_TABS"));
+    QVERIFY(letters != nullptr && letters->isVisible());
+    letters->setCurrentIndex(9);
+    QTRY_VERIFY(!frame->Grid()->IsQueryRunning());
+    QTest::qWait(300);
+    const QString bookPath = QDir(folder).filePath(QStringLiteral("fonedesk-phonebook.png"));
+    QVERIFY(frame->screen()->grabWindow(0).save(bookPath));
+    qInfo("screenshot: %s", qPrintable(bookPath));
 }
 
 QTEST_MAIN(ScreenshotTest)
