@@ -190,6 +190,11 @@ std::string TestDataSources::SkipReason(Backend backend) const {
                                       : m_postgresProblem;
 }
 
+std::string StatementRejectedQuoting(Backend backend, const std::string& text) {
+    return backend == Backend::SQLite ? "SELECT * FROM \"" + text + "\""
+                                      : "SELECT CAST('" + text + "' AS integer)";
+}
+
 void DatabaseTest::SetUp() {
     TestDataSources& sources = TestDataSources::Instance();
     const std::string connect = sources.ConnectString(GetParam());

@@ -40,6 +40,10 @@ class TestDataSources {
     std::string m_postgresProblem;
 };
 
+// A statement that the backend rejects with a message quoting text whole (a table name on
+// SQLite, a value that is no number on PostgreSQL, which would cut a long name at 63 bytes).
+std::string StatementRejectedQuoting(Backend backend, const std::string& text);
+
 // Fresh, empty tables on each backend for every test.
 class DatabaseTest : public ::testing::TestWithParam<Backend> {
   protected:
