@@ -145,64 +145,68 @@ std::vector<char32_t> LiteralMembers(char32_t c) {
     return {std::min(c, other), std::max(c, other)};
 }
 
-void AppendGlobSet(std::string& out, bool negated, const std::vector<char32_t>& members,
-                   const std::vector<std::pair<char32_t, char32_t>>& ranges) {
+// A bracket expression for GLOB or a regular expression. Members are written so that none reads
+// as syntax: ']' first, '-' last, and '^' never right after the opening bracket of a set that is
+// not negated (there it would negate); a set of '^' alone is written as the character itself.
+void AppendBracketSet(std::string& out, bool negated, const std::vector<char32_t>& members,
+                      const std::vector<std::pair<char32_t, char32_t>>& ranges, bool regex) {
     if (members.empty() && ranges.empty()) {
-        out += negated ? "?" : "";  // Jet's "[]" matches the empty text
+        out += negated ? (regex ? "." : "?") : "";  // Jet's "[]" matches the empty text
         return;
+    }
+    const auto text = [&](char32_t m) {
+        std::string piece;
+        if (regex && m == U'\\') {
+            piece = "\\\\";
+        } else {
+            platform::AppendUtf8(piece, m);
+        }
+        return piece;
+    };
+    std::vector<std::string> pieces;
+    for (const char32_t m : BracketOrder(members)) {
+        if (m != U'-') {
+            pieces.push_back(text(m));
+        }
+    }
+    for (const auto& [first, last] : ranges) {
+        pieces.push_back(text(first) + "-" + text(last));
+    }
+    const bool dash = std::find(members.begin(), members.end(), U'-') != members.end();
+    if (!negated && !pieces.empty() && pieces.front() == "^") {
+        if (pieces.size() > 1) {
+            std::rotate(pieces.begin(), pieces.begin() + 1, pieces.end());
+        } else if (!dash) {
+            out += regex ? "\\^" : "^";
+            return;
+        }
     }
     out += '[';
     if (negated) {
         out += '^';
     }
-    for (const char32_t m : BracketOrder(members)) {
-        if (m == U'-') {
-            continue;
-        }
-        platform::AppendUtf8(out, m);
+    if (dash && !negated && !pieces.empty() && pieces.front() == "^") {
+        out += '-';  // "[-^]": a leading '-' is itself in both syntaxes
+        out += "^]";
+        return;
     }
-    for (const auto& [first, last] : ranges) {
-        platform::AppendUtf8(out, first);
-        out += '-';
-        platform::AppendUtf8(out, last);
+    for (const std::string& piece : pieces) {
+        out += piece;
     }
-    if (std::find(members.begin(), members.end(), U'-') != members.end()) {
+    if (dash) {
         out += '-';
     }
     out += ']';
 }
 
+void AppendGlobSet(std::string& out, bool negated, const std::vector<char32_t>& members,
+                   const std::vector<std::pair<char32_t, char32_t>>& ranges) {
+    AppendBracketSet(out, negated, members, ranges, false);
+}
+
 void AppendRegexSet(std::string& out, bool negated, const std::vector<char32_t>& members,
                     const std::vector<std::pair<char32_t, char32_t>>& ranges) {
-    if (members.empty() && ranges.empty()) {
-        out += negated ? "." : "";
-        return;
-    }
-    out += '[';
-    if (negated) {
-        out += '^';
-    }
-    const auto append = [&](char32_t m) {
-        if (m == U'\\') {
-            out += "\\\\";
-        } else {
-            platform::AppendUtf8(out, m);
-        }
-    };
-    for (const char32_t m : BracketOrder(members)) {
-        if (m != U'-') {
-            append(m);
-        }
-    }
-    for (const auto& [first, last] : ranges) {
-        append(first);
-        out += '-';
-        append(last);
-    }
-    if (std::find(members.begin(), members.end(), U'-') != members.end()) {
-        out += '-';
-    }
-    out += ']';
+    AppendBracketSet(out, negated, members, ranges, true);
 }
 
 }  // namespace

@@ -171,6 +171,32 @@ TEST_P(StatementsTest, EveryTabListsExactlyItsNames) {
     EXPECT_EQ(listed, names.size());
 }
 
+// A '^' in a Jet list is a member like any other, wherever it stands; neither target syntax may
+// read it as a negation.
+TEST_P(StatementsTest, CaretInALetterListIsItselfInEveryOrder) {
+    const std::vector<std::string> names = {"[", "^", "a", "-", "]", "!", "b"};
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        AddPhoneBookRow(std::to_string(100 + i), names[i]);
+    }
+    const std::pair<const char*, std::vector<std::string>> cases[] = {
+        {"[[^]", {"[", "^"}},
+        {"[^[]", {"[", "^"}},
+        {"[^]", {"^"}},
+        {"[^-]", {"-", "^"}},
+        {"[-^]", {"-", "^"}},
+        {"[^a]", {"^", "a"}},
+        {"[a^]", {"^", "a"}},
+        {"[^,[]", {"[", "^"}},
+        {"[!^]", {"!", "-", "[", "]", "a", "b"}},
+        {"[![^]", {"!", "-", "]", "a", "b"}},
+    };
+    for (const auto& [pattern, expected] : cases) {
+        const std::vector<std::string> got = Column(
+            "SELECT ABONENT FROM phone_book WHERE ABONENT LIKE '" + std::string(pattern) + "'");
+        EXPECT_EQ(Sorted(got), Sorted(expected)) << pattern;
+    }
+}
+
 TEST_P(StatementsTest, QuoteInANameRoundTripsThroughEveryPhoneBookStatement) {
     AddCall(st::kIncomingCalls, "555", "555", "01-01-20 10:00");
     AddPhoneBookRow("555", "O'Brien", "Pat's");
