@@ -1,6 +1,7 @@
 #include "tools/fndb-setup/DataSourceSetup.h"
 
 #include <odbcinst.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <vector>
@@ -109,15 +110,36 @@ std::string ConnectStringOf(std::string_view dsn) {
     return "DSN=" + std::string(dsn) + ";";
 }
 
-void WriteSqliteDataSource(std::string_view dsn, const std::filesystem::path& databaseFile) {
-    RequireDriver(kSqliteDriver, kSqlitePackage);
-    const std::filesystem::path file = std::filesystem::absolute(databaseFile);
+static void CheckSqliteFile(const std::filesystem::path& file) {
     std::error_code ec;
+    if (std::filesystem::is_directory(file, ec)) {
+        throw SetupError(file.string() +
+                         " is a folder, not a file: give the path of the database "
+                         "file, for example " +
+                         (file / "fonedesk.db").string());
+    }
+    if (std::filesystem::exists(file, ec) && !std::filesystem::is_regular_file(file, ec)) {
+        throw SetupError(file.string() + " exists and is not a regular file");
+    }
     std::filesystem::create_directories(file.parent_path(), ec);
     if (ec) {
         throw SetupError("Cannot create the folder " + file.parent_path().string() + ": " +
                          ec.message());
     }
+    if (access(file.parent_path().c_str(), W_OK | X_OK) != 0) {
+        throw SetupError("The folder " + file.parent_path().string() +
+                         " is not writable: SQLite needs to create the database file and its "
+                         "journal there");
+    }
+    if (std::filesystem::exists(file, ec) && access(file.c_str(), R_OK | W_OK) != 0) {
+        throw SetupError("The database file " + file.string() + " is not readable and writable");
+    }
+}
+
+void WriteSqliteDataSource(std::string_view dsn, const std::filesystem::path& databaseFile) {
+    RequireDriver(kSqliteDriver, kSqlitePackage);
+    const std::filesystem::path file = std::filesystem::absolute(databaseFile);
+    CheckSqliteFile(file);
     UserConfigMode mode;
     WriteDataSource(dsn, kSqliteDriver);
     WriteKey(dsn, "Description", "Fonedesk phone book and call logs (SQLite)");

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 
 #include "client/data/Recordset.h"
 #include "tests/client/data/TestDatabase.h"
@@ -93,6 +94,33 @@ TEST(FndbSetupProgram, NamesThePackageOfAMissingDriverAndTheCauseOfARefusedConne
     EXPECT_EQ(code, 1);
     EXPECT_NE(text.find("is running"), std::string::npos) << text;
     EXPECT_NE(text.find("127.0.0.1:1"), std::string::npos) << text;
+}
+
+// The environment of a fndb-setup run with the installed drivers and an odbc.ini of its own in
+// dir, which starts as a copy of the test process's (FNDB on SQLite).
+std::string OwnConfiguration(const fs::path& dir) {
+    fs::create_directories(dir / "home");
+    fs::copy_file(fs::path(TestDataSources::Instance().Folder()) / "home" / ".odbc.ini",
+                  dir / "odbc.ini", fs::copy_options::overwrite_existing);
+    return "HOME=" + (dir / "home").string() + " ODBCINI=" + (dir / "odbc.ini").string() +
+           " ODBCSYSINI=" + TestDataSources::Instance().Folder() + "/odbc" +
+           " XDG_DATA_HOME=" + (dir / "home").string();
+}
+
+std::string FileText(const fs::path& file) {
+    std::ifstream in(file);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+TEST(FndbSetupProgram, AFolderGivenAsTheDatabaseFileIsNamedAsSuch) {
+    const fs::path dir = fs::path(TestDataSources::Instance().Folder()) / "folder-as-file";
+    const std::string env = OwnConfiguration(dir);
+    const std::string before = FileText(dir / "odbc.ini");
+    const auto [code, text] = RunSetup(env, "--sqlite " + dir.string());
+    EXPECT_EQ(code, 1);
+    EXPECT_NE(text.find("is a folder, not a file"), std::string::npos) << text;
+    EXPECT_EQ(text.find("writable"), std::string::npos) << text;
+    EXPECT_EQ(FileText(dir / "odbc.ini"), before);
 }
 
 }  // namespace
