@@ -1,7 +1,12 @@
 #include "tools/fndb-setup/DataSourceSetup.h"
 
+#include <fcntl.h>
 #include <odbcinst.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 
 #include <cstdlib>
 #include <vector>
@@ -173,13 +178,75 @@ void WritePostgresDataSource(std::string_view dsn, const PostgresTarget& target)
     // Long lists arrive through a cursor in pieces instead of the whole result at once.
     WriteKey(dsn, "UseDeclareFetch", "1");
     WriteKey(dsn, "Fetch", "1000");
+    if (!target.password.empty()) {
+        // In case the installer wrote a new file rather than the one made private before.
+        chmod(UserOdbcIni().c_str(), 0600);
+    }
+}
+
+namespace {
+
+// A data source under a name of its own that the setup tries before it touches the real one,
+// removed again whatever happens.
+class TrialDataSource {
+  public:
+    explicit TrialDataSource(std::string_view dsn) : m_name(std::string(dsn) + "_setup_trial") {}
+    ~TrialDataSource() {
+        UserConfigMode mode;
+        SQLRemoveDSNFromIni(m_name.c_str());
+    }
+    TrialDataSource(const TrialDataSource&) = delete;
+    TrialDataSource& operator=(const TrialDataSource&) = delete;
+    const std::string& Name() const { return m_name; }
+
+  private:
+    std::string m_name;
+};
+
+}  // namespace
+
+std::filesystem::path UserOdbcIni() {
+    if (const char* ini = std::getenv("ODBCINI"); ini != nullptr && ini[0] != '\0') {
+        return ini;
+    }
+    const char* home = std::getenv("HOME");
+    return std::filesystem::path(home != nullptr ? home : "") / ".odbc.ini";
+}
+
+void KeepUserOdbcIniPrivate() {
+    const std::filesystem::path ini = UserOdbcIni();
+    const int fd = open(ini.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+    if (fd < 0 || fchmod(fd, 0600) != 0) {
+        const std::string reason = std::strerror(errno);
+        if (fd >= 0) {
+            close(fd);
+        }
+        throw SetupError("Cannot make " + ini.string() + " readable by its owner only: " + reason);
+    }
+    close(fd);
+}
+
+DataSourceEntry ReadDataSource(std::string_view dsn) {
+    UserConfigMode mode;
+    const auto key = [&](const char* name) {
+        char value[1024] = {};
+        SQLGetPrivateProfileString(std::string(dsn).c_str(), name, "", value, sizeof value,
+                                   "odbc.ini");
+        return std::string(value);
+    };
+    return {key("Driver"), key("Database"), key("Servername"), key("Port")};
 }
 
 void SetupSqlite(std::string_view dsn, const std::filesystem::path& databaseFile) {
+    const std::string hint = "Check that the package " + std::string(kSqlitePackage) +
+                             " is installed and that " + databaseFile.string() +
+                             " is an SQLite database (or does not exist yet).";
+    {
+        TrialDataSource trial(dsn);
+        WriteSqliteDataSource(trial.Name(), databaseFile);
+        CreateSchemaThrough(trial.Name(), hint);
+    }
     WriteSqliteDataSource(dsn, databaseFile);
-    CreateSchemaThrough(dsn, "Check that the folder of " + databaseFile.string() +
-                                 " is writable and that the package " +
-                                 std::string(kSqlitePackage) + " is installed.");
 }
 
 void SetupPostgres(std::string_view dsn, const PostgresTarget& target) {
@@ -191,23 +258,33 @@ void SetupPostgres(std::string_view dsn, const PostgresTarget& target) {
         throw SetupError("The schema name \"" + target.schema +
                          "\" may hold only lower-case letters, digits and '_'");
     }
-    if (!target.schema.empty()) {
-        // The schema must exist before the connection's search path can name it.
-        fonedesk::CDatabase db;
-        WritePostgresDataSource(
-            dsn, {target.server, target.port, target.database, target.user, target.password, {}});
-        try {
-            db.OpenEx(ConnectStringOf(dsn));
-            db.ExecuteSQL("CREATE SCHEMA IF NOT EXISTS " + target.schema);
-        } catch (const fonedesk::CDBException& e) {
-            throw SetupError("Cannot create the schema " + target.schema + ": " + e.Error());
+    if (!target.password.empty()) {
+        KeepUserOdbcIniPrivate();  // before the password is written to it
+    }
+    const std::string hint = "Check that the PostgreSQL server " + target.server + ":" +
+                             target.port + " is running and accepts the user \"" + target.user +
+                             "\" on the database \"" + target.database +
+                             "\" (pg_hba.conf, password or ~/.pgpass).";
+    {
+        TrialDataSource trial(dsn);
+        if (!target.schema.empty()) {
+            // The schema must exist before the connection's search path can name it.
+            WritePostgresDataSource(
+                trial.Name(),
+                {target.server, target.port, target.database, target.user, target.password, {}});
+            fonedesk::CDatabase db;
+            try {
+                db.OpenEx(ConnectStringOf(trial.Name()));
+                db.ExecuteSQL("CREATE SCHEMA IF NOT EXISTS " + target.schema);
+            } catch (const fonedesk::CDBException& e) {
+                throw SetupError("Cannot create the schema " + target.schema + ": " + e.Error() +
+                                 "\n" + hint);
+            }
         }
+        WritePostgresDataSource(trial.Name(), target);
+        CreateSchemaThrough(trial.Name(), hint);
     }
     WritePostgresDataSource(dsn, target);
-    CreateSchemaThrough(dsn, "Check that the PostgreSQL server " + target.server + ":" +
-                                 target.port + " is running and accepts the user \"" + target.user +
-                                 "\" on the database \"" + target.database +
-                                 "\" (pg_hba.conf, password or ~/.pgpass).");
 }
 
 }  // namespace fndb

@@ -46,9 +46,26 @@ std::string ConnectStringOf(std::string_view dsn);
 void WriteSqliteDataSource(std::string_view dsn, const std::filesystem::path& databaseFile);
 void WritePostgresDataSource(std::string_view dsn, const PostgresTarget& target);
 
-// Writes the data source and creates the schema through it: the whole setup, idempotent.
-// Throws SetupError with the driver's message and a hint when the connection is refused.
+// The whole setup, idempotent: the new connection is tried (and the schema created through it)
+// under a trial name first, and the data source dsn is written only when that worked, so a
+// mistyped option never spoils a working entry. Throws SetupError with the driver's message and
+// a hint when the connection is refused; dsn is then as it was.
 void SetupSqlite(std::string_view dsn, const std::filesystem::path& databaseFile);
+// With a password, the user's odbc.ini is made readable by its owner only before it is written.
 void SetupPostgres(std::string_view dsn, const PostgresTarget& target);
+
+// The user's odbc.ini: $ODBCINI, or ~/.odbc.ini.
+std::filesystem::path UserOdbcIni();
+// Creates the user's odbc.ini when missing and makes it readable and writable by its owner only.
+void KeepUserOdbcIniPrivate();
+
+// What a user data source names now; every field empty when it does not exist.
+struct DataSourceEntry {
+    std::string driver;
+    std::string database;  // a file for SQLite, a database name for PostgreSQL
+    std::string server;
+    std::string port;
+};
+DataSourceEntry ReadDataSource(std::string_view dsn);
 
 }  // namespace fndb

@@ -33,6 +33,8 @@ int main(int argc, char** argv) {
     bool postgres = false;
     std::string sqliteFile;
     fndb::PostgresTarget pg;
+    bool postgresOptionSeen = false;
+    bool sqliteSeen = false;
     try {
         for (int i = 1; i < argc; ++i) {
             const std::string_view arg = argv[i];
@@ -48,22 +50,29 @@ int main(int argc, char** argv) {
             } else if (arg == "--dsn") {
                 dsn = value();
             } else if (arg == "--sqlite") {
+                sqliteSeen = true;
                 if (i + 1 < argc && argv[i + 1][0] != '-') {
                     sqliteFile = argv[++i];
                 }
             } else if (arg == "--postgres") {
                 postgres = true;
             } else if (arg == "--pg-host") {
+                postgresOptionSeen = true;
                 pg.server = value();
             } else if (arg == "--pg-port") {
+                postgresOptionSeen = true;
                 pg.port = value();
             } else if (arg == "--pg-database") {
+                postgresOptionSeen = true;
                 pg.database = value();
             } else if (arg == "--pg-user") {
+                postgresOptionSeen = true;
                 pg.user = value();
             } else if (arg == "--pg-password") {
+                postgresOptionSeen = true;
                 pg.password = value();
             } else if (arg == "--pg-schema") {
+                postgresOptionSeen = true;
                 pg.schema = value();
             } else {
                 std::fprintf(stderr, "fndb-setup: unknown option %s\n\n", argv[i]);
@@ -71,17 +80,52 @@ int main(int argc, char** argv) {
                 return 2;
             }
         }
+        if (postgresOptionSeen && !postgres) {
+            std::fprintf(stderr, "fndb-setup: the --pg-* options need --postgres\n\n");
+            Usage(stderr);
+            return 2;
+        }
+        if (postgres && sqliteSeen) {
+            std::fprintf(stderr, "fndb-setup: choose either --sqlite or --postgres\n\n");
+            Usage(stderr);
+            return 2;
+        }
+        const fndb::DataSourceEntry before = fndb::ReadDataSource(dsn);
+        std::string now;
         if (postgres) {
             fndb::SetupPostgres(dsn, pg);
             std::printf("Data source %s: PostgreSQL database %s on %s:%s, tables ready.\n",
                         dsn.c_str(), pg.database.c_str(), pg.server.c_str(), pg.port.c_str());
+            if (!pg.password.empty()) {
+                std::printf(
+                    "The password is kept in %s, readable by you only. Better: put it in "
+                    "~/.pgpass (mode 600) and leave --pg-password out.\n",
+                    fndb::UserOdbcIni().c_str());
+            }
+            now = pg.database + "@" + pg.server + ":" + pg.port;
         } else {
-            const std::filesystem::path file = sqliteFile.empty()
-                                                   ? fndb::DefaultDatabaseFile()
-                                                   : std::filesystem::path(sqliteFile);
+            const std::filesystem::path file =
+                std::filesystem::absolute(sqliteFile.empty() ? fndb::DefaultDatabaseFile()
+                                                             : std::filesystem::path(sqliteFile));
             fndb::SetupSqlite(dsn, file);
             std::printf("Data source %s: SQLite database %s, tables ready.\n", dsn.c_str(),
-                        std::filesystem::absolute(file).c_str());
+                        file.c_str());
+            now = file.string();
+        }
+        // Another database than before: say that its rows stay where they are.
+        if (!before.driver.empty()) {
+            const bool wasPostgres = !before.server.empty();
+            const std::string was = wasPostgres
+                                        ? before.database + "@" + before.server + ":" + before.port
+                                        : before.database;
+            if (was != now) {
+                std::printf(wasPostgres
+                                ? "%s named the PostgreSQL database %s before. Nothing was copied "
+                                  "from it; its tables stay on that server.\n"
+                                : "%s named the SQLite database %s before. Nothing was copied "
+                                  "from it; the file stays where it is.\n",
+                            dsn.c_str(), was.c_str());
+            }
         }
         return 0;
     } catch (const fndb::SetupError& e) {

@@ -1,6 +1,7 @@
 #include "client/data/DataSource.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -54,10 +55,12 @@ TEST(DataSource, SetupIsIdempotentAndKeepsTheRows) {
     EXPECT_EQ(name, "kept");
 }
 
-// Runs fndb-setup with its own environment and returns its exit code and standard error.
-std::pair<int, std::string> RunSetup(const std::string& environment, const std::string& arguments) {
-    const std::string command =
-        "env " + environment + " " FNDB_SETUP_PATH " " + arguments + " 2>&1 >/dev/null";
+// Runs fndb-setup with its own environment and returns its exit code and standard error, or
+// its standard output.
+std::pair<int, std::string> RunSetup(const std::string& environment, const std::string& arguments,
+                                     bool standardOutput = false) {
+    const std::string command = "env " + environment + " " FNDB_SETUP_PATH " " + arguments +
+                                (standardOutput ? " 2>/dev/null" : " 2>&1 >/dev/null");
     std::string output;
     FILE* pipe = popen(command.c_str(), "r");
     if (pipe == nullptr) {
@@ -121,6 +124,84 @@ TEST(FndbSetupProgram, AFolderGivenAsTheDatabaseFileIsNamedAsSuch) {
     EXPECT_NE(text.find("is a folder, not a file"), std::string::npos) << text;
     EXPECT_EQ(text.find("writable"), std::string::npos) << text;
     EXPECT_EQ(FileText(dir / "odbc.ini"), before);
+}
+
+// A setup that cannot connect leaves the working entry exactly as it was: here nothing listens
+// on the port, as with a mistyped host, port or database.
+TEST(FndbSetupProgram, AFailedSetupLeavesTheWorkingDataSourceAlone) {
+    const fs::path dir = fs::path(TestDataSources::Instance().Folder()) / "keeps-fndb";
+    const std::string env = OwnConfiguration(dir);
+    const std::string before = FileText(dir / "odbc.ini");
+    ASSERT_NE(before.find("[FNDB]"), std::string::npos) << before;
+    auto [code, text] =
+        RunSetup(env, "--postgres --pg-host 127.0.0.1 --pg-port 1 --pg-database mistyped");
+    EXPECT_EQ(code, 1);
+    EXPECT_NE(text.find("127.0.0.1:1"), std::string::npos) << text;
+    EXPECT_EQ(FileText(dir / "odbc.ini"), before);  // no trial entry left behind either
+
+    // An SQLite file that is no database: refused, and FNDB still names the old one.
+    std::ofstream(dir / "not-a-database.db") << std::string(4096, 'x');
+    std::tie(code, text) = RunSetup(env, "--sqlite " + (dir / "not-a-database.db").string());
+    EXPECT_EQ(code, 1);
+    EXPECT_EQ(FileText(dir / "odbc.ini"), before);
+}
+
+TEST(FndbSetupProgram, PostgresOptionsWithoutPostgresAreAnError) {
+    const fs::path dir = fs::path(TestDataSources::Instance().Folder()) / "pg-options";
+    const std::string env = OwnConfiguration(dir);
+    const std::string before = FileText(dir / "odbc.ini");
+    for (const char* arguments : {"--pg-database fndb", "--sqlite x.db --pg-host h",
+                                  "--pg-user u --sqlite", "--sqlite --postgres --pg-database d"}) {
+        const auto [code, text] = RunSetup(env, arguments);
+        EXPECT_EQ(code, 2) << arguments;
+        EXPECT_NE(text.find("Usage"), std::string::npos) << text;
+    }
+    EXPECT_EQ(FileText(dir / "odbc.ini"), before);
+}
+
+std::pair<int, std::string> RunSetupOutput(const std::string& environment,
+                                           const std::string& arguments) {
+    return RunSetup(environment, arguments, true);
+}
+
+TEST(FndbSetupProgram, SwitchingTheDatabaseSaysThatNothingIsCopied) {
+    const fs::path dir = fs::path(TestDataSources::Instance().Folder()) / "switching";
+    const std::string env = OwnConfiguration(dir);
+    const fs::path file = dir / "second.db";
+    auto [code, text] = RunSetupOutput(env, "--sqlite " + file.string());
+    EXPECT_EQ(code, 0) << text;
+    EXPECT_NE(text.find("Nothing was copied"), std::string::npos) << text;
+    EXPECT_NE(text.find(fndb::DefaultDatabaseFile().string()), std::string::npos) << text;
+    EXPECT_NE(FileText(dir / "odbc.ini").find(file.string()), std::string::npos);
+    std::tie(code, text) = RunSetupOutput(env, "--sqlite " + file.string());  // the same again
+    EXPECT_EQ(code, 0) << text;
+    EXPECT_EQ(text.find("Nothing was copied"), std::string::npos) << text;
+}
+
+TEST(FndbSetupProgram, APasswordIsKeptInAFileOnlyItsOwnerCanRead) {
+    const char* server = std::getenv("FONERIX_TEST_PG");
+    if (server == nullptr || server[0] == '\0') {
+        GTEST_SKIP() << "needs the test PostgreSQL (FONERIX_TEST_PG)";
+    }
+    const std::string target = server;
+    const auto part = [&](const std::string& key) {
+        const std::size_t start = target.find(key + "=");
+        const std::size_t end = target.find(';', start);
+        return target.substr(start + key.size() + 1, end == std::string::npos
+                                                         ? std::string::npos
+                                                         : end - start - key.size() - 1);
+    };
+    const fs::path dir = fs::path(TestDataSources::Instance().Folder()) / "password";
+    const std::string env = OwnConfiguration(dir);
+    fs::permissions(dir / "odbc.ini", fs::perms(0644));
+    const auto [code, text] = RunSetupOutput(
+        env, "--dsn PW --postgres --pg-host " + part("Servername") + " --pg-port " + part("Port") +
+                 " --pg-database " + part("Database") + " --pg-user " + part("Username") +
+                 " --pg-password secret --pg-schema pw_" + std::to_string(getpid()));
+    ASSERT_EQ(code, 0) << text;
+    EXPECT_NE(text.find("~/.pgpass"), std::string::npos) << text;
+    EXPECT_EQ(fs::status(dir / "odbc.ini").permissions() & fs::perms::all, fs::perms(0600));
+    EXPECT_NE(FileText(dir / "odbc.ini").find("secret"), std::string::npos);
 }
 
 }  // namespace
