@@ -11,13 +11,18 @@ namespace {
 
 using namespace fonerix;
 
-// The one place that reads the number of ParallDialing and ComingCall. The control frees the
-// string once the firing has returned, and the sinks after this one read the same slot, so it
-// is copied and neither freed nor taken. Should each sink come to own its string, it is freed
-// here.
-QString CopyEventNumber(const VARIANT& arg) {
+// The one place that reads the number of ParallDialing and ComingCall. The control gives each
+// sink a string of its own and never touches it after the call, so the sink copies it, frees it
+// and nulls the slot. A string passed by value stays the caller's.
+QString TakeEventNumber(const VARIANT& arg) {
     if (arg.vt == (VT_BSTR | VT_BYREF)) {
-        return arg.pbstrVal != nullptr ? TextFromBstr(*arg.pbstrVal) : QString();
+        if (arg.pbstrVal == nullptr) {
+            return {};
+        }
+        QString number = TextFromBstr(*arg.pbstrVal);
+        SysFreeString(*arg.pbstrVal);
+        *arg.pbstrVal = nullptr;
+        return number;
     }
     if (arg.vt == VT_BSTR) {
         return TextFromBstr(arg.bstrVal);
@@ -47,10 +52,10 @@ bool DeliverDeviceEvent(IDeviceEventHandler& handler, DISPID dispid, const DISPP
     const VARIANT* arg = FirstArgument(params);
     switch (dispid) {
         case kEventParallDialing:
-            handler.OnParallDialing(arg != nullptr ? CopyEventNumber(*arg) : QString());
+            handler.OnParallDialing(arg != nullptr ? TakeEventNumber(*arg) : QString());
             return true;
         case kEventComingCall:
-            handler.OnComingCall(arg != nullptr ? CopyEventNumber(*arg) : QString());
+            handler.OnComingCall(arg != nullptr ? TakeEventNumber(*arg) : QString());
             return true;
         case kEventFinishTalking:
             handler.OnFinishTalking();

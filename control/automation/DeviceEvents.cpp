@@ -1,5 +1,7 @@
 // The control's side of the set's line events: the watcher's notification becomes an event of
 // _DFonerixEvents, fired on the control's thread while the watcher waits.
+#include <string>
+
 #include "control/automation/DeviceEventMap.h"
 #include "control/automation/FonerixCtrl.h"
 
@@ -29,12 +31,15 @@ void CFonerixCtrl::OnDeviceEvent(uint16_t code, const char* number) {
                 break;
             }
             case MappedEvent::Args::Number: {
-                // One string for all sinks. What the slot holds afterwards is freed here; a sink
-                // that keeps the number takes it by nulling the slot.
-                BSTR text = BstrFromUtf8(number != nullptr ? number : "");
-                const CVariant slot = CVariant::Ref(&text);
-                events_.Fire(event->dispid, {&slot, 1});
-                SysFreeString(text);
+                // Each sink gets a string of its own and frees it: the control never touches
+                // it after the call, so a sink that frees (or keeps) it harms no other sink.
+                const std::string text = number != nullptr ? number : "";
+                const DISPID dispid = event->dispid;
+                events_.FireEach([&text, dispid](IDispatch* sink) {
+                    BSTR owned = BstrFromUtf8(text.c_str());
+                    const CVariant slot = CVariant::Ref(&owned);
+                    DispatchCall(sink, dispid, DISPATCH_METHOD, {&slot, 1}, nullptr);
+                });
                 break;
             }
         }

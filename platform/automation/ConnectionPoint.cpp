@@ -56,6 +56,11 @@ HRESULT CConnectionPoint::Unadvise(uint32_t cookie) {
 }
 
 size_t CConnectionPoint::Fire(DISPID dispid, std::span<const CVariant> args) {
+    return FireEach(
+        [&](IDispatch* sink) { DispatchCall(sink, dispid, DISPATCH_METHOD, args, nullptr); });
+}
+
+size_t CConnectionPoint::FireEach(const SinkCall& call) {
     // A sink may drop the host's last reference to the owner; the owner, and this point in it,
     // must outlive the loop.
     const CComPtr<IUnknown> keepOwner(&owner_);
@@ -72,7 +77,7 @@ size_t CConnectionPoint::Fire(DISPID dispid, std::span<const CVariant> args) {
             continue;
         }
         const CComPtr<IDispatch> sink = it->second;
-        DispatchCall(sink.Get(), dispid, DISPATCH_METHOD, args, nullptr);
+        call(sink.Get());
         ++called;
     }
     return called;

@@ -57,6 +57,11 @@ class CConnectionPoint final : public IConnectionPoint {
     // for the length of the firing, so a sink may release it.
     size_t Fire(DISPID dispid, std::span<const CVariant> args = {});
 
+    // As Fire, but `call` makes the call to each sink itself, so that every sink can be given
+    // arguments of its own (a string that the receiver frees cannot be shared between sinks).
+    using SinkCall = std::function<void(IDispatch* sink)>;
+    size_t FireEach(const SinkCall& call);
+
     // Drops every sink (the owner is going away).
     void UnadviseAll();
 

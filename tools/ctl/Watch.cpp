@@ -80,6 +80,16 @@ const char* ArgumentLabel(const ParamInfo& p) {
 
 }  // namespace
 
+void FreeEventStrings(const DISPPARAMS& params) {
+    for (uint32_t i = 0; i < params.cArgs; ++i) {
+        VARIANT& v = params.rgvarg[i];
+        if (v.vt == (VT_BSTR | VT_BYREF) && v.pbstrVal != nullptr) {
+            SysFreeString(*v.pbstrVal);
+            *v.pbstrVal = nullptr;
+        }
+    }
+}
+
 std::string EventLine(const std::string& stamp, DISPID dispid, const DISPPARAMS& params,
                       bool json) {
     const MemberInfo* event = FonerixEventsInfo().Find(dispid, MemberKind::Method);
@@ -121,9 +131,9 @@ int Watch(Session& s) {
     std::ostream& out = s.out;
     const CComPtr<CEventSink> sink = MakeObject<CEventSink>(
         kFonerixEventsIid, [&out, json](DISPID dispid, const DISPPARAMS& params) {
-            // The number of ComingCall and ParallDialing stays in its slot: the control frees
-            // it after the firing, so the sink only copies it (and other sinks still see it).
             out << EventLine(Stamp(), dispid, params, json) << std::endl;
+            // The number of ComingCall and ParallDialing is this sink's own string.
+            FreeEventStrings(params);
         });
     uint32_t cookie = 0;
     if (const HRESULT hr = AdviseSink(s.control.Dispatch(), kFonerixEventsIid, sink.Get(), &cookie);

@@ -11,6 +11,10 @@ namespace fonerix::ctl {
 // {"time": "...", "event": "ComingCall", "number": "..."}. `stamp` is the local time.
 std::string EventLine(const std::string& stamp, DISPID dispid, const DISPPARAMS& params, bool json);
 
+// Frees the number strings of an event, which belong to the sink that received them, and
+// nulls their slots.
+void FreeEventStrings(const DISPPARAMS& params);
+
 // Turns on the set's events and prints them until SIGINT, SIGTERM or the --seconds limit.
 int Watch(Session& session);
 

@@ -48,8 +48,9 @@ struct SeenEvent {
     int32_t key = 0;     // an I4 argument
 };
 
-// Records every event of the source it is advised to; `during` (may be empty) runs inside
-// each event, after the event is recorded.
+// Records every event of the source it is advised to, and frees each number string it
+// receives; `during` (may be empty) runs inside each event, after the event is recorded, and
+// may take the string by nulling its slot.
 class EventLog {
   public:
     using During = std::function<void(const SeenEvent&, const DISPPARAMS&)>;
@@ -69,6 +70,14 @@ class EventLog {
             seen.push_back(e);
             if (during_) {
                 during_(e, p);
+            }
+            // The number's string is the receiver's: freed here unless `during` took it.
+            for (uint32_t i = 0; i < p.cArgs; ++i) {
+                const VARIANT& v = p.rgvarg[i];
+                if (v.vt == (VT_BSTR | VT_BYREF) && v.pbstrVal != nullptr) {
+                    SysFreeString(*v.pbstrVal);
+                    *v.pbstrVal = nullptr;
+                }
             }
         });
         during_ = std::move(during);

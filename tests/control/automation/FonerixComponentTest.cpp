@@ -163,7 +163,10 @@ TEST(FonerixComponent, EventsReachAnAdvisedSinkThroughTheEventWindow) {
             ParseGuid(kEventsIid).value(), [&](DISPID dispid, const DISPPARAMS& p) {
                 seen.push_back(dispid);
                 if (p.cArgs == 1 && p.rgvarg[0].vt == (VT_BSTR | VT_BYREF)) {
+                    // The sink's own string: it frees it.
                     numbers.push_back(Utf8FromBstr(*p.rgvarg[0].pbstrVal));
+                    SysFreeString(*p.rgvarg[0].pbstrVal);
+                    *p.rgvarg[0].pbstrVal = nullptr;
                 }
             });
         uint32_t cookie = 0;
