@@ -26,8 +26,8 @@ std::vector<GridColumn> GridColumnsOf(const std::vector<CODBCFieldInfo>& fields,
                                       const ColumnCaptions& captions);
 
 // Rows of the list packed for a long result: per row its RID and where its texts start, and the
-// texts of all rows in one buffer, each preceded by its length. A million call-log rows take
-// some 45 MB this way, against several hundred with a QString per cell.
+// texts of all rows in one buffer, each preceded by its length. A call-log row takes about 50
+// bytes this way, against several hundred with a QVariant or QString per cell.
 class CGridRowBlock {
   public:
     // Packs a batch of result rows (RID first, then the displayed columns in order): timestamps
