@@ -50,9 +50,32 @@ void CDatabase::OpenEx(std::string_view connect) {
         m_dbmsName = name;
         m_dialect = DialectOfDbms(m_dbmsName);
         m_autoCommit = true;
+        if (m_dialect == SqlDialect::PostgreSQL) {
+            RequireStandardStrings();
+        }
     } catch (...) {
         Close();
         throw;
+    }
+}
+
+// Values are quoted by doubling quotes only. Where a server, database or role has
+// standard_conforming_strings off, a backslash would escape the quote after it and let a value
+// end its literal early (a name could then run statements of its own), and the backslashes of the
+// rewritten LIKE patterns would change their meaning. So the connection switches it on and
+// refuses to be used when it did not take.
+void CDatabase::RequireStandardStrings() {
+    ExecuteSQL("SET standard_conforming_strings = on");
+    CRecordsetEx rs(*this);
+    rs.Open("SHOW standard_conforming_strings");
+    std::string value;
+    if (!rs.IsEOF()) {
+        rs.GetFieldValue(0, value);
+    }
+    rs.Close();
+    if (value != "on") {
+        throw CDBException("The PostgreSQL server keeps standard_conforming_strings at \"" + value +
+                           "\"; the client needs it on to quote values safely");
     }
 }
 

@@ -56,6 +56,7 @@ class CDatabase {
     void SetTodayForTesting(const CivilDate& today) { m_fixedToday = today; }
 
   private:
+    void RequireStandardStrings();
     EnvHandle m_env;
     DbcHandle m_dbc;
     bool m_connected = false;

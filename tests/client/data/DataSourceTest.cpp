@@ -8,7 +8,10 @@
 #include <fstream>
 #include <iterator>
 
+#include "client/data/DbException.h"
 #include "client/data/Recordset.h"
+#include "client/data/StatementFormat.h"
+#include "client/data/Statements.h"
 #include "tests/client/data/TestDatabase.h"
 #include "tools/fndb-setup/DataSourceSetup.h"
 
@@ -202,6 +205,67 @@ TEST(FndbSetupProgram, APasswordIsKeptInAFileOnlyItsOwnerCanRead) {
     EXPECT_NE(text.find("~/.pgpass"), std::string::npos) << text;
     EXPECT_EQ(fs::status(dir / "odbc.ini").permissions() & fs::perms::all, fs::perms(0600));
     EXPECT_NE(FileText(dir / "odbc.ini").find("secret"), std::string::npos);
+}
+
+// A database whose standard_conforming_strings is off makes a backslash escape the quote after
+// it; the connection must quote safely all the same, in values and in rewritten LIKE patterns.
+TEST(DataSource, QuotingHoldsOnAPostgresDatabaseWithStandardStringsOff) {
+    const std::string main = TestDataSources::Instance().ConnectString(Backend::PostgreSQL);
+    if (main.empty()) {
+        GTEST_SKIP() << TestDataSources::Instance().SkipReason(Backend::PostgreSQL);
+    }
+    const std::string name = "fndb_scs_off_" + std::to_string(getpid());
+    {
+        CDatabase db;
+        db.OpenEx(main);
+        db.ExecuteSQL("DROP DATABASE IF EXISTS " + name);
+        db.ExecuteSQL("CREATE DATABASE " + name);
+        db.ExecuteSQL("ALTER DATABASE " + name + " SET standard_conforming_strings = off");
+    }
+    const std::string server = std::getenv("FONERIX_TEST_PG");
+    const auto part = [&](const std::string& key) {
+        const std::size_t start = server.find(key + "=") + key.size() + 1;
+        return server.substr(start, server.find(';', start) - start);
+    };
+    fndb::SetupPostgres("FNDB_SCS_OFF",
+                        {part("Servername"), part("Port"), name, part("Username"), {}, {}});
+    {
+        CDatabase db;
+        db.OpenEx("ODBC;DSN=FNDB_SCS_OFF;");
+        db.ExecuteSQL("CREATE TABLE victim (x integer)");
+        const std::string evil = "\\',''); DROP TABLE victim; --";
+        try {
+            db.ExecuteSQL(FormatStatement(statements::kInsertPhoneBookRow,
+                                          {statements::kPhoneBook, "1", evil, "c:\\dir\\"}));
+        } catch (const CDBException& e) {
+            ADD_FAILURE() << e.Error();
+        }
+        CRecordsetEx rs(db);
+        rs.Open("SELECT COUNT(*) FROM victim");  // throws when the table was dropped
+        rs.Close();
+        rs.Open("SELECT ABONENT, COMMENT FROM phone_book");
+        ASSERT_FALSE(rs.IsEOF());
+        std::string value;
+        rs.GetFieldValue(0, value);
+        EXPECT_EQ(value, evil);
+        rs.GetFieldValue(1, value);
+        EXPECT_EQ(value, "c:\\dir\\");
+        rs.Close();
+        // The LIKE rewriting escapes '.' with a backslash: "a.b%" must not match "axb".
+        db.ExecuteSQL(FormatStatement(statements::kInsertPhoneBookRow,
+                                      {statements::kPhoneBook, "2", "axb", ""}));
+        db.ExecuteSQL(FormatStatement(statements::kInsertPhoneBookRow,
+                                      {statements::kPhoneBook, "3", "a.b", ""}));
+        rs.Open("SELECT ABONENT FROM phone_book WHERE ABONENT LIKE 'a.b%'");
+        ASSERT_FALSE(rs.IsEOF());
+        rs.GetFieldValue(0, value);
+        EXPECT_EQ(value, "a.b");
+        rs.MoveNext();
+        EXPECT_TRUE(rs.IsEOF());
+    }
+    CDatabase db;
+    db.OpenEx(main);
+    db.ExecuteSQL("DROP DATABASE IF EXISTS " + name);
 }
 
 }  // namespace
