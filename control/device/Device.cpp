@@ -39,19 +39,23 @@ bool CDevice::SendCommand(uint8_t command) {
     uint8_t echo = 0;
     for (int attempt = 0; attempt < kCommandAttempts && !answered; ++attempt) {
         if (needsRewake_ || (attempt == 1 && rewakeAllowed_)) {
-            needsRewake_ = false;
-            // The commands of the re-wake itself (the permit register write) must not re-wake
-            // again; the flag comes back only when the re-wake is over. Setting it back at the
-            // end of every command instead lets a set that answers the wake-up but no command
+            // Both flags stay clear until this command ends: one re-wake per command. The
+            // commands of the re-wake itself (the permit register write) neither re-wake nor
+            // give the permission back, or a set that answers the wake-up but no command would
             // recurse without end.
+            needsRewake_ = false;
             rewakeAllowed_ = false;
+            rewaking_ = true;
             WakeupDevice(writePermit_);
-            rewakeAllowed_ = true;
+            rewaking_ = false;
         }
         port_->Purge();
         answered = port_->SendByte(command) && port_->ReadByte(echo);
     }
     port_->SetTimeouts(kDefaultTimeouts);
+    if (!rewaking_) {
+        rewakeAllowed_ = true;
+    }
     return answered && echo == command;
 }
 

@@ -170,8 +170,11 @@ class CDevice {
     std::unique_ptr<SerialLink> port_;
     uint32_t familyBaud_;
     bool writePermit_ = false;
-    // Cleared while a re-wake runs, so that the commands of the re-wake do not re-wake again.
+    // Cleared by a command's re-wake and set again when that command ends, so that a command
+    // re-wakes at most once.
     bool rewakeAllowed_ = true;
+    // A command's re-wake is running: the commands inside it leave rewakeAllowed_ alone.
+    bool rewaking_ = false;
 };
 
 }  // namespace fonerix

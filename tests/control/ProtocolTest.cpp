@@ -89,6 +89,55 @@ TEST_F(ProtocolTest, RewakeAfterAMissedEchoUsesTheCurrentWritePermit) {
               "start purge >88 <88 T:d");
 }
 
+// A key event on the set wakes before the first attempt; a missed echo after it does not wake a
+// second time.
+TEST_F(ProtocolTest, NeedsRewakeAndAMissedEchoWakeOnce) {
+    device->SetNeedsRewake(true);
+    set.missedEchoes = 1;
+    EXPECT_TRUE(device->SendCommand(0x82));
+    EXPECT_EQ(line->TakeTrace(),
+              "T:h stop purge T:h >00 >00 <FF <FF T:d start purge >82 <-- purge >82 <82 T:d");
+}
+
+// A set that answers the wake-up but no command: each command re-wakes once, whatever the
+// flags, and the permit write inside the re-wake does not re-wake in turn.
+TEST_F(ProtocolTest, EachCommandRewakesAtMostOnce) {
+    const auto handshakes = [](const std::string& trace) {
+        size_t n = 0;
+        for (size_t at = trace.find("T:h >00 >00"); at != std::string::npos;
+             at = trace.find("T:h >00 >00", at + 1)) {
+            ++n;
+        }
+        return n;
+    };
+    const struct {
+        const char* name;
+        bool keyEvent, permit;
+    } cases[] = {
+        {"asleep", false, false},
+        {"asleep, with permission", false, true},
+        {"after a key event", true, false},
+        {"after a key event, with permission", true, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        set.missedEchoes = 0;
+        ASSERT_TRUE(device->WakeupDevice(c.permit));
+        set.missedEchoes = 1000;
+        line->TakeTrace();
+        device->SetNeedsRewake(c.keyEvent);
+        EXPECT_FALSE(device->SendCommand(0x82));
+        EXPECT_EQ(handshakes(line->TakeTrace()), 1u);
+        // The permission is back for the next command.
+        EXPECT_FALSE(device->SendCommand(0x82));
+        EXPECT_EQ(handshakes(line->TakeTrace()), 1u);
+        // A register read is four commands: four re-wakes, not more.
+        uint8_t value = 0;
+        EXPECT_FALSE(device->ReadRegister(3, value));
+        EXPECT_EQ(handshakes(line->TakeTrace()), 4u);
+    }
+}
+
 TEST_F(ProtocolTest, WakeupLinkShortAndLongPaths) {
     struct Case {
         const char* name;
