@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <vector>
 
 #include "client/data/DbException.h"
 #include "client/data/Recordset.h"
@@ -153,13 +154,17 @@ TEST(FndbSetupProgram, PostgresOptionsWithoutPostgresAreAnError) {
     const fs::path dir = fs::path(TestDataSources::Instance().Folder()) / "pg-options";
     const std::string env = OwnConfiguration(dir);
     const std::string before = FileText(dir / "odbc.ini");
-    for (const char* arguments : {"--pg-database fndb", "--sqlite x.db --pg-host h",
-                                  "--pg-user u --sqlite", "--sqlite --postgres --pg-database d"}) {
-        const auto [code, text] = RunSetup(env, arguments);
-        EXPECT_EQ(code, 2) << arguments;
+    const std::string file = (dir / "x.db").string();
+    const std::vector<std::string> arguments = {
+        "--pg-database fndb", "--sqlite " + file + " --pg-host h", "--pg-user u --sqlite",
+        "--sqlite --postgres --pg-database d"};
+    for (const std::string& argument : arguments) {
+        const auto [code, text] = RunSetup(env, argument);
+        EXPECT_EQ(code, 2) << argument;
         EXPECT_NE(text.find("Usage"), std::string::npos) << text;
     }
     EXPECT_EQ(FileText(dir / "odbc.ini"), before);
+    EXPECT_FALSE(fs::exists(file));
 }
 
 std::pair<int, std::string> RunSetupOutput(const std::string& environment,
