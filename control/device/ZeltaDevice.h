@@ -138,6 +138,7 @@ class CZeltaDevice : public CDevice {
     struct VoiceHead {
         std::optional<uint16_t> next;  // nothing at the end of the chain
         bool recorded = false;         // something was recorded into it since it was freed
+        bool endsMessage = false;      // recorded page-0 flags mark a message's end here
     };
     virtual const VoiceLayout& Voice() const;
     // False when the read fails or the block is not a voice block.

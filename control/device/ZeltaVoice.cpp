@@ -247,11 +247,21 @@ int32_t CZeltaDevice::GetFreeSoundSpace() {
     if (!v.isHandle(head)) {
         return 0;
     }
-    std::vector<uint16_t> chain;
-    std::vector<VoiceHead> heads;
-    // The blocks up to where the chain ends, cannot be followed or comes back on itself.
-    WalkVoiceChain(head, chain, heads);
-    return static_cast<int32_t>(chain.size() * v.secondsTimesFour / 4);
+    // Only a block that links on to a next free block counts: the chain's last block is its
+    // tail, and the walk ends at a block that is no voice block, holds the end of a message or
+    // was met before.
+    std::set<uint16_t> seen;
+    uint32_t blocks = 0;
+    std::optional<uint16_t> at = head;
+    while (at && blocks < v.voiceBlocks && seen.insert(*at).second) {
+        VoiceHead block;
+        if (!ReadVoiceHead(*at, block) || block.endsMessage || !block.next) {
+            break;
+        }
+        ++blocks;
+        at = block.next;
+    }
+    return static_cast<int32_t>(blocks * v.secondsTimesFour / 4);
 }
 
 bool CZeltaDevice::ReadVoiceHead(uint16_t block, VoiceHead& head) {
@@ -268,6 +278,7 @@ bool CZeltaDevice::ReadVoiceHead(uint16_t block, VoiceHead& head) {
     head.next = IsZeltaHandle(next) ? std::optional<uint16_t>(next) : std::nullopt;
     // The flags stay erased on a free block until something is recorded into it.
     head.recorded = h[4] != 0xFF;
+    head.endsMessage = head.recorded && (h[4] & kLastPage) != 0;
     return true;
 }
 

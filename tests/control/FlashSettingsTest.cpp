@@ -8,6 +8,7 @@
 #include <cstring>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -206,6 +207,65 @@ TEST_P(SettingsTest, CallerIdParametersAreConvertedBothWays) {
     EXPECT_EQ(std::vector<uint8_t>(record.begin() + 4, record.begin() + 9),
               (std::vector<uint8_t>{125, 0x52, 1, 5, 99}));
     EXPECT_EQ(std::vector<uint8_t>(record.begin() + 9, record.begin() + 14), parallel);
+}
+
+// The free voice chain in the settings record (bytes 14-15): only the blocks that link on to a
+// next block count, so the chain's tail is not free time; a block that holds the end of a
+// recorded message (types 5 and 6) ends the walk.
+TEST_P(SettingsTest, FreeSoundSpaceCountsTheBlocksThatLinkOn) {
+    const bool type7 = GetParam().type == 7;
+    const uint16_t first = type7 ? 30 : 40;
+    // A free block as the set keeps it: header and link, flags left erased unless given.
+    const auto putBlock = [&](uint16_t block, std::optional<uint16_t> next,
+                              std::optional<uint8_t> flags) {
+        const uint8_t high = next ? static_cast<uint8_t>(*next >> 8) : 0x80;
+        const uint8_t low = next ? static_cast<uint8_t>(*next) : 0;
+        if (type7) {
+            set.PutTriples(block, 0, 0, {0, 0});
+            set.PutTriples(block, 128, 0, {high, low});
+        } else {
+            set.PutTriples(block, 0, 0, {0, 0x20, high, low});
+            if (flags) {
+                set.PutTriples(block, 0, 12, {*flags});
+            }
+        }
+    };
+    const struct {
+        const char* name;
+        int blocks;          // a chain first, first + 1, ..., then the end
+        int messageEndAt;    // index of a block whose flags mark a message's end, or -1
+        int32_t seconds[2];  // types 5 and 6, type 7
+    } cases[] = {
+        {"one block is only the tail", 1, -1, {0, 0}},
+        {"two blocks", 2, -1, {1, 2}},
+        {"four blocks", 4, -1, {4, 8}},
+        {"recorded flags without the end mark", 3, 1, {3, 5}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        set = FakeSet{};
+        auto record = Record(1);
+        record[14] = 0;
+        record[15] = static_cast<uint8_t>(first);
+        set.PutTriples(GetParam().firstBlock, 0, 0, record);
+        for (int i = 0; i < c.blocks; ++i) {
+            const auto block = static_cast<uint16_t>(first + i);
+            putBlock(block, i + 1 < c.blocks ? std::optional<uint16_t>(block + 1) : std::nullopt,
+                     i == c.messageEndAt ? std::optional<uint8_t>(0x00) : std::nullopt);
+        }
+        EXPECT_EQ(device->GetFreeSoundSpace(), c.seconds[type7 ? 1 : 0]);
+    }
+    if (!type7) {
+        // 40 -> 41 -> 42 -> end, where 41 holds the end of a recorded message: only 40 counts.
+        set = FakeSet{};
+        auto record = Record(1);
+        record[15] = static_cast<uint8_t>(first);
+        set.PutTriples(GetParam().firstBlock, 0, 0, record);
+        putBlock(40, 41, std::nullopt);
+        putBlock(41, 42, 0x80);
+        putBlock(42, std::nullopt, std::nullopt);
+        EXPECT_EQ(device->GetFreeSoundSpace(), 1);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(FlashGenerations, SettingsTest, ::testing::ValuesIn(kGenerations),
