@@ -5,8 +5,12 @@
 
 namespace fonedesk {
 
-CBulkWriter::CBulkWriter(CDatabase& db, std::size_t statementsPerTransaction)
-    : m_db(db), m_perTransaction(statementsPerTransaction == 0 ? 1 : statementsPerTransaction) {
+CBulkWriter::CBulkWriter(CDatabase& db, std::size_t statementsPerTransaction,
+                         std::chrono::milliseconds longestTransaction, Clock clock)
+    : m_db(db),
+      m_perTransaction(statementsPerTransaction == 0 ? 1 : statementsPerTransaction),
+      m_longest(longestTransaction),
+      m_clock(clock ? std::move(clock) : Clock(&std::chrono::steady_clock::now)) {
     m_db.SetAutoCommit(false);
 }
 
@@ -23,13 +27,17 @@ CBulkWriter::~CBulkWriter() {
 }
 
 void CBulkWriter::Execute(std::string_view sql) {
-    {
+    if (m_pending == 0) {
+        m_began = m_clock();
+    }
+    try {
         CRecordsetEx rs(m_db);
         rs.Open(sql);
+    } catch (const CDBException&) {
+        Counted();  // a rejected statement holds the transaction open as long as any other
+        throw;
     }
-    if (++m_pending >= m_perTransaction) {
-        Commit();
-    }
+    Counted();
 }
 
 bool CBulkWriter::TryExecute(std::string_view sql, std::string* error) {
@@ -37,13 +45,16 @@ bool CBulkWriter::TryExecute(std::string_view sql, std::string* error) {
         Execute(sql);
         return true;
     } catch (const CDBException& e) {
-        if (++m_pending >= m_perTransaction) {
-            Commit();
-        }
         if (error != nullptr) {
             *error = e.Error();
         }
         return false;
+    }
+}
+
+void CBulkWriter::Counted() {
+    if (++m_pending >= m_perTransaction || m_clock() - m_began >= m_longest) {
+        Commit();
     }
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <chrono>
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -16,11 +18,18 @@ namespace fonedesk {
 // (psqlODBC's statement-level rollback, Protocol=7.4-2, which fndb-setup writes into the data
 // source). Reads on the same connection may be mixed in and see the rows written so far.
 //
-// What has run is committed every statementsPerTransaction statements, by Commit, and when the
-// writer is destroyed, also during unwinding, since each statement counts as done once it has run.
+// What has run is committed every statementsPerTransaction statements or once the transaction
+// has been open for longestTransaction, whichever comes first (looked at after each statement),
+// by Commit, and when the writer is destroyed, also during unwinding, since each statement
+// counts as done once it has run. The time limit matters when the statements come slowly, paced
+// by the serial line: a shared PostgreSQL database must not see locks held for minutes.
 class CBulkWriter {
   public:
-    explicit CBulkWriter(CDatabase& db, std::size_t statementsPerTransaction = 1000);
+    using Clock = std::function<std::chrono::steady_clock::time_point()>;
+
+    explicit CBulkWriter(CDatabase& db, std::size_t statementsPerTransaction = 1000,
+                         std::chrono::milliseconds longestTransaction = std::chrono::seconds(1),
+                         Clock clock = &std::chrono::steady_clock::now);
     ~CBulkWriter();
     CBulkWriter(const CBulkWriter&) = delete;
     CBulkWriter& operator=(const CBulkWriter&) = delete;
@@ -35,8 +44,13 @@ class CBulkWriter {
 
   private:
     CDatabase& m_db;
+    void Counted();
+
     std::size_t m_perTransaction;
+    std::chrono::milliseconds m_longest;
+    Clock m_clock;
     std::size_t m_pending = 0;
+    std::chrono::steady_clock::time_point m_began;  // of the open transaction's first statement
 };
 
 }  // namespace fonedesk

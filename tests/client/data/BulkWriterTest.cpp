@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 #include "client/data/DataSource.h"
 #include "client/data/DbException.h"
 #include "client/data/Recordset.h"
@@ -101,6 +103,41 @@ TEST_P(BulkWriterTest, WhatRanIsCommittedWhenTheWriterGoesAwayEvenByAnException)
     std::string count;
     rs.GetFieldValue(0, count);
     EXPECT_EQ(count, "1");
+}
+
+// A reading paced by the serial line: statements come slowly, and what has run is committed
+// once the transaction is about a second old, long before the statement count is reached.
+TEST_P(BulkWriterTest, ASlowBatchIsCommittedAfterAboutASecond) {
+    auto now = std::chrono::steady_clock::time_point{};
+    CDatabase other;  // another connection sees only what was committed
+    ASSERT_TRUE(
+        OpenDataSource(other, nullptr, TestDataSources::Instance().ConnectString(GetParam())));
+    const auto committed = [&] {
+        CRecordsetEx rs(other);
+        rs.Open("SELECT COUNT(*) FROM phone_book");
+        std::string count;
+        rs.GetFieldValue(0, count);
+        return std::stoi(count);
+    };
+    CBulkWriter writer(m_db, 1000, std::chrono::seconds(1), [&] { return now; });
+    const auto add = [&](int i) {
+        return writer.TryExecute(FormatStatement(st::kInsertPhoneBookRow,
+                                                 {st::kPhoneBook, std::to_string(i % 4), "x", ""}));
+    };
+    EXPECT_TRUE(add(0));
+    now += std::chrono::milliseconds(400);
+    EXPECT_TRUE(add(1));
+    EXPECT_EQ(committed(), 0);
+    now += std::chrono::milliseconds(700);  // 1.1 s since the first statement
+    EXPECT_TRUE(add(2));
+    EXPECT_EQ(committed(), 3);
+    EXPECT_TRUE(add(3));  // a new transaction, timed from here
+    now += std::chrono::milliseconds(900);
+    EXPECT_FALSE(add(4));  // a duplicate number: refused, and counted
+    EXPECT_EQ(committed(), 3);
+    now += std::chrono::milliseconds(200);
+    EXPECT_FALSE(add(5));
+    EXPECT_EQ(committed(), 4);
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, BulkWriterTest,
