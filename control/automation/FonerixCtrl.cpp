@@ -315,13 +315,18 @@ HRESULT CFonerixCtrl::CallMethod(const MemberInfo& member, const DispArgs& args,
             ReturnBool(result, dev->DelSoundMessage(args.I2(0)));
             return S_OK;
         case kDispGetSoundHandles: {
+            // A count of 0 needs no table; the device decides what the count allows.
             int16_t* table = args.I2Ref(0);
-            ReturnI2(result, table != nullptr ? dev->GetSoundHandles(table, args.I2(1)) : -1);
+            const int16_t count = args.I2(1);
+            ReturnI2(result,
+                     table != nullptr || count == 0 ? dev->GetSoundHandles(table, count) : -1);
             return S_OK;
         }
         case kDispSetSoundHandles: {
             const int16_t* table = args.I2Ref(0);
-            ReturnBool(result, table != nullptr && dev->SetSoundHandles(table, args.I2(1)));
+            const int16_t count = args.I2(1);
+            ReturnBool(result,
+                       (table != nullptr || count == 0) && dev->SetSoundHandles(table, count));
             return S_OK;
         }
         case kDispGetFreeSoundSpace:

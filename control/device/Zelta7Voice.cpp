@@ -54,6 +54,8 @@ const CZeltaDevice::VoiceLayout& CZelta7Device::Voice() const {
         .secondsTimesFour = 11,  // 2.75 s
         .isHandle = IsZelta7Handle,
         .voiceBlocks = 1 + (255 - 30 + 1) + (1023 - 261 + 1),
+        .lowestLow = 16,
+        .lowReplacement = 16,
     };
     return kLayout;
 }

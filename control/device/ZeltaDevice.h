@@ -133,6 +133,10 @@ class CZeltaDevice : public CDevice {
         uint32_t secondsTimesFour;  // recording time of one block, in quarter seconds
         bool (*isHandle)(uint16_t block);
         uint32_t voiceBlocks;  // blocks a valid handle can name: the bound of every walk
+        // A new message's handle: a free-chain head whose low byte is below `lowestLow` starts
+        // at `lowReplacement` in the same 256 blocks instead.
+        uint8_t lowestLow;
+        uint8_t lowReplacement;
     };
     // A block's page-0 header and link.
     struct VoiceHead {

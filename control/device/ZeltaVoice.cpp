@@ -78,6 +78,8 @@ const CZeltaDevice::VoiceLayout& CZeltaDevice::Voice() const {
         .secondsTimesFour = 6,  // 1.5 s
         .isHandle = IsZeltaHandle,
         .voiceBlocks = (255 - 33 + 1) + (511 - 261 + 1),
+        .lowestLow = 0x21,
+        .lowReplacement = 0x22,
     };
     return kLayout;
 }
@@ -143,7 +145,10 @@ bool CZeltaDevice::SetSoundMessage(int16_t& handle, const std::u16string& fileNa
     if (!ReadSettingsBlock(settings)) {
         return false;
     }
-    const uint16_t head = HandleAt(settings, kSettingsFreeHead);
+    uint16_t head = HandleAt(settings, kSettingsFreeHead);
+    if ((head & 0xFF) < v.lowestLow) {
+        head = static_cast<uint16_t>((head & 0xFF00) | v.lowReplacement);
+    }
     if (!v.isHandle(head)) {
         return false;
     }
@@ -206,7 +211,8 @@ bool CZeltaDevice::DelSoundMessage(int16_t handle) {
 }
 
 int16_t CZeltaDevice::GetSoundHandles(int16_t* table, int16_t count) {
-    if (table == nullptr || count < 1) {
+    // A count of 0 needs no table: the settings block is still read, and 0 entries filled.
+    if (count < 0 || (table == nullptr && count > 0)) {
         return -1;
     }
     uint8_t settings[kSettingsSize];
@@ -221,7 +227,8 @@ int16_t CZeltaDevice::GetSoundHandles(int16_t* table, int16_t count) {
 }
 
 bool CZeltaDevice::SetSoundHandles(const int16_t* table, int16_t count) {
-    if (table == nullptr || count < 1) {
+    // A count of 0 changes no entry but still writes the settings block.
+    if (count < 0 || (table == nullptr && count > 0)) {
         return false;
     }
     Hold hold(*port_);
@@ -229,7 +236,9 @@ bool CZeltaDevice::SetSoundHandles(const int16_t* table, int16_t count) {
     if (!ReadSettingsBlock(settings)) {
         return false;
     }
-    PutHandle(settings, kSettingsFirstSpecial, static_cast<uint16_t>(table[0]));
+    if (count > 0) {
+        PutHandle(settings, kSettingsFirstSpecial, static_cast<uint16_t>(table[0]));
+    }
     if (count > 1) {
         PutHandle(settings, kSettingsSecondSpecial, static_cast<uint16_t>(table[1]));
     }

@@ -4,8 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -17,6 +20,7 @@
 #include "control/device/ZeltaDevice.h"
 #include "tests/control/FakeSet.h"
 #include "tests/support/MemoryPort.h"
+#include "tests/support/VoiceFiles.h"
 
 namespace fonerix::test {
 namespace {
@@ -266,6 +270,89 @@ TEST_P(SettingsTest, FreeSoundSpaceCountsTheBlocksThatLinkOn) {
         putBlock(42, std::nullopt, std::nullopt);
         EXPECT_EQ(device->GetFreeSoundSpace(), 1);
     }
+}
+
+// A new message's handle: a free-chain head whose low byte is below the family's least
+// (0x21; type 7: 16) starts at 0x22 (type 7: 16) of the same 256 blocks, where the message is
+// then written, so that the handle given back names it.
+TEST_P(SettingsTest, NewMessageHandleFollowsTheFamilysHandleRule) {
+    const bool type7 = GetParam().type == 7;
+    const uint32_t rate = type7 ? 6400 : 11025;
+    const std::string path = (std::filesystem::temp_directory_path() /
+                              ("fonerix-handle-" + std::to_string(::getpid()) + ".wav"))
+                                 .string();
+    fonerix::testing::WriteBytes(
+        path, fonerix::testing::WavBytes(fonerix::testing::Sine(100, rate), {rate}));
+    const struct {
+        uint16_t freeHead, handle;  // types 5 and 6
+        uint16_t freeHead7, handle7;
+    } cases[] = {
+        {0x0105, 0x0122, 0x0105, 0x0110},
+        {0x0020, 0x0022, 0x000F, 0x0010},
+        {0x0021, 0x0021, 0x0010, 0x0010},  // at the least: unchanged
+        {0x0140, 0x0140, 0x0140, 0x0140},
+    };
+    for (const auto& c : cases) {
+        const uint16_t freeHead = type7 ? c.freeHead7 : c.freeHead;
+        const uint16_t expected = type7 ? c.handle7 : c.handle;
+        SCOPED_TRACE(freeHead);
+        set = FakeSet{};
+        auto record = Record(1);
+        record[14] = static_cast<uint8_t>(freeHead >> 8);
+        record[15] = static_cast<uint8_t>(freeHead);
+        set.PutTriples(GetParam().firstBlock, 0, 0, record);
+        // The block the message goes to, free and linking on to the next.
+        const auto next = static_cast<uint16_t>(expected == 16 ? 30 : expected + 1);
+        if (type7) {
+            set.PutTriples(expected, 0, 0, {0, 0});
+            set.PutTriples(expected, 128, 0,
+                           {static_cast<uint8_t>(next >> 8), static_cast<uint8_t>(next)});
+        } else {
+            set.PutTriples(expected, 0, 0,
+                           {0, 0x20, static_cast<uint8_t>(next >> 8), static_cast<uint8_t>(next)});
+        }
+        int16_t handle = -1;
+        ASSERT_TRUE(device->SetSoundMessage(handle, std::u16string(path.begin(), path.end())));
+        EXPECT_EQ(handle, static_cast<int16_t>(expected));
+        const auto settings = Read();
+        EXPECT_EQ(settings[14] << 8 | settings[15], next);
+        EXPECT_GT(set.Count('w'), 0);
+        for (const auto& a : set.flashLog) {
+            if (a.kind != 'r' && a.block != GetParam().firstBlock) {
+                EXPECT_EQ(a.block, expected) << a.kind;
+            }
+        }
+    }
+    std::filesystem::remove(path);
+}
+
+// A count of 0 fills no entry and changes none, but both calls still read the settings block
+// and SetSoundHandles still writes a copy and answers its result. A table is needed only when
+// the count asks for entries.
+TEST_P(SettingsTest, SoundHandlesWithACountOfZero) {
+    auto record = Record(1);
+    record[16] = 0x01;
+    record[17] = 0x2C;  // 300
+    set.PutTriples(GetParam().firstBlock, 0, 0, record);
+    int16_t table[4] = {-7, -7, -7, -7};
+    EXPECT_EQ(device->GetSoundHandles(table, 0), 0);
+    EXPECT_EQ(device->GetSoundHandles(nullptr, 0), 0);
+    EXPECT_EQ(table[0], -7);
+    EXPECT_EQ(device->GetSoundHandles(nullptr, 1), -1);
+    EXPECT_EQ(device->GetSoundHandles(table, -1), -1);
+
+    const int writes = set.Count('w');
+    EXPECT_TRUE(device->SetSoundHandles(table, 0));
+    EXPECT_GT(set.Count('w'), writes);
+    EXPECT_TRUE(device->SetSoundHandles(nullptr, 0));
+    EXPECT_FALSE(device->SetSoundHandles(nullptr, 2));
+    EXPECT_EQ(device->GetSoundHandles(table, 1), 1);
+    EXPECT_EQ(table[0], 300);
+
+    // Without a settings block both fail.
+    set = FakeSet{};
+    EXPECT_EQ(device->GetSoundHandles(table, 0), -1);
+    EXPECT_FALSE(device->SetSoundHandles(table, 0));
 }
 
 INSTANTIATE_TEST_SUITE_P(FlashGenerations, SettingsTest, ::testing::ValuesIn(kGenerations),

@@ -261,9 +261,13 @@ TEST_P(VoiceSim, SoundHandlesRoundTripAndBadTablesFail) {
     EXPECT_EQ(two[1], 301);
 
     EXPECT_EQ(device->GetSoundHandles(nullptr, 4), -1);
-    EXPECT_EQ(device->GetSoundHandles(table, 0), -1);
     EXPECT_FALSE(device->SetSoundHandles(nullptr, 2));
-    EXPECT_FALSE(device->SetSoundHandles(specials, 0));
+    // A count of 0 fills and changes nothing, and answers as the settings block does.
+    EXPECT_EQ(device->GetSoundHandles(table, 0), 0);
+    EXPECT_TRUE(device->SetSoundHandles(specials, 0));
+    EXPECT_EQ(device->GetSoundHandles(two, 2), 2);
+    EXPECT_EQ(two[0], 40);
+    EXPECT_EQ(two[1], 301);
 }
 
 TEST_P(VoiceSim, MessageTheSetRecordedDownloadsAsItWasRecorded) {
