@@ -86,14 +86,15 @@ void WriteDataSource(std::string_view dsn, std::string_view driver) {
     }
 }
 
-void CreateSchemaThrough(std::string_view dsn, const std::string& hint) {
+// Connects through the trial entry; the message names the data source being set up.
+void CreateSchemaThrough(std::string_view trial, std::string_view dsn, const std::string& hint) {
     fonedesk::CDatabase db;
     try {
-        db.OpenEx(ConnectStringOf(dsn));
+        db.OpenEx(ConnectStringOf(trial));
         fndb::CreateSchema(db);
     } catch (const fonedesk::CDBException& e) {
-        throw SetupError("The data source " + std::string(dsn) + " does not work: " + e.Error() +
-                         "\n" + hint);
+        throw SetupError("The new settings of the data source " + std::string(dsn) +
+                         " do not work (it was left as it was): " + e.Error() + "\n" + hint);
     }
 }
 
@@ -244,7 +245,7 @@ void SetupSqlite(std::string_view dsn, const std::filesystem::path& databaseFile
     {
         TrialDataSource trial(dsn);
         WriteSqliteDataSource(trial.Name(), databaseFile);
-        CreateSchemaThrough(trial.Name(), hint);
+        CreateSchemaThrough(trial.Name(), dsn, hint);
     }
     WriteSqliteDataSource(dsn, databaseFile);
 }
@@ -282,7 +283,7 @@ void SetupPostgres(std::string_view dsn, const PostgresTarget& target) {
             }
         }
         WritePostgresDataSource(trial.Name(), target);
-        CreateSchemaThrough(trial.Name(), hint);
+        CreateSchemaThrough(trial.Name(), dsn, hint);
     }
     WritePostgresDataSource(dsn, target);
 }

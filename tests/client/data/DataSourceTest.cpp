@@ -141,6 +141,7 @@ TEST(FndbSetupProgram, AFailedSetupLeavesTheWorkingDataSourceAlone) {
         RunSetup(env, "--postgres --pg-host 127.0.0.1 --pg-port 1 --pg-database mistyped");
     EXPECT_EQ(code, 1);
     EXPECT_NE(text.find("127.0.0.1:1"), std::string::npos) << text;
+    EXPECT_NE(text.find("FNDB do not work (it was left as it was)"), std::string::npos) << text;
     EXPECT_EQ(FileText(dir / "odbc.ini"), before);  // no trial entry left behind either
 
     // An SQLite file that is no database: refused, and FNDB still names the old one.
