@@ -100,6 +100,36 @@ void CVarkonDevice::SetRecordedDate(uint8_t year, uint8_t month, uint8_t day) {
     day_ = day;
 }
 
+namespace {
+
+uint8_t DaysIn(uint8_t month, uint8_t year) {
+    static constexpr uint8_t kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    // Two-digit years of 2000 to 2099: every fourth is a leap year.
+    return month == 2 && year % 4 == 0 ? 29 : kDays[month - 1];
+}
+
+}  // namespace
+
+bool CVarkonDevice::InferMonth(uint8_t day, uint8_t& month, uint8_t& year) const {
+    if (day < 1 || day > 31 || month_ < 1 || month_ > 12) {
+        return false;
+    }
+    month = month_;
+    year = year_;
+    const auto back = [&] {
+        year = month == 1 ? (year == 0 ? 99 : static_cast<uint8_t>(year - 1)) : year;
+        month = month == 1 ? 12 : static_cast<uint8_t>(month - 1);
+    };
+    if (day > day_) {
+        back();
+    }
+    // At most two steps: of any two months in a row one has 31 days.
+    while (day > DaysIn(month, year)) {
+        back();
+    }
+    return true;
+}
+
 void CVarkonDevice::ResetReaders() {
     for (int list = 0; list < 3; ++list) {
         Reader(list) = MemoryReader{};
@@ -275,21 +305,19 @@ bool CVarkonDevice::ReadList(List list, PHBOOKRECORD& record) {
             record.posInBook = static_cast<uint8_t>(index);
             record.Delay = 0;
         } else {
-            if ((r[3] & 0x0F) == 0) {
+            // The log keeps no month or year: the entry is from the latest month, not after the
+            // recorded date, that has its day. A day no month has is a corrupt entry, skipped.
+            uint8_t month = 0;
+            uint8_t year = 0;
+            if ((r[3] & 0x0F) == 0 || !InferMonth(r[2], month, year)) {
                 continue;
             }
             record.Phone = NewBstr(NibbleNumber(&r[3]));
             record.Min = r[0];
             record.Hour = r[1];
             record.Date = r[2];
-            // The log keeps no month or year: a day later than today's is last month's.
-            uint8_t month = month_;
-            if (r[2] > day_) {
-                month = month_ == 1 ? 12 : static_cast<uint8_t>(month_ - 1);
-            }
             record.Month = month;
-            record.Year =
-                month > month_ ? (year_ == 0 ? 99 : static_cast<uint8_t>(year_ - 1)) : year_;
+            record.Year = year;
             if (list == List::kOutgoing) {
                 record.Delay = r[11];
             }

@@ -57,6 +57,9 @@ class CVarkonDevice : public CDevice {
     // The local date the call logs' months and years are inferred from; taken from the clock
     // at construction.
     void SetRecordedDate(uint8_t year, uint8_t month, uint8_t day);
+    // The month and year of a log entry of `day`: the latest month, not after the recorded date,
+    // that has such a day. False for a day no month has.
+    bool InferMonth(uint8_t day, uint8_t& month, uint8_t& year) const;
 
     // One list reader's place: the next record's index and the chunk of records read so far.
     struct MemoryReader {

@@ -98,6 +98,50 @@ TEST_F(VarkonListsTest, IncomingLogLeavesTheDurationAsTheCallerHadIt) {
     EXPECT_FALSE(device->GetIncomeBook(r));
 }
 
+// A day later than the recorded one is from an earlier month: the latest that has the day, so
+// that no date the calendar lacks reaches the client.
+TEST_F(VarkonListsTest, InferredDatesAlwaysExist) {
+    const struct {
+        uint8_t today[3];  // year, month, day
+        uint8_t day;
+        uint8_t month, year;
+    } cases[] = {
+        {{26, 12, 10}, 31, 10, 26},                              // not 31 November
+        {{26, 12, 10}, 30, 11, 26}, {{26, 12, 10}, 10, 12, 26},  // today
+        {{26, 3, 10}, 29, 1, 26},                                // February 2026 has 28 days
+        {{24, 3, 10}, 29, 2, 24},                                // a leap year's February has 29
+        {{26, 3, 10}, 31, 1, 26},   {{26, 1, 10}, 31, 12, 25},
+        {{0, 1, 10}, 31, 12, 99},   {{26, 5, 30}, 31, 3, 26},  // April has 30 days
+        {{26, 7, 31}, 31, 7, 26},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << int(c.day) << " on " << int(c.today[2]) << "."
+                                        << int(c.today[1]) << "." << int(c.today[0]));
+        uint8_t month = 0;
+        uint8_t year = 0;
+        device->SetRecordedDate(c.today[0], c.today[1], c.today[2]);
+        ASSERT_TRUE(device->InferMonth(c.day, month, year));
+        EXPECT_EQ(month, c.month);
+        EXPECT_EQ(year, c.year);
+    }
+}
+
+// Through the list: on 10 December an entry of the 31st is from 31 October; an entry whose day
+// no month has (0, 32) is skipped as a corrupt one.
+TEST_F(VarkonListsTest, LogEntryOfADayTheMonthLacksGoesBackToAMonthThatHasIt) {
+    device->SetRecordedDate(26, 12, 10);
+    Put(0x0300, {1, 2, 31, 0x12, 0x02, 0, 0, 0, 0, 0, 0, 0});
+    Put(0x0300 + 12, {1, 2, 0, 0x13, 0x02, 0, 0, 0, 0, 0, 0, 0});
+    Put(0x0300 + 24, {1, 2, 32, 0x14, 0x02, 0, 0, 0, 0, 0, 0, 0});
+    PHBOOKRECORD r{};
+    ASSERT_TRUE(device->GetIncomeBook(r));
+    EXPECT_EQ(Utf8(r.Phone), "12");
+    EXPECT_EQ(r.Date, 31);
+    EXPECT_EQ(r.Month, 10);
+    EXPECT_EQ(r.Year, 26);
+    EXPECT_FALSE(device->GetIncomeBook(r));
+}
+
 TEST_F(VarkonListsTest, PhoneBookPositionsAreZeroBasedWithTheRankBits) {
     Put(0x0400, {0x0C, 0x13, 0x32});
     Put(0x0400 + 20, {0x04, 0xB1});
@@ -123,6 +167,7 @@ TEST_F(VarkonListsTest, RecordSizeThatNamesNoRecordsEndsTheList) {
 
 TEST_F(VarkonListsTest, ListRunningPastTheEndOfMemoryEnds) {
     Put(9, {0, 0xFF, 0x00, 255, 250, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0});
+    set.memory[0xFF00 + 2] = 5;  // a day that exists
     set.memory[0xFF00 + 3] = 0x11;
     PHBOOKRECORD r{};
     ASSERT_TRUE(device->GetOutcomeBook(r));
