@@ -36,12 +36,7 @@ std::string InstallerErrorText() {
 }
 
 bool DriverInstalled(std::string_view driver) {
-    std::vector<char> list(32 * 1024);
-    WORD used = 0;
-    if (!SQLGetInstalledDrivers(list.data(), static_cast<WORD>(list.size()), &used)) {
-        return false;
-    }
-    for (const char* name = list.data(); *name != '\0'; name += std::string_view(name).size() + 1) {
+    for (const std::string& name : InstalledDrivers()) {
         if (driver == name) {
             return true;
         }
@@ -99,6 +94,35 @@ void CreateSchemaThrough(std::string_view trial, std::string_view dsn, const std
 }
 
 }  // namespace
+
+std::vector<std::string> InstalledDrivers() {
+    std::vector<std::string> names;
+    std::vector<char> list(32 * 1024);
+    WORD used = 0;
+    if (!SQLGetInstalledDrivers(list.data(), static_cast<WORD>(list.size()), &used)) {
+        return names;
+    }
+    for (const char* name = list.data(); *name != '\0'; name += std::string_view(name).size() + 1) {
+        names.emplace_back(name);
+    }
+    return names;
+}
+
+std::string InstalledDriversAsIni() {
+    std::string text;
+    for (const std::string& name : InstalledDrivers()) {
+        text += "[" + name + "]\n";
+        for (const char* key : {"Description", "Driver", "Setup"}) {
+            char value[1024] = {};
+            SQLGetPrivateProfileString(name.c_str(), key, "", value, sizeof value, "ODBCINST.INI");
+            if (value[0] != '\0') {
+                text += std::string(key) + "=" + value + "\n";
+            }
+        }
+        text += "\n";
+    }
+    return text;
+}
 
 std::filesystem::path DefaultDatabaseFile() {
     std::filesystem::path dir;

@@ -4,6 +4,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace fndb {
 
@@ -33,6 +34,11 @@ struct PostgresTarget {
     std::string password;  // empty: libpq's own sources (~/.pgpass, PGPASSWORD) apply
     std::string schema;    // empty: the user's default search path
 };
+
+// The ODBC drivers unixODBC knows, by name; and the same as odbcinst.ini text (name, description,
+// driver and setup library), for a configuration of its own elsewhere (tests, a demo).
+std::vector<std::string> InstalledDrivers();
+std::string InstalledDriversAsIni();
 
 // $XDG_DATA_HOME/fonedesk/fonedesk.db, or ~/.local/share/fonedesk/fonedesk.db.
 std::filesystem::path DefaultDatabaseFile();

@@ -1,6 +1,5 @@
 #include "tests/client/data/TestDatabase.h"
 
-#include <odbcinst.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -28,28 +27,6 @@ namespace fs = std::filesystem;
 constexpr const char* kSqliteDsn = "FNDB";
 constexpr const char* kPostgresDsn = "FNDB_PG";
 constexpr const char* kPostgresVariable = "FONERIX_TEST_PG";
-
-// The installed drivers as odbcinst.ini text, read before the configuration moves away.
-std::string InstalledDrivers() {
-    std::string text;
-    std::vector<char> list(32 * 1024);
-    WORD used = 0;
-    if (!SQLGetInstalledDrivers(list.data(), static_cast<WORD>(list.size()), &used)) {
-        return text;
-    }
-    for (const char* name = list.data(); *name != '\0'; name += std::string_view(name).size() + 1) {
-        text += "[" + std::string(name) + "]\n";
-        for (const char* key : {"Description", "Driver", "Setup"}) {
-            char value[1024] = {};
-            SQLGetPrivateProfileString(name, key, "", value, sizeof value, "ODBCINST.INI");
-            if (value[0] != '\0') {
-                text += std::string(key) + "=" + value + "\n";
-            }
-        }
-        text += "\n";
-    }
-    return text;
-}
 
 // "Servername=h;Port=p;Database=d;Username=u" into its parts.
 fndb::PostgresTarget ParsePostgresTarget(const std::string& text) {
@@ -127,7 +104,7 @@ TestDataSources& TestDataSources::Instance() {
 }
 
 TestDataSources::TestDataSources() {
-    const std::string drivers = InstalledDrivers();
+    const std::string drivers = fndb::InstalledDriversAsIni();
     char pattern[] = "/tmp/fonedesk-db-test-XXXXXX";
     if (mkdtemp(pattern) == nullptr) {
         std::abort();

@@ -1,6 +1,5 @@
 #include "tests/client/shell/support/ClientTestEnvironment.h"
 
-#include <odbcinst.h>
 #include <stdlib.h>
 
 #include <QProcess>
@@ -25,28 +24,6 @@ namespace fonedesk::test {
 namespace {
 
 namespace fs = std::filesystem;
-
-// The installed drivers as odbcinst.ini text, read before the configuration moves away.
-std::string InstalledDrivers() {
-    std::string text;
-    std::vector<char> list(32 * 1024);
-    WORD used = 0;
-    if (!SQLGetInstalledDrivers(list.data(), static_cast<WORD>(list.size()), &used)) {
-        return text;
-    }
-    for (const char* name = list.data(); *name != '\0'; name += std::string_view(name).size() + 1) {
-        text += "[" + std::string(name) + "]\n";
-        for (const char* key : {"Description", "Driver", "Setup"}) {
-            char value[1024] = {};
-            SQLGetPrivateProfileString(name, key, "", value, sizeof value, "ODBCINST.INI");
-            if (value[0] != '\0') {
-                text += std::string(key) + "=" + value + "\n";
-            }
-        }
-        text += "\n";
-    }
-    return text;
-}
 
 void RunTool(const QStringList& arguments) {
     QProcess process;
@@ -74,7 +51,7 @@ CClientTestEnvironment& CClientTestEnvironment::Instance() {
 }
 
 CClientTestEnvironment::CClientTestEnvironment() {
-    const std::string drivers = InstalledDrivers();
+    const std::string drivers = fndb::InstalledDriversAsIni();
     char pattern[] = "/tmp/fonedesk-window-test-XXXXXX";
     if (mkdtemp(pattern) == nullptr) {
         throw std::runtime_error("cannot make a temporary folder");
