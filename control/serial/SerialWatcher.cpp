@@ -16,6 +16,7 @@
 #include "control/serial/SerialClock.h"
 #include "control/serial/SerialPort.h"
 #include "control/serial/WatcherState.h"
+#include "platform/automation/Unknown.h"
 
 namespace fonerix {
 
@@ -183,9 +184,13 @@ void CSerialPort::EndWatcher() {
         stillNotifying = !w.exited;
     }
     // A watcher inside a notification (the handler closed the port) ends on its own as soon as
-    // the handler returns, without touching the port again.
+    // the handler returns, without touching the port again. Joining it here would wait for the
+    // handler that called us; the module joins it once it has ended and stays loaded till then.
     if (stillNotifying) {
-        watcherThread_.detach();
+        ModuleAdoptThread(std::move(watcherThread_), [state = watcher_] {
+            std::lock_guard lock(state->mutex);
+            return state->exited;
+        });
     } else {
         watcherThread_.join();
     }

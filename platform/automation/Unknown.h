@@ -2,6 +2,8 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
+#include <thread>
 #include <type_traits>
 #include <utility>
 
@@ -32,6 +34,10 @@ void ModuleObjectCreated();
 void ModuleObjectDestroyed();
 void ModuleLock(bool lock);
 bool ModuleCanUnload();
+// A thread of the module that could not be joined where its work ended (it was inside the
+// call that ended it). The module cannot unload while such a thread runs: ModuleCanUnload
+// joins the ones whose `finished` answers true and says false while any is left.
+void ModuleAdoptThread(std::thread thread, std::function<bool()> finished);
 
 // Host-side owner of one interface reference.
 template <class T>

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "control/serial/SerialPort.h"
+#include "platform/automation/Unknown.h"
 #include "tests/control/MessageWindow.h"
 #include "tests/control/Pty.h"
 
@@ -204,6 +205,29 @@ TEST_F(WatcherTest, PortDestroyedInsideTheHandlerIsNeverTouchedAgain) {
     EXPECT_EQ(port, nullptr);
     pty.Send({0xFF, 0xB9});
     EXPECT_FALSE(window.Pump(50ms));
+}
+
+// The port closed from inside a notification cannot wait for its watcher, which is still in
+// that notification. The library must not be unloaded under that thread: it cannot unload
+// until the thread has ended, and then it can.
+TEST_F(WatcherTest, WatcherLeftInsideANotificationKeepsTheModuleLoadedUntilItEnds) {
+    ASSERT_TRUE(ModuleCanUnload());
+    bool unloadableInside = true;
+    window.SetHandler([&](const MessageWindow::Message&) {
+        port.reset();
+        unloadableInside = ModuleCanUnload();
+    });
+    port->StartWatcher(true);
+    pty.Send({0xFF, 0xB8});
+    ASSERT_TRUE(window.Pump());
+    EXPECT_EQ(port, nullptr);
+    EXPECT_FALSE(unloadableInside);
+    // The watcher ends as soon as the handler has returned.
+    const auto end = std::chrono::steady_clock::now() + 10s;
+    while (!ModuleCanUnload() && std::chrono::steady_clock::now() < end) {
+        std::this_thread::sleep_for(1ms);
+    }
+    EXPECT_TRUE(ModuleCanUnload());
 }
 
 TEST_F(WatcherTest, CloseDoesNotWaitForAFrameThatStoppedArriving) {
