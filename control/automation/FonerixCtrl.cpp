@@ -346,11 +346,12 @@ HRESULT CFonerixCtrl::CallMethod(const MemberInfo& member, const DispArgs& args,
 }
 
 bool CFonerixCtrl::LookForDevice(DEVICEINFO* info) {
+    // The current device goes first, also when there is no record to fill.
+    device_.reset();
+    ++deviceGeneration_;
     if (info == nullptr) {
         return false;
     }
-    device_.reset();
-    ++deviceGeneration_;
 
     // Each probe that reaches a set puts a new Caption into the record. The probes work on a
     // copy, and only the last caption reaches the caller; the caller's own Caption is the

@@ -122,6 +122,20 @@ INSTANTIATE_TEST_SUITE_P(
                       Discovery{3, false, 0, "Varkon", nullptr},
                       Discovery{8, false, 0, "Ringolo Zelta+", nullptr}));
 
+// Without a record to fill, LookForDevice still lets the current device go (its set is sent
+// to sleep) and answers FALSE.
+TEST(FonerixCtrlOnSim, DiscoveryWithoutARecordDestroysTheCurrentDevice) {
+    Bench bench({.type = 5});
+    DEVICEINFO info{};
+    ASSERT_TRUE(bench.LookForDevice(info));
+    SysFreeString(info.Caption);
+    ASSERT_NE(bench.control->Device(), nullptr);
+    EXPECT_FALSE(
+        AsBool(Call(bench.Dispatch(), kDispLookForDevice, {CVariant::RecordRef(nullptr)})));
+    EXPECT_EQ(bench.control->Device(), nullptr);
+    ExpectNoDeviceAnswers(bench.Dispatch());
+}
+
 TEST(FonerixCtrlOnSim, FailedSecondDiscoveryLeavesNoDevice) {
     Bench bench({.type = 5});
     DEVICEINFO info{};
