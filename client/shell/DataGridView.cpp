@@ -4,6 +4,7 @@
 #include <QFontMetrics>
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QPageSetupDialog>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
@@ -151,6 +152,10 @@ struct CDataGridView::Impl final : public IQueryHost, public IQueryRowSink {
     // Worker thread only: the running query's tag (set while no worker runs) and its columns.
     quint64 workerTag = 0;
     std::vector<GridColumn> workerColumns;
+
+    // The printer of the print commands, so that the page setup holds for the next print.
+    QPrinter& Printer();
+    std::unique_ptr<QPrinter> printer;
 
     std::mutex closingMutex;
     bool closing = false;
@@ -505,6 +510,13 @@ int CDataGridView::Impl::FirstSelectedRow() const {
     return runs.empty() ? -1 : runs.front().first;
 }
 
+QPrinter& CDataGridView::Impl::Printer() {
+    if (!printer) {
+        printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    }
+    return *printer;
+}
+
 void CDataGridView::Impl::BeginClosing() {
     std::lock_guard lock(closingMutex);
     closing = true;
@@ -594,6 +606,7 @@ bool CDataGridView::IsCommandEnabled(int id) const {
         case ID_FILE_PRINT:
         case ID_FILE_PRINT_DIRECT:
         case ID_FILE_PRINT_PREVIEW:
+        case ID_FILE_PRINT_SETUP:
             return true;
         default:
             return false;
@@ -624,7 +637,7 @@ void CDataGridView::OnCommand(int id) {
             break;
         }
         case ID_FILE_PRINT: {
-            QPrinter printer(QPrinter::HighResolution);
+            QPrinter& printer = d->Printer();
             QPrintDialog dialog(&printer, this);
             dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
             dialog.setMinMax(
@@ -632,6 +645,11 @@ void CDataGridView::OnCommand(int id) {
             if (dialog.exec() == QDialog::Accepted) {
                 PrintPages(&printer);
             }
+            break;
+        }
+        case ID_FILE_PRINT_SETUP: {
+            QPageSetupDialog dialog(&d->Printer(), this);
+            dialog.exec();
             break;
         }
         case ID_FILE_PRINT_DIRECT: {
@@ -642,12 +660,12 @@ void CDataGridView::OnCommand(int id) {
                 break;
             }
             QPrinter printer(target, QPrinter::HighResolution);
+            printer.setPageLayout(d->Printer().pageLayout());
             PrintPages(&printer);
             break;
         }
         case ID_FILE_PRINT_PREVIEW: {
-            QPrinter printer(QPrinter::HighResolution);
-            QPrintPreviewDialog preview(&printer, this);
+            QPrintPreviewDialog preview(&d->Printer(), this);
             connect(&preview, &QPrintPreviewDialog::paintRequested, this,
                     &CDataGridView::PrintPages);
             preview.exec();

@@ -47,7 +47,8 @@ class CDataGridView : public QWidget {
     QString GetRowPhone(int rid);
 
     // The view's commands: ID_DELETE_RECORDS, ID_ADD_RECORD, ID_EDIT_RECORD, ID_DIAL_RECORD,
-    // ID_READ_SOUND, ID_FILE_PRINT, ID_FILE_PRINT_DIRECT, ID_FILE_PRINT_PREVIEW.
+    // ID_READ_SOUND, ID_FILE_PRINT, ID_FILE_PRINT_DIRECT, ID_FILE_PRINT_PREVIEW, and
+    // ID_FILE_PRINT_SETUP (page setup, kept for the next print).
     bool IsCommandEnabled(int id) const;
     void OnCommand(int id);
 

@@ -526,6 +526,7 @@ void TestGridView::commandsFollowTableAndSelection() {
         }
         QVERIFY2(enabled() == c.states, c.what);
     }
+    QVERIFY(m_grid->IsCommandEnabled(ID_FILE_PRINT_SETUP));
     QVERIFY(!m_grid->IsCommandEnabled(ID_VIEW_PHONEBOOK));  // not a command of the view
 
     // Adding and editing belong to the record dialog: nothing happens here yet.
