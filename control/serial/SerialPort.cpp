@@ -215,17 +215,27 @@ bool CSerialPort::Write(const uint8_t* data, uint32_t count, uint32_t& sent) {
         return true;
     }
     // The time-out passed: take back what has not left yet, so that nothing of this write goes
-    // out later, and complete, like a serial driver, with what was accepted.
+    // out later, and complete, like a serial driver, with what actually left. Bytes that leave
+    // between the count and the flush are not counted: the report errs on the short side.
+    sent -= std::min(sent, OutputQueued());
     ::tcflush(fd_, TCOFLUSH);
     return limitMs > 0;
+}
+
+uint32_t CSerialPort::OutputQueued() {
+    int queued = 0;
+    if (::ioctl(fd_, TIOCOUTQ, &queued) != 0 || queued <= 0) {
+        return 0;
+    }
+    return static_cast<uint32_t>(queued);
 }
 
 bool CSerialPort::WaitForOutputSent(const Deadline& deadline) {
     // A byte takes ten bit times on the line; wait about as long as the queue needs, not in
     // polls of a fixed length. A pseudo-terminal reports an empty queue at once.
     for (;;) {
-        int queued = 0;
-        if (::ioctl(fd_, TIOCOUTQ, &queued) != 0 || queued <= 0) {
+        const uint32_t queued = OutputQueued();
+        if (queued == 0) {
             return true;
         }
         if (deadline.Passed()) {

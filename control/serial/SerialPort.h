@@ -22,7 +22,7 @@ class Deadline;
 // Thread contract: every member is called from one thread, the owner's. The watcher thread
 // touches the line only while it runs; StopWatcher returns once it has left the line alone, and
 // Close returns once it will never touch the port again.
-class CSerialPort final : public SerialLink {
+class CSerialPort : public SerialLink {
   public:
     CSerialPort();
     ~CSerialPort() override;
@@ -62,6 +62,11 @@ class CSerialPort final : public SerialLink {
     int LastOpenError() const { return lastOpenError_; }
     // True while the watcher thread does not run (not started, stopped, or gone).
     bool WatcherSuspended() const { return watcherSuspended_; }
+
+  protected:
+    // Bytes the terminal has accepted but not yet put on the line (0 when it cannot tell, as a
+    // pseudo-terminal cannot).
+    virtual uint32_t OutputQueued();
 
   private:
     struct WatcherState;

@@ -164,6 +164,31 @@ TEST_F(SerialPortTest, WriteReachesTheSetAndPurgeDropsInput) {
     EXPECT_EQ(port.BytesWaiting(), 0u);
 }
 
+// A line whose driver still holds the last `stuck` bytes of a write when its time runs out (a
+// pseudo-terminal cannot tell how many it holds).
+class StuckLinePort final : public CSerialPort {
+  public:
+    uint32_t stuck = 0;
+
+  protected:
+    uint32_t OutputQueued() override { return stuck; }
+};
+
+// A write past its deadline takes back what has not left and reports only what did.
+TEST_F(SerialPortTest, WriteThatRunsOutOfTimeReportsTheBytesThatLeft) {
+    StuckLinePort port;
+    ASSERT_TRUE(port.Open(3, 57600));
+    ASSERT_TRUE(port.SetTimeouts(0, 10, 50, 0, 20));
+    const std::vector<uint8_t> data(300, 0x55);
+    const struct { uint32_t stuck, sent; } cases[] = {{0, 300}, {120, 180}, {300, 0}, {1000, 0}};
+    for (const auto& c : cases) {
+        port.stuck = c.stuck;
+        uint32_t sent = 12345;
+        EXPECT_TRUE(port.Write(data.data(), 300, sent)) << c.stuck;
+        EXPECT_EQ(sent, c.sent) << c.stuck;
+    }
+}
+
 // The set reads the bytes written last after the host has closed the line: they must still
 // travel at the set's speed.
 TEST_F(SerialPortTest, CloseLeavesTheLineAtItsSpeedForTheBytesWrittenLast) {
