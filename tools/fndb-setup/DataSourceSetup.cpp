@@ -175,6 +175,9 @@ void WriteSqliteDataSource(std::string_view dsn, const std::filesystem::path& da
     WriteKey(dsn, "Description", "Fonedesk phone book and call logs (SQLite)");
     WriteKey(dsn, "Database", file.string());
     WriteKey(dsn, "Timeout", std::to_string(kSqliteBusyTimeoutMs));
+    // Rows are handed over as SQLite steps to them; otherwise the driver reads a whole result
+    // into memory before the first row, and a long log keeps the list empty for seconds.
+    WriteKey(dsn, "StepAPI", "1");
 }
 
 void WritePostgresDataSource(std::string_view dsn, const PostgresTarget& target) {

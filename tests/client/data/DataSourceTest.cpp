@@ -59,6 +59,31 @@ TEST(DataSource, SetupIsIdempotentAndKeepsTheRows) {
     EXPECT_EQ(name, "kept");
 }
 
+// A long log must show its first rows at once: the SQLite source hands rows over as they are
+// stepped to (not after reading the whole result), and the logs' default order by name has an
+// index to start from.
+TEST(DataSource, SqliteSourceStepsRowsAndTheLogsAreIndexedByName) {
+    TestDataSources::Instance();
+    std::ifstream ini(std::getenv("ODBCINI"));
+    const std::string text((std::istreambuf_iterator<char>(ini)), std::istreambuf_iterator<char>());
+    EXPECT_NE(text.find("StepAPI"), std::string::npos) << text;
+    CDatabase db;
+    ASSERT_TRUE(OpenDataSource(db));
+    CRecordsetEx rs(db);
+    rs.Open(
+        "SELECT name FROM sqlite_master WHERE type='index' AND sql LIKE '%(ABONENT)%' "
+        "ORDER BY name");
+    std::vector<std::string> names;
+    while (!rs.IsEOF()) {
+        std::string name;
+        rs.GetFieldValue(0, name);
+        names.push_back(name);
+        rs.MoveNext();
+    }
+    EXPECT_EQ(names, (std::vector<std::string>{"in_data_abonent", "out_data_abonent",
+                                               "phone_book_abonent"}));
+}
+
 // Runs fndb-setup with its own environment and returns its exit code and standard error, or
 // its standard output.
 std::pair<int, std::string> RunSetup(const std::string& environment, const std::string& arguments,
