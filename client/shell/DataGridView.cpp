@@ -590,6 +590,23 @@ QString CDataGridView::GetRowPhone(int rid) {
     return FromUtf8(fonedesk::GetRowPhone(d->db, d->currentTable.toStdString(), rid));
 }
 
+bool CDataGridView::HandlesCommand(int id) {
+    switch (id) {
+        case ID_DELETE_RECORDS:
+        case ID_ADD_RECORD:
+        case ID_EDIT_RECORD:
+        case ID_DIAL_RECORD:
+        case ID_READ_SOUND:
+        case ID_FILE_PRINT:
+        case ID_FILE_PRINT_DIRECT:
+        case ID_FILE_PRINT_PREVIEW:
+        case ID_FILE_PRINT_SETUP:
+            return true;
+        default:
+            return false;
+    }
+}
+
 bool CDataGridView::IsCommandEnabled(int id) const {
     const bool phoneBook = d->currentTable == FromUtf8(st::kPhoneBook);
     switch (id) {
@@ -603,13 +620,8 @@ bool CDataGridView::IsCommandEnabled(int id) const {
             return d->SelectedCount() == 1;
         case ID_READ_SOUND:
             return d->SelectedCount() == 1 && d->model->IconIndex(d->FirstSelectedRow()) == 1;
-        case ID_FILE_PRINT:
-        case ID_FILE_PRINT_DIRECT:
-        case ID_FILE_PRINT_PREVIEW:
-        case ID_FILE_PRINT_SETUP:
-            return true;
         default:
-            return false;
+            return HandlesCommand(id);
     }
 }
 

@@ -49,6 +49,7 @@ class CDataGridView : public QWidget {
     // The view's commands: ID_DELETE_RECORDS, ID_ADD_RECORD, ID_EDIT_RECORD, ID_DIAL_RECORD,
     // ID_READ_SOUND, ID_FILE_PRINT, ID_FILE_PRINT_DIRECT, ID_FILE_PRINT_PREVIEW, and
     // ID_FILE_PRINT_SETUP (page setup, kept for the next print).
+    static bool HandlesCommand(int id);
     bool IsCommandEnabled(int id) const;
     void OnCommand(int id);
 

@@ -53,23 +53,6 @@ bool IsLaterWork(int id) {
     return false;
 }
 
-// The commands the list view handles.
-bool IsGridCommand(int id) {
-    switch (id) {
-        case ID_DELETE_RECORDS:
-        case ID_ADD_RECORD:
-        case ID_EDIT_RECORD:
-        case ID_DIAL_RECORD:
-        case ID_READ_SOUND:
-        case ID_FILE_PRINT:
-        case ID_FILE_PRINT_DIRECT:
-        case ID_FILE_PRINT_PREVIEW:
-            return true;
-        default:
-            return false;
-    }
-}
-
 platform::ProfileFile Profile() {
     return platform::ProfileFile(platform::ProfileFile::DefaultPath());
 }
@@ -479,7 +462,7 @@ void CMainFrame::UpdateCommands() {
     for (QAction* action : std::as_const(m_actions)) {
         const int id = action->data().toInt();
         bool enabled = action->isEnabled();
-        if (IsGridCommand(id)) {
+        if (CDataGridView::HandlesCommand(id)) {
             enabled = m_grid->IsCommandEnabled(id);
         }
         if (id == ID_READ_DEVICE || id == ID_READ_PHONEBOOK || id == ID_DEVICE_SETTINGS) {
@@ -493,7 +476,7 @@ void CMainFrame::UpdateCommands() {
 }
 
 void CMainFrame::RouteCommand(int id) {
-    if (IsGridCommand(id)) {
+    if (CDataGridView::HandlesCommand(id)) {
         m_grid->OnCommand(id);
         return;
     }
@@ -516,9 +499,6 @@ void CMainFrame::RouteCommand(int id) {
         case ID_EDIT_PASTE:
         case ID_EDIT_UNDO:
             OnEditCommand(id);
-            break;
-        case ID_FILE_PRINT_SETUP:
-            OnPageSetup();
             break;
         case ID_NEXT_PANE:
         case ID_PREV_PANE:
@@ -570,10 +550,6 @@ void CMainFrame::OnEditCommand(int id) {
         default:
             break;
     }
-}
-
-void CMainFrame::OnPageSetup() {
-    m_grid->OnCommand(ID_FILE_PRINT_SETUP);
 }
 
 void CMainFrame::OnHelp() {

@@ -100,7 +100,6 @@ class CMainFrame : public QMainWindow, public IDeviceEventHandler {
     void OnDialRecord(int rid);
     void OnPhoneBookFile(int id);
     void OnEditCommand(int id);
-    void OnPageSetup();
     void OnHelp();
     void OnAbout();
     void OnTrayActivated();
