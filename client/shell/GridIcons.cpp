@@ -3,7 +3,10 @@
 #include <QGuiApplication>
 #include <QHash>
 #include <QPainter>
+#include <QPixmapCache>
+#include <QPointer>
 #include <QSvgRenderer>
+#include <functional>
 
 namespace fonedesk::grid_icons {
 namespace {
@@ -13,13 +16,25 @@ constexpr char kSortAscending[] = ":/icons/sort-ascending-140.svg";
 constexpr char kSortDescending[] = ":/icons/sort-descending-141.svg";
 constexpr int kVoiceImages = 4;
 
+// One renderer a picture, owned by the application so that it goes with it (a test program may
+// make another application later, which gets renderers of its own).
 QSvgRenderer& Renderer(const char* path) {
-    static QHash<QString, QSvgRenderer*> renderers;  // kept for the life of the program
-    QSvgRenderer*& renderer = renderers[QString::fromLatin1(path)];
+    static QHash<QString, QPointer<QSvgRenderer>> renderers;
+    QPointer<QSvgRenderer>& renderer = renderers[QString::fromLatin1(path)];
     if (renderer == nullptr) {
-        renderer = new QSvgRenderer(QString::fromLatin1(path));
+        renderer = new QSvgRenderer(QString::fromLatin1(path), qApp);
     }
     return *renderer;
+}
+
+// The pixmaps live in Qt's pixmap cache, which the application empties when it goes.
+QPixmap Cached(const QString& key, const std::function<QPixmap()>& render) {
+    QPixmap pixmap;
+    if (!QPixmapCache::find(key, &pixmap)) {
+        pixmap = render();
+        QPixmapCache::insert(key, pixmap);
+    }
+    return pixmap;
 }
 
 // Part `source` of an SVG (in its own units), rendered into target.
@@ -61,24 +76,16 @@ QPixmap VoiceIcon(int index) {
     if (index < 0 || index >= kVoiceImages) {
         return {};
     }
-    static QHash<int, QPixmap> cache;
-    if (!cache.contains(index)) {
-        cache.insert(
-            index, Render(kVoiceStrip, VoiceSource(index), QSize(kVoiceIconSize, kVoiceIconSize)));
-    }
-    return cache.value(index);
+    return Cached(QStringLiteral("fonedesk-voice-%1").arg(index), [index] {
+        return Render(kVoiceStrip, VoiceSource(index), QSize(kVoiceIconSize, kVoiceIconSize));
+    });
 }
 
 QPixmap SortMark(bool ascending) {
-    static const QPixmap up = [] {
-        return Render(kSortAscending, Renderer(kSortAscending).viewBoxF(),
-                      QSize(kSortMarkSize, kSortMarkSize));
-    }();
-    static const QPixmap down = [] {
-        return Render(kSortDescending, Renderer(kSortDescending).viewBoxF(),
-                      QSize(kSortMarkSize, kSortMarkSize));
-    }();
-    return ascending ? up : down;
+    const char* path = ascending ? kSortAscending : kSortDescending;
+    return Cached(QString::fromLatin1(path), [path] {
+        return Render(path, Renderer(path).viewBoxF(), QSize(kSortMarkSize, kSortMarkSize));
+    });
 }
 
 QPixmap SortMarkAndVoiceIcon(bool ascending) {
