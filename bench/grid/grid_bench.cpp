@@ -36,6 +36,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/common/Timing.h"
 #include "client/data/StatementFormat.h"
 #include "client/data/Statements.h"
 #include "client/shell/DataGridView.h"
@@ -48,47 +49,14 @@ namespace {
 
 namespace fs = std::filesystem;
 namespace st = fonedesk::statements;
-using Clock = std::chrono::steady_clock;
+using fonerix::bench::Best;
+using fonerix::bench::Clock;
+using fonerix::bench::Run;
+using fonerix::bench::Seconds;
 
 constexpr double kFirstRowsGoalMs = 100;
 constexpr double kAllRowsGoalS = 3;
 constexpr double kPeakGoalMb = 300;
-
-double Seconds(Clock::duration d) {
-    return std::chrono::duration<double>(d).count();
-}
-
-// Runs a program with its standard output to /dev/null; its exit code.
-int Run(const std::vector<std::string>& argv) {
-    std::vector<char*> args;
-    for (const std::string& a : argv) {
-        args.push_back(const_cast<char*>(a.c_str()));
-    }
-    args.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-    pid_t pid = 0;
-    const int rc = posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (rc != 0) {
-        return -1;
-    }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-// The best of three, which keeps a neighbour's burst on a shared machine out of the figure.
-double Best(const std::function<void()>& work) {
-    double best = 1e30;
-    for (int i = 0; i < 3; ++i) {
-        const auto start = Clock::now();
-        work();
-        best = std::min(best, Seconds(Clock::now() - start));
-    }
-    return best;
-}
 
 // A field of /proc/self/status in MB ("VmRSS", "VmHWM").
 double StatusMb(const char* field) {
