@@ -37,6 +37,13 @@ platform::ProfileFile Profile() {
     return platform::ProfileFile(CClientTestEnvironment::Instance().ProfilePath());
 }
 
+void WritePlacement(platform::ProfileFile& ini, int x, int y, int width, int height) {
+    ini.WriteInt(profile::kWindowPosition, profile::kPosX, x);
+    ini.WriteInt(profile::kWindowPosition, profile::kPosY, y);
+    ini.WriteInt(profile::kWindowPosition, profile::kWidth, width);
+    ini.WriteInt(profile::kWindowPosition, profile::kHeight, height);
+}
+
 QString U(const char* utf8) {
     return QString::fromUtf8(utf8);
 }
@@ -265,10 +272,7 @@ void MainFrameTest::endsWhenTheControlIsNotRegistered() {
 
 void MainFrameTest::widthWithoutHeightKeepsTheDefaultPlacement() {
     platform::ProfileFile ini = Profile();
-    ini.WriteInt(profile::kWindowPosition, profile::kPosX, 300);
-    ini.WriteInt(profile::kWindowPosition, profile::kPosY, 200);
-    ini.WriteInt(profile::kWindowPosition, profile::kWidth, 500);
-    ini.WriteInt(profile::kWindowPosition, profile::kHeight, 0);
+    WritePlacement(ini, 300, 200, 500, 0);
     CPromptRecorder prompts;
     CFonedeskApp app;
     QVERIFY(app.InitInstance());
@@ -278,10 +282,7 @@ void MainFrameTest::widthWithoutHeightKeepsTheDefaultPlacement() {
 
 void MainFrameTest::savedPlacementIsUsedAndSavedAgain() {
     platform::ProfileFile ini = Profile();
-    ini.WriteInt(profile::kWindowPosition, profile::kPosX, 40);
-    ini.WriteInt(profile::kWindowPosition, profile::kPosY, 30);
-    ini.WriteInt(profile::kWindowPosition, profile::kWidth, 800);
-    ini.WriteInt(profile::kWindowPosition, profile::kHeight, 500);
+    WritePlacement(ini, 40, 30, 800, 500);
     CPromptRecorder prompts;
     {
         CFonedeskApp app;
