@@ -14,6 +14,9 @@ class IProgress {
     // A progress bar from 0 to `total` (shown from the first call); `done` of it so far.
     virtual void SetProgressRange(int total) = 0;
     virtual void SetProgressPosition(int done) = 0;
+    // Called after each record or line: the window handles at most one pending event, so that
+    // it keeps painting while the work runs on its thread.
+    virtual void ProcessOneEvent() = 0;
 };
 
 }  // namespace fonedesk

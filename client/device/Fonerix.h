@@ -5,6 +5,7 @@
 #include <QString>
 #include <memory>
 
+#include "client/data/DeviceLists.h"
 #include "control/device/Records.h"
 #include "platform/automation/CreateObject.h"
 #include "platform/automation/Date.h"
@@ -24,7 +25,7 @@ class IHostDialogService;
 //
 // Without a created control every operation gives the control's own failure answer (FALSE, -1,
 // an empty text, the date 0), so callers need no second check.
-class CFonerix : public QObject {
+class CFonerix : public QObject, public IDeviceLists {
     Q_OBJECT
   public:
     explicit CFonerix(QObject* parent = nullptr);
@@ -45,11 +46,11 @@ class CFonerix : public QObject {
     bool GetDeviceInfo(fonerix::DEVICEINFO* info);
     void EnableDeviceEvents();
     void DialNumber(const QString& number);
-    bool WakeupDevice(bool writePermission);
-    bool SleepDevice();
-    bool GetPhoneBook(fonerix::PHBOOKRECORD* record);
-    bool GetIncomeBook(fonerix::PHBOOKRECORD* record);
-    bool GetOutcomeBook(fonerix::PHBOOKRECORD* record);
+    bool WakeupDevice(bool writePermission) override;
+    bool SleepDevice() override;
+    bool GetPhoneBook(fonerix::PHBOOKRECORD* record) override;
+    bool GetIncomeBook(fonerix::PHBOOKRECORD* record) override;
+    bool GetOutcomeBook(fonerix::PHBOOKRECORD* record) override;
     bool KeyPress(short keyCode);
     bool GetSoundMessage(short handle, const QString& path);
     bool GetCallsStatistic(fonerix::CALLSTATISTIC* statistic);
@@ -69,7 +70,7 @@ class CFonerix : public QObject {
     QString GetDeviceBuffer();
     fonerix::DATE GetDeviceTime();
     void SetDeviceTime(fonerix::DATE time);
-    short GetNumLength();
+    short GetNumLength() override;
     void SetNumLength(short value);
     short GetSkipBells();
     void SetSkipBells(short value);

@@ -1,6 +1,7 @@
 #include "client/shell/WaitDialog.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QEventLoop>
 #include <QPushButton>
 #include <QWindow>
@@ -67,6 +68,11 @@ void CWaitDialog::SetProgressPosition(int done) {
     if (isVisible()) {
         m_ui->IDC_WAIT_PROGRESS->repaint();
     }
+}
+
+void CWaitDialog::ProcessOneEvent() {
+    // Paints and the owner's pending work; the owner is disabled, so no command comes in.
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
 
 void CWaitDialog::showEvent(QShowEvent* event) {

@@ -35,6 +35,7 @@ class CWaitDialog : public QDialog, public IProgress {
     void SetProgressText(std::string_view text) override;
     void SetProgressRange(int total) override;
     void SetProgressPosition(int done) override;
+    void ProcessOneEvent() override;
 
   protected:
     void showEvent(QShowEvent* event) override;
