@@ -209,6 +209,39 @@ TEST_F(FonerixctlTest, ListsInCsvAndJsonHoldTheScenariosEntries) {
               expected);
 }
 
+// The line goes dead part of the way through each list: the control's enumeration then simply
+// ends, and only asking the set afterwards tells that from the end of the list.
+TEST_F(FonerixctlTest, AListCutOffByASetThatStoppedAnsweringIsExitFour) {
+    SimProcess sim({.type = 5, .generate = "42:30"});
+    Port(1, sim.LinkPath());
+    for (const char* list : {"incoming", "book"}) {  // a log and the book: one check for all
+        const ToolResult whole = Ctl({list, "--format", "csv"});
+        ASSERT_EQ(whole.exitCode, 0) << list << ": " << whole.err;
+        const auto all = ParseCsv(whole.out);
+        ASSERT_TRUE(all) << whole.out;
+        ASSERT_EQ(all->size(), 31u) << list;  // the header and 30 entries
+
+        // Enough for the search and some entries, not for the whole list.
+        ASSERT_EQ(sim.Command("fault hangup 2000"), "ok");
+        const ToolResult cut = Ctl({list, "--format", "csv"});
+        ASSERT_EQ(sim.Command("fault hangup 0"), "ok");
+        EXPECT_EQ(cut.exitCode, 4) << list << ": " << cut.err;
+        const auto rows = ParseCsv(cut.out);
+        ASSERT_TRUE(rows && !rows->empty()) << cut.out;
+        const size_t entries = rows->size() - 1;
+        EXPECT_LT(entries, 30u) << list;
+        // What was read is still printed, as it was read.
+        for (size_t i = 1; i < rows->size(); ++i) {
+            EXPECT_EQ(rows->at(i), all->at(i)) << list << " row " << i;
+        }
+        EXPECT_NE(
+            cut.err.find("fonerixctl: the set stopped answering after " + std::to_string(entries) +
+                         (entries == 1 ? " entry" : " entries") + "; the list is incomplete"),
+            std::string::npos)
+            << list << ": " << cut.err;
+    }
+}
+
 TEST_F(FonerixctlTest, WatchPrintsTheEventsTheSetSends) {
     SimProcess sim({.type = 5});
     Port(1, sim.LinkPath());

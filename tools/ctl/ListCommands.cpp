@@ -61,13 +61,17 @@ int ReadList(Session& s, List which) {
                               Cell::Number(r.nandAdress)});
         }
     }
-    if (t.rows.empty()) {
-        // An empty list, or a set that stopped answering at the first read: ask it.
-        if (!s.StillAnswers()) {
-            return s.NotAnswering();
-        }
-    }
+    // The control ends a list the same way when the set stops answering part of the way: only
+    // asking the set afterwards tells a whole list from a cut-off one. What was read is printed
+    // either way, and the exit code says whether it is all.
+    const bool answers = s.StillAnswers();
     WriteTable(s.out, t, s.invocation.format);
+    if (!answers) {
+        const size_t n = t.rows.size();
+        return s.Error(kExitNotAnswering, "the set stopped answering after " + std::to_string(n) +
+                                              (n == 1 ? " entry" : " entries") +
+                                              "; the list is incomplete");
+    }
     return kExitOk;
 }
 
