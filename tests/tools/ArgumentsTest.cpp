@@ -70,7 +70,10 @@ TEST(ParseArgumentsTest, BadCommandLinesSayWhy) {
         {{"watch", "--seconds", "0"}, "--seconds takes a whole number"},
         {{"watch", "--seconds", "5s"}, "--seconds takes a whole number"},
         {{"find", "--seconds", "5"}, "find takes no --seconds"},
-        {{"--port", "2", "find"}, "there is no --port"},
+        {{"--port", "5", "find"}, "--port takes a COM port number from 1 to 4, not \"5\""},
+        {{"find", "--port=0"}, "from 1 to 4, not \"0\""},
+        {{"find", "--port", "COM2"}, "from 1 to 4, not \"COM2\""},
+        {{"find", "--port"}, "--port needs a value"},
         {{"find", "--verbose"}, "unknown option --verbose"},
         {{"watch", "--json=yes"}, "--json takes no value"},
     };
@@ -78,6 +81,31 @@ TEST(ParseArgumentsTest, BadCommandLinesSayWhy) {
         const ParseResult r = ParseArguments(c.args);
         EXPECT_NE(r.error.find(c.error), std::string::npos)
             << (c.args.empty() ? "(none)" : c.args[0]) << ": got \"" << r.error << "\"";
+    }
+}
+
+TEST(ParseArgumentsTest, PortNamesTheOnlyPortSearched) {
+    EXPECT_FALSE(ParseArguments({"find"}).invocation.port);
+    EXPECT_EQ(ParseArguments({"--port", "2", "find"}).invocation.port, 2u);
+    EXPECT_EQ(ParseArguments({"incoming", "--port=4", "--format", "csv"}).invocation.port, 4u);
+}
+
+TEST(ParseArgumentsTest, GroupsAndTheirCommandsComeFromTheTable) {
+    // Every command is found by its words, a group's words included.
+    for (const CommandSpec& c : Commands()) {
+        std::vector<std::string> words;
+        for (std::string_view name = c.name;;) {
+            const size_t blank = name.find(' ');
+            words.emplace_back(name.substr(0, blank));
+            if (blank == std::string_view::npos) {
+                break;
+            }
+            name.remove_prefix(blank + 1);
+        }
+        words.emplace_back("--help");
+        const ParseResult r = ParseArguments(words);
+        ASSERT_EQ(r.error, "") << c.name;
+        EXPECT_EQ(r.invocation.command, &c) << c.name;
     }
 }
 

@@ -3,6 +3,7 @@
 // at nothing.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -17,6 +18,7 @@
 #include "tests/support/TemporaryDirectory.h"
 #include "tests/tools/TextFormats.h"
 #include "tests/tools/ToolProcess.h"
+#include "tools/probe/PortDiagnosis.h"
 
 namespace fonerix::testing {
 namespace {
@@ -25,6 +27,7 @@ using namespace std::chrono_literals;
 
 const std::string kCtl = FONERIXCTL_PATH;
 const std::string kRegsvr = FONERIX_REGSVR_PATH;
+const std::string kProbe = FONERIX_PROBE_PATH;
 const std::string kLibrary = FONERIX_LIBRARY_PATH;
 const auto kLong = 60s;  // a deadline against hangs, never a measurement
 
@@ -42,6 +45,19 @@ class SilentLine {
     SilentLine(const SilentLine&) = delete;
     SilentLine& operator=(const SilentLine&) = delete;
     const std::string& Path() const { return path_; }
+    // The bytes written to the line so far.
+    std::string Received() {
+        std::string bytes;
+        char buf[256];
+        for (pollfd p{master_, POLLIN, 0}; ::poll(&p, 1, 0) > 0 && (p.revents & POLLIN) != 0;) {
+            const ssize_t n = ::read(master_, buf, sizeof buf);
+            if (n <= 0) {
+                break;
+            }
+            bytes.append(buf, static_cast<size_t>(n));
+        }
+        return bytes;
+    }
 
   private:
     int master_ = -1;
@@ -327,6 +343,48 @@ TEST_F(FonerixctlTest, NoSetSaysWhyForEveryPort) {
     EXPECT_EQ(r.out, "");
 }
 
+// Both tools choose ports alike: --port N searches COM N alone, and nothing is sent to the others.
+TEST_F(FonerixctlTest, PortSearchesThatPortAloneInBothTools) {
+    SimProcess sim({.type = 5});
+    SilentLine other;
+    Port(1, other.Path());
+    Port(2, sim.LinkPath());
+
+    const ToolResult found = Ctl({"--port", "2", "find", "--format", "json"});
+    ASSERT_EQ(found.exitCode, 0) << found.err;
+    const auto doc = ParseJson(found.out);
+    ASSERT_TRUE(doc && doc->IsObject()) << found.out;
+    EXPECT_EQ((*doc)["port"].Text(), "COM2");
+    const ToolResult probed = RunTool(kProbe, {"--port", "2"}, env_);
+    EXPECT_EQ(probed.exitCode, 0) << probed.err;
+    EXPECT_NE(probed.out.find("COM2 (" + sim.LinkPath() + "): Ringolo Zelta+"), std::string::npos)
+        << probed.out;
+    EXPECT_EQ(other.Received(), "") << "COM1 was searched";
+
+    // The set is not on the port named: only that port is searched and explained.
+    const ToolResult missed = Ctl({"info", "--port=1"});
+    EXPECT_EQ(missed.exitCode, 3) << missed.err;
+    EXPECT_NE(missed.err.find("no telephone set found on COM1:\n  COM1 (" + other.Path() +
+                              "): no answer"),
+              std::string::npos)
+        << missed.err;
+    EXPECT_EQ(missed.err.find("COM2"), std::string::npos) << missed.err;
+    EXPECT_EQ(RunTool(kProbe, {"--port", "1"}, env_).exitCode, 3);
+
+    // The same words for a port out of range from both.
+    const ToolResult ctlBad = Ctl({"--port", "7", "find"});
+    const ToolResult probeBad = RunTool(kProbe, {"--port", "7"}, env_);
+    EXPECT_EQ(ctlBad.exitCode, 2);
+    EXPECT_EQ(probeBad.exitCode, 2);
+    const std::string words = "--port takes a COM port number from 1 to 4, not \"7\"";
+    EXPECT_NE(ctlBad.err.find("fonerixctl: " + words), std::string::npos) << ctlBad.err;
+    EXPECT_NE(probeBad.err.find("fonerix-probe: " + words), std::string::npos) << probeBad.err;
+    // Both usages describe the ports in the same words.
+    const std::string rule = ComPortRuleText();
+    EXPECT_NE(Ctl({"--help"}).out.find(rule), std::string::npos);
+    EXPECT_NE(RunTool(kProbe, {"--help"}, env_).out.find(rule), std::string::npos);
+}
+
 TEST_F(FonerixctlTest, AnUnregisteredControlIsExitFiveWithTheFix) {
     ASSERT_EQ(RunTool(kRegsvr, {"-u", kLibrary}, env_).exitCode, 0);
     const ToolResult r = Ctl({"find"});
@@ -366,7 +424,7 @@ TEST_F(FonerixctlTest, BadArgumentsAreExitTwoBeforeAnySearch) {
         {"callerid", "set", "current", "query-time=5"},
         {"callerid", "set", "both", "min-digits=3"},
         {"voice", "put", "/no/such.wav"},
-        {"--port", "1", "find"},
+        {"--port", "5", "find"},
         {"book", "--format", "xml"},
         {"watch", "--seconds", "0"},
     };

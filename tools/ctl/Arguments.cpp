@@ -2,44 +2,22 @@
 
 #include <charconv>
 
+#include "tools/probe/PortDiagnosis.h"
+
 namespace fonerix::ctl {
 
 namespace {
 
-const std::vector<CommandSpec> kCommands = {
-    {"find", "", 0, 0, "f", "look for the set on COM1 to COM4 and say what it is"},
-    {"info", "", 0, 0, "f", "read the set's identity again (type, versions, port, speed)"},
-    {"get", "PROPERTY", 1, 1, "", "print one property"},
-    {"set", "PROPERTY VALUE", 2, 2, "",
-     "change one property (dates \"YYYY-MM-DD HH:MM:SS\", alarm HH:MM)"},
-    {"props", "", 0, 0, "f", "print every property"},
-    {"sync-clock", "", 0, 0, "", "set the set's clock to this computer's time"},
-    {"dial", "NUMBER", 1, 1, "", "dial a number"},
-    {"key", "CODE", 1, 1, "", "send a key code (1..35, 64) as if pressed on the set"},
-    {"incoming", "", 0, 0, "f", "list the incoming-call log"},
-    {"outgoing", "", 0, 0, "f", "list the outgoing-call log"},
-    {"book", "", 0, 0, "f", "list the phone book"},
-    {"stats", "", 0, 0, "f", "call-time statistics, minutes"},
-    {"callerid", "", 0, 0, "f",
-     "caller-ID query parameters of the line and the parallel telephone"},
-    {"callerid set", "current|parallel NAME=VALUE...", 2, 6, "",
-     "change caller-ID parameters: query-time, query-form, resolution-time, first-delay, "
-     "min-digits"},
-    {"voice get", "HANDLE FILE.wav", 2, 2, "", "save voice message HANDLE as a WAV file"},
-    {"voice put", "FILE.wav", 1, 1, "", "store a WAV file as a voice message; prints its handle"},
-    {"voice del", "HANDLE", 1, 1, "", "delete voice message HANDLE"},
-    {"voice handles", "", 0, 0, "", "the special message handles kept in the settings"},
-    {"voice free", "", 0, 0, "", "free voice-message space, seconds"},
-    {"redirect", "[NUMBER]", 0, 1, "", "print or set the redirection number"},
-    {"autodial", "[LIST]", 0, 1, "",
-     "print or set the auto-dial list (numbers separated by commas)"},
-    {"state", "N [VALUE]", 1, 2, "", "read or write state register N"},
-    {"watch", "", 0, 0, "js", "print the set's events as they come, until Ctrl-C"},
-};
-
-// Commands that only name a group; the word after them picks the command.
-bool IsGroup(std::string_view word) {
-    return word == "voice";
+// The sub-commands of `word` when it only names a group ("voice"): "get, put, ...", or empty.
+std::string GroupMembers(std::string_view word) {
+    std::string members;
+    for (const CommandSpec& c : Commands()) {
+        const std::string_view name = c.name;
+        if (name.size() > word.size() && name.starts_with(word) && name[word.size()] == ' ') {
+            members += (members.empty() ? "" : ", ") + std::string(name.substr(word.size() + 1));
+        }
+    }
+    return members;
 }
 
 std::optional<int> ParseCount(std::string_view text) {
@@ -57,19 +35,6 @@ bool Takes(const CommandSpec* command, char option) {
 }
 
 }  // namespace
-
-const std::vector<CommandSpec>& Commands() {
-    return kCommands;
-}
-
-const CommandSpec* FindCommand(std::string_view name) {
-    for (const CommandSpec& c : kCommands) {
-        if (name == c.name) {
-            return &c;
-        }
-    }
-    return nullptr;
-}
 
 ParseResult ParseArguments(const std::vector<std::string>& args) {
     ParseResult r;
@@ -127,15 +92,19 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
                 return r;
             }
         } else if (name == "--port") {
-            r.error =
-                "there is no --port: the control searches COM1 to COM4; choose the ports "
-                "with FONERIX_COM1..FONERIX_COM4 or ~/.config/fonerix/ports.conf";
-            return r;
+            if (!takeValue()) {
+                return r;
+            }
+            inv.port = ParseComPort(*value);
+            if (!inv.port) {
+                r.error = ComPortOptionError(*value);
+                return r;
+            }
         } else {
             r.error = "unknown option " + name;
             return r;
         }
-        if (value && name != "--format" && name != "--seconds") {
+        if (value && name != "--format" && name != "--seconds" && name != "--port") {
             r.error = name + " takes no value";
             return r;
         }
@@ -147,21 +116,23 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
         }
         return r;
     }
+    // A command of two words ("voice get", "callerid set") before one of one word ("callerid").
     std::string commandName = words[0];
     size_t operandsFrom = 1;
-    if (IsGroup(words[0])) {
-        if (words.size() < 2) {
-            if (inv.help) {
-                return r;  // general help
+    if (words.size() >= 2 && FindCommand(words[0] + " " + words[1]) != nullptr) {
+        commandName = words[0] + " " + words[1];
+        operandsFrom = 2;
+    } else if (FindCommand(words[0]) == nullptr) {
+        if (const std::string members = GroupMembers(words[0]); !members.empty()) {
+            if (words.size() < 2) {
+                if (inv.help) {
+                    return r;  // general help
+                }
+                r.error = "\"" + words[0] + "\" needs one of " + members;
+                return r;
             }
-            r.error = "\"voice\" needs one of get, put, del, handles, free";
-            return r;
+            commandName = words[0] + " " + words[1];
         }
-        commandName += " " + words[1];
-        operandsFrom = 2;
-    } else if (words[0] == "callerid" && words.size() >= 2 && words[1] == "set") {
-        commandName = "callerid set";
-        operandsFrom = 2;
     }
     inv.command = FindCommand(commandName);
     if (inv.command == nullptr) {
@@ -231,10 +202,12 @@ std::string UsageText() {
         "       fonerixctl --help | --version | COMMAND --help\n"
         "A command-line client of the FONERIX control (FONERIX.FonerixCtrl.1). The control must "
         "be\n"
-        "registered (fonerix-regsvr libfonerix.so); each command that needs the set first looks\n"
-        "for it on COM1 to COM4 (FONERIX_COM<n>, ~/.config/fonerix/ports.conf, /dev/ttyS<n-1>).\n\n"
+        "registered (fonerix-regsvr libfonerix.so); each command first looks for the set on\n"
+        "COM1 to COM4, or with --port N on COM N alone.\n" +
+        ComPortRuleText() +
+        "\n\n"
         "Commands:\n";
-    for (const CommandSpec& c : kCommands) {
+    for (const CommandSpec& c : Commands()) {
         std::string left = "  " + std::string(c.name);
         if (*c.operands != '\0') {
             left += " " + std::string(c.operands);
@@ -243,8 +216,9 @@ std::string UsageText() {
         text += left + c.summary + "\n";
     }
     text +=
-        "\nOptions: --format table|csv|json (lists, props, stats, find, info), --json and\n"
-        "--seconds N (watch).\n"
+        "\nOptions: --port N (every command: search COM N alone, 1 to 4), --format\n"
+        "table|csv|json (lists, props, stats, find, info, callerid), --json and --seconds N\n"
+        "(watch).\n"
         "Exit codes: 0 ok, 1 the operation failed, 2 bad arguments, 3 no set found,\n"
         "4 the set stopped answering, 5 the control is not registered or cannot be created.\n";
     return text;

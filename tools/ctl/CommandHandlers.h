@@ -8,9 +8,9 @@
 
 namespace fonerix::ctl {
 
-// The commands, one function each, for the command table in Commands.cpp. Each runs against
-// the set the session found, with operands that have passed CheckOperands, and returns
-// the exit code. watch is declared in Watch.h.
+// The commands, one function each, for the command table in CommandTable.cpp. Each runs
+// against the set the session found, with operands that have passed its row's check, and
+// returns the exit code. watch is declared in Watch.h.
 
 // DeviceCommands.cpp: the set itself.
 int Find(Session& s);  // find

@@ -1,5 +1,7 @@
 #include "tools/ctl/CommandSupport.h"
 
+#include <algorithm>
+
 #include "control/automation/FonerixInterface.h"
 
 namespace fonerix::ctl {
@@ -22,6 +24,13 @@ std::string Upper(std::string s) {
         c = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
     }
     return s;
+}
+
+bool IsPhoneNumber(std::string_view s) {
+    return !s.empty() && s.size() <= 20 && std::all_of(s.begin(), s.end(), [](char c) {
+        return (c >= '0' && c <= '9') || c == 'F' || c == 'J' || c == 'L' || c == 'P' || c == 'f' ||
+               c == 'j' || c == 'l' || c == 'p' || c == '_';
+    });
 }
 
 std::vector<const MemberInfo*> Properties() {

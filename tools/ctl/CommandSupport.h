@@ -17,6 +17,10 @@ void FreeBstr(BSTR& s);
 // Numbers and lists go to the set in upper case (f, j, l, p become F, J, L, P).
 std::string Upper(std::string s);
 
+// A telephone number as the set takes one: 1 to 20 of 0-9, F, J, L, P, _ (either case).
+bool IsPhoneNumber(std::string_view s);
+inline constexpr const char* kPhoneNumberRule = "a number is 1 to 20 of 0-9, F, J, L, P, _";
+
 // The control's plain properties (a get without parameters), in the order of its type table.
 std::vector<const MemberInfo*> Properties();
 // Their names, separated by commas, for messages.

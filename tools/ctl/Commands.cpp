@@ -1,9 +1,8 @@
 #include "tools/ctl/Commands.h"
 
-#include <algorithm>
+#include <stdlib.h>
+
 #include <filesystem>
-#include <functional>
-#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -11,11 +10,9 @@
 
 #include "control/automation/FonerixInterface.h"
 #include "platform/automation/Registry.h"
-#include "tools/ctl/CommandHandlers.h"
 #include "tools/ctl/CommandSupport.h"
 #include "tools/ctl/ExitCodes.h"
-#include "tools/ctl/Values.h"
-#include "tools/ctl/Watch.h"
+#include "tools/ctl/Session.h"
 #include "tools/probe/PortDiagnosis.h"
 
 #ifndef FONERIXCTL_VERSION
@@ -26,112 +23,26 @@ namespace fonerix::ctl {
 
 namespace {
 
-using Handler = std::function<int(Session&)>;
-
-bool IsPhoneNumber(std::string_view s) {
-    return !s.empty() && s.size() <= 20 && std::all_of(s.begin(), s.end(), [](char c) {
-        return (c >= '0' && c <= '9') || c == 'F' || c == 'J' || c == 'L' || c == 'P' || c == 'f' ||
-               c == 'j' || c == 'l' || c == 'p' || c == '_';
-    });
-}
-
-const std::map<std::string, Handler, std::less<>>& Handlers() {
-    static const std::map<std::string, Handler, std::less<>> handlers = {
-        {"find", Find},
-        {"info", Info},
-        {"get", Get},
-        {"set", Set},
-        {"props", Props},
-        {"sync-clock", SyncClock},
-        {"dial", Dial},
-        {"key", Key},
-        {"incoming", [](Session& s) { return ReadList(s, List::Incoming); }},
-        {"outgoing", [](Session& s) { return ReadList(s, List::Outgoing); }},
-        {"book", [](Session& s) { return ReadList(s, List::Book); }},
-        {"stats", Stats},
-        {"callerid", CallerId},
-        {"callerid set", CallerIdSet},
-        {"voice get", VoiceGet},
-        {"voice put", VoicePut},
-        {"voice del", VoiceDel},
-        {"voice handles", VoiceHandles},
-        {"voice free", VoiceFree},
-        {"redirect", Redirect},
-        {"autodial", AutoDial},
-        {"state", State},
-        {"watch", Watch},
-    };
-    return handlers;
-}
-
-// Checks what can be checked without the set, so that a typo never waits for a port search.
-std::optional<std::string> CheckOperands(const Invocation& inv) {
-    const std::string name = inv.command->name;
-    const auto& ops = inv.operands;
-    auto number = [&](size_t i, long min, long max,
-                      const char* what) -> std::optional<std::string> {
-        if (!ParseNumber(ops[i], min, max)) {
-            return name + ": " + what + " is a number from " + std::to_string(min) + " to " +
-                   std::to_string(max) + ", not \"" + ops[i] + "\"";
-        }
-        return std::nullopt;
-    };
-    if (name == "get" || name == "set") {
-        const MemberInfo* m = FindProperty(ops[0]);
-        if (m == nullptr) {
-            return "no property \"" + ops[0] + "\"; the properties are " + PropertyNames();
-        }
-        if (name == "set") {
-            std::string error;
-            if (!PropertyValue(m->name, m->result, ops[1], error)) {
-                return error;
-            }
-        }
-    } else if (name == "dial") {
-        if (!IsPhoneNumber(ops[0])) {
-            return "dial: a number is 1 to 20 of 0-9, F, J, L, P, _; not \"" + ops[0] + "\"";
-        }
-    } else if (name == "key") {
-        const std::optional<long> code = ParseNumber(ops[0], 1, 64);
-        if (!code || (*code > 35 && *code != 64)) {
-            return "key: a key code is 1 to 35 or 64, not \"" + ops[0] + "\"";
-        }
-    } else if (name == "callerid set") {
-        return CheckCallerIdSet(ops);
-    } else if (name == "voice get" || name == "voice del") {
-        return number(0, 0, 32767, "the handle");
-    } else if (name == "voice put") {
-        if (!std::filesystem::is_regular_file(ops[0])) {
-            return "voice put: no file " + ops[0];
-        }
-    } else if (name == "redirect" && !ops.empty()) {
-        if (!IsPhoneNumber(ops[0])) {
-            return "redirect: a number is 1 to 20 of 0-9, F, J, L, P, _; not \"" + ops[0] + "\"";
-        }
-    } else if (name == "autodial" && !ops.empty()) {
-        size_t start = 0;
-        const std::string& list = ops[0];
-        while (start <= list.size() && !list.empty()) {
-            const size_t comma = std::min(list.find(',', start), list.size());
-            if (!IsPhoneNumber(std::string_view(list).substr(start, comma - start))) {
-                return "autodial: the list is numbers separated by commas, not \"" + list + "\"";
-            }
-            start = comma + 1;
-        }
-    } else if (name == "state") {
-        if (auto e = number(0, 0, 3, "the register")) {
-            return e;
-        }
-        if (ops.size() == 2) {
-            return number(1, 0, 255, "the value");
+// The control searches COM1 to COM4 and takes no list of ports, but it finds each port's path
+// by FONERIX_COM<n> in this process's environment: the ports not asked for are pointed at a
+// path that cannot be opened, so that nothing is sent to them.
+void SearchOnly(unsigned port) {
+    for (unsigned n = kFirstComPort; n <= kLastComPort; ++n) {
+        if (n != port) {
+            ::setenv(("FONERIX_COM" + std::to_string(n)).c_str(), "/dev/null/not-searched", 1);
         }
     }
-    return std::nullopt;
 }
 
-void ExplainNoSet(std::ostream& err) {
-    err << "fonerixctl: no telephone set found on COM1 to COM4:\n";
-    for (unsigned port = 1; port <= 4; ++port) {
+void ExplainNoSet(std::ostream& err, std::optional<unsigned> only) {
+    const unsigned first = only.value_or(kFirstComPort);
+    const unsigned last = only.value_or(kLastComPort);
+    err << "fonerixctl: no telephone set found on COM" << first;
+    if (last != first) {
+        err << " to COM" << last;
+    }
+    err << ":\n";
+    for (unsigned port = first; port <= last; ++port) {
         const PortDiagnosis d = DiagnosePort(port);
         err << "  COM" << port << " (" << d.path << "): " << d.reason << '\n';
     }
@@ -173,9 +84,14 @@ CAwake::~CAwake() {
 }
 
 int RunCommand(const Invocation& inv, std::ostream& out, std::ostream& err) {
-    if (const std::optional<std::string> problem = CheckOperands(inv)) {
-        err << "fonerixctl: " << *problem << '\n';
-        return kExitUsage;
+    if (inv.command->check != nullptr) {
+        if (const std::optional<std::string> problem = inv.command->check(inv.operands)) {
+            err << "fonerixctl: " << *problem << '\n';
+            return kExitUsage;
+        }
+    }
+    if (inv.port) {
+        SearchOnly(*inv.port);
     }
     CreateFailure failure;
     std::optional<CFonerixClient> control = CFonerixClient::Create(failure);
@@ -196,10 +112,10 @@ int RunCommand(const Invocation& inv, std::ostream& out, std::ostream& err) {
     session.caption = Utf8FromBstr(session.device.Caption);
     FreeBstr(session.device.Caption);
     if (!found || session.device.inUse == 0) {
-        ExplainNoSet(err);
+        ExplainNoSet(err, inv.port);
         return kExitNoSet;
     }
-    const int rc = Handlers().at(inv.command->name)(session);
+    const int rc = inv.command->run(session);
     out.flush();
     return rc;
 }

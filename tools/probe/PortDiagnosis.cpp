@@ -4,11 +4,33 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <charconv>
 #include <cstring>
 
 #include "control/serial/PortPath.h"
 
 namespace fonerix {
+
+std::string ComPortRuleText() {
+    return "COM n is the path in FONERIX_COM<n>, else COM<n>=PATH in\n"
+           "$XDG_CONFIG_HOME/fonerix/ports.conf (~/.config by default), else /dev/ttyS<n-1>.";
+}
+
+std::optional<unsigned> ParseComPort(std::string_view text) {
+    unsigned value = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || ec != std::errc() || end != text.data() + text.size() ||
+        value < kFirstComPort || value > kLastComPort) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+std::string ComPortOptionError(std::string_view text) {
+    return "--port takes a COM port number from " + std::to_string(kFirstComPort) + " to " +
+           std::to_string(kLastComPort) + ", not \"" + std::string(text) +
+           "\" (any device can be one of them: FONERIX_COM<n>=PATH)";
+}
 
 std::string DescribeOpenFailure(int error) {
     switch (error) {

@@ -1,8 +1,22 @@
 #pragma once
 
+#include <optional>
 #include <string>
+#include <string_view>
 
 namespace fonerix {
+
+// fonerix-probe and fonerixctl choose ports alike: COM1 to COM4, as the control searches them,
+// each at the path the control's rule gives it; --port N names the only one to search.
+inline constexpr unsigned kFirstComPort = 1;
+inline constexpr unsigned kLastComPort = 4;
+
+// The sentence of both usages that says where COM n is.
+std::string ComPortRuleText();
+// The operand of --port: a number from 1 to 4, or nullopt.
+std::optional<unsigned> ParseComPort(std::string_view text);
+// What both tools say about an operand of --port that ParseComPort refused.
+std::string ComPortOptionError(std::string_view text);
 
 // What a user should be told when a COM port could not be opened, from the errno of the open:
 // the cause in words and, where there is one, the fix.

@@ -1,4 +1,4 @@
-// fonerix-probe: looks for a telephone set on COM1 to COM4 (or one port), says for every port
+// fonerix-probe: looks for a telephone set on COM1 to COM4 (or on one of them), says for every port
 // what it found, and can then print the set's events as they come.
 
 #include <getopt.h>
@@ -48,12 +48,13 @@ std::unique_ptr<CDevice> FamilyAt(uint32_t rate) {
 void Usage(std::FILE* out) {
     std::fprintf(out,
                  "Usage: fonerix-probe [--port N] [--watch SECONDS]\n"
-                 "Looks for a caller-ID telephone set on COM1 to COM4 (or on COM N) and says what\n"
-                 "it found on each port. With --watch it then prints the set's events.\n"
-                 "COM n is the path in FONERIX_COM<n>, else COM<n>=PATH in\n"
-                 "$XDG_CONFIG_HOME/fonerix/ports.conf, else /dev/ttyS<n-1>.\n"
+                 "Looks for a caller-ID telephone set on COM1 to COM4, or with --port N on COM N\n"
+                 "alone (1 to 4), and says what it found on each port. With --watch it then\n"
+                 "prints the set's events.\n"
+                 "%s\n"
                  "FONERIX_TRACE=1 logs every byte on the line to standard error.\n"
-                 "Exit codes: 0 a set was found, 2 bad arguments, 3 no set found.\n");
+                 "Exit codes: 0 a set was found, 2 bad arguments, 3 no set found.\n",
+                 ComPortRuleText().c_str());
 }
 
 std::string EventText(uint16_t code, const char* number) {
@@ -152,7 +153,7 @@ void Watch(CDevice& device, int seconds) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    int onlyPort = 0;
+    unsigned onlyPort = 0;
     int watchSeconds = 0;
     const option options[] = {{"port", required_argument, nullptr, 'p'},
                               {"watch", required_argument, nullptr, 'w'},
@@ -161,10 +162,10 @@ int main(int argc, char** argv) {
     for (int c; (c = getopt_long(argc, argv, "p:w:h", options, nullptr)) != -1;) {
         switch (c) {
             case 'p':
-                onlyPort = std::atoi(optarg);
-                if (onlyPort < 1 || onlyPort > 255) {
-                    std::fprintf(stderr,
-                                 "fonerix-probe: --port takes a COM number from 1 to 255\n");
+                if (const std::optional<unsigned> port = ParseComPort(optarg)) {
+                    onlyPort = *port;
+                } else {
+                    std::fprintf(stderr, "fonerix-probe: %s\n", ComPortOptionError(optarg).c_str());
                     return kExitUsage;
                 }
                 break;
@@ -188,9 +189,9 @@ int main(int argc, char** argv) {
         return kExitUsage;
     }
 
-    const int first = onlyPort != 0 ? onlyPort : 1;
-    const int last = onlyPort != 0 ? onlyPort : 4;
-    for (int port = first; port <= last; ++port) {
+    const unsigned first = onlyPort != 0 ? onlyPort : kFirstComPort;
+    const unsigned last = onlyPort != 0 ? onlyPort : kLastComPort;
+    for (unsigned port = first; port <= last; ++port) {
         std::optional<Found> found = ProbePort(static_cast<uint8_t>(port));
         if (!found) {
             continue;
