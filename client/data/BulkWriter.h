@@ -42,6 +42,9 @@ class CBulkWriter {
 
     void Commit();
 
+    // The connection the statements run on, for reads that must see what was written so far.
+    CDatabase& Database() const { return m_db; }
+
   private:
     CDatabase& m_db;
     void Counted();

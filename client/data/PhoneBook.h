@@ -44,22 +44,33 @@ struct PhoneBookLineOutcome {
     // rejected insert; a line that is skipped for its number or name still answers true.
     bool accepted = false;
     PhoneBookLineResult result = PhoneBookLineResult::kEmpty;
-    std::string name;   // the inserted name (UTF-8) when result is kInserted
-    std::string error;  // the database's text for kDatabaseError
+    std::string name;  // the inserted name (UTF-8) when result is kInserted
+    // The database's text for kDatabaseError; which field and its limit for kTooLong (Russian).
+    std::string error;
 };
 
 // Stores one line "number<d>name<d>comment" (UTF-8; blanks around the line and each of the
 // first three fields ignored, further fields ignored) in phone_book and gives the name to the
 // rows of that number in both call logs. Every insertion of a phone-book row goes through here.
-// The statements run through `writer`, so bulk callers batch them.
+// The statements run through `writer`, so bulk callers batch them. The field lengths are checked
+// here, in characters, and a number already present is looked up before the INSERT, so that
+// every backend gives the same result for the same line.
 PhoneBookLineOutcome InsertPhoneBookLine(CBulkWriter& writer, std::string_view line,
                                          char delimiter);
-// The same for one record typed by the user; `name` receives the inserted name.
+// The same in automatic commit, for one record typed by the user; `name` receives the inserted
+// name.
 bool InsertPhoneBookLine(CDatabase& db, std::string_view line, char delimiter, std::string& name);
 
-// The record dialog's "add": the three texts joined with '|' into InsertPhoneBookLine.
+// One record as three texts (blanks around each ignored), with the same checks and statements
+// as a line: for callers that have the fields already (the set's phone book), so that a text
+// holding a delimiter character is stored as it is instead of shifting the fields.
+PhoneBookLineOutcome InsertPhoneBookRecord(CBulkWriter& writer, std::string_view number,
+                                           std::string_view name, std::string_view comment);
+
+// The record dialog's "add". The three texts are stored as they are: a '|' inside one of them
+// stays in its field. `outcome`, when given, receives why nothing was stored.
 bool AddPhoneBookRecord(CDatabase& db, std::string_view number, std::string_view name,
-                        std::string_view comment);
+                        std::string_view comment, PhoneBookLineOutcome* outcome = nullptr);
 
 // The record dialog's "edit": the row RID gets the three texts. False with the database's text
 // in `error` when it refuses.
