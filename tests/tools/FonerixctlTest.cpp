@@ -158,10 +158,12 @@ TEST_F(FonerixctlTest, ASettingWrittenIsReadOnTheNextRun) {
             EXPECT_EQ(get.out, std::string(c.value) + "\n") << c.property;
         }
     }
-    // A value out of the register's range is clamped by the control: said, and exit 1.
+    // A value out of the register's range is refused before the set is searched: the control
+    // would have clamped it silently.
     const ToolResult clamped = Ctl({"set", "BellVolume", "9"});
-    EXPECT_EQ(clamped.exitCode, 1);
-    EXPECT_NE(clamped.err.find("keeps BellVolume = 7"), std::string::npos) << clamped.err;
+    EXPECT_EQ(clamped.exitCode, 2);
+    EXPECT_NE(clamped.err.find("BellVolume takes 0 to 7"), std::string::npos) << clamped.err;
+    EXPECT_EQ(Ctl({"get", "BellVolume"}).out, "3\n");
 
     const ToolResult props = Ctl({"props", "--format", "json"});
     ASSERT_EQ(props.exitCode, 0) << props.err;
@@ -173,7 +175,7 @@ TEST_F(FonerixctlTest, ASettingWrittenIsReadOnTheNextRun) {
         values[row["property"].Text()] = row["value"].Text();
     }
     EXPECT_EQ(values["NumLength"], "5");
-    EXPECT_EQ(values["BellVolume"], "7");
+    EXPECT_EQ(values["BellVolume"], "3");
     EXPECT_EQ(values["AlarmTime"], "06:45");
 }
 
@@ -440,6 +442,53 @@ TEST_F(FonerixctlTest, BadArgumentsAreExitTwoBeforeAnySearch) {
     const ToolResult version = Ctl({"--version"});
     EXPECT_EQ(version.exitCode, 0);
     EXPECT_NE(version.out.find("not registered"), std::string::npos) << version.out;
+}
+
+TEST_F(FonerixctlTest, ValuesOutsideTheirRangeAreRefusedBeforeAnySearch) {
+    // No set anywhere and the control not even registered: only a check without the set can
+    // answer exit 2.
+    env_["XDG_CONFIG_HOME"] = dir_.File("empty-config");
+    struct Case {
+        std::vector<std::string> args;
+        std::string message;
+    };
+    const Case cases[] = {
+        {{"set", "BellVolume", "999"}, "BellVolume takes 0 to 7, not \"999\""},
+        {{"set", "bellvolume", "-1"}, "BellVolume takes 0 to 7, not \"-1\""},
+        {{"set", "NumLength", "0x10"}, "NumLength takes 4 to 7, not \"0x10\""},
+        {{"set", "UtCallup", "69"}, "UtCallup takes 70 to 150"},
+        {{"set", "UtLineFree", "0"}, "UtLineFree takes 1 to 50"},
+        {{"set", "BellMelody", "5"}, "BellMelody takes 1 to 4"},
+        {{"set", "ConfigRegister", "256"}, "ConfigRegister takes 0 to 255"},
+        {{"set", "DeviceBuffer", "12345678901234567890"}, "DeviceBuffer"},
+        {{"set", "RedirectionNumber", "abc"},
+         "RedirectionNumber: a number is 1 to 20 of 0-9, F, J, L, P, _; not \"abc\""},
+        {{"redirect", "abc"}, "redirect: a number is 1 to 20 of 0-9, F, J, L, P, _; not \"abc\""},
+    };
+    for (const Case& c : cases) {
+        const ToolResult r = Ctl(c.args);
+        EXPECT_EQ(r.exitCode, 2) << c.args[1] << ": " << r.err;
+        EXPECT_NE(r.err.find("fonerixctl: " + c.message), std::string::npos) << r.err;
+        EXPECT_EQ(r.out, "");
+    }
+}
+
+// The ranges of the second family are narrower in places; what a family lacks is said by the
+// read-back.
+TEST_F(FonerixctlTest, TheFoundSetsOwnRangeIsCheckedBeforeWriting) {
+    SimProcess sim({.type = 1});
+    Port(1, sim.LinkPath());
+    const ToolResult loud = Ctl({"set", "BellVolume", "6"});
+    EXPECT_EQ(loud.exitCode, 2) << loud.err;
+    EXPECT_NE(loud.err.find("BellVolume takes 0 to 5 on this set (Varkon+), not \"6\""),
+              std::string::npos)
+        << loud.err;
+    EXPECT_NE(sim.Command("status").find("changes=0"), std::string::npos);
+    EXPECT_EQ(Ctl({"set", "BellVolume", "5"}).exitCode, 0);
+
+    const ToolResult lacking = Ctl({"set", "SoundVolume", "3"});
+    EXPECT_EQ(lacking.exitCode, 1);
+    EXPECT_NE(lacking.err.find("keeps SoundVolume = -1"), std::string::npos) << lacking.err;
 }
 
 TEST_F(FonerixctlTest, RegsvrWritesAndRemovesTheControlsSections) {

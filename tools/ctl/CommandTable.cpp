@@ -52,7 +52,7 @@ Problem CheckSet(const Operands& ops) {
     if (!PropertyValue(m->name, m->result, ops[1], error)) {
         return error;
     }
-    return std::nullopt;
+    return CheckPropertyValue(m->name, ops[1], Family::Any);
 }
 
 Problem CheckDial(const Operands& ops) {

@@ -50,8 +50,7 @@ int WriteProperty(Session& s, const MemberInfo& m, const CVariant& value, bool c
     s.out << m.name << " = " << now << '\n';
     if (compare && now != asked) {
         return s.Failed(std::string("the set keeps ") + m.name + " = " + now + ", not " + asked +
-                        " (values outside a register's range are clamped; some models lack " +
-                        "the setting)");
+                        " (some models lack the setting)");
     }
     return kExitOk;
 }
@@ -90,9 +89,16 @@ int Props(Session& s) {
 
 int Set(Session& s) {
     const MemberInfo* m = FindProperty(s.invocation.operands[0]);
+    const std::string& text = s.invocation.operands[1];
+    // Now that the family is known, its own range, still before anything is written.
+    if (const auto problem =
+            CheckPropertyValue(m->name, text, FamilyOfType(s.device.devType), s.caption)) {
+        return s.Error(kExitUsage, *problem);
+    }
     std::string error;
+    // Numbers go to the set in upper case, as dial and redirect send them.
     const std::optional<CVariant> value =
-        PropertyValue(m->name, m->result, s.invocation.operands[1], error);
+        PropertyValue(m->name, m->result, m->result == VT_BSTR ? Upper(text) : text, error);
     // DeviceTime runs on while we read it back; every other value must come back as written.
     const bool compare = std::string_view(m->name) != "DeviceTime";
     return WriteProperty(s, *m, *value, compare);

@@ -1,9 +1,11 @@
 #include "tools/ctl/Values.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 
 #include "platform/automation/NameCompare.h"
+#include "tools/ctl/CommandSupport.h"
 
 namespace fonerix::ctl {
 
@@ -24,7 +26,92 @@ bool Digits(std::string_view text, size_t pos, size_t digits, int& value) {
     return true;
 }
 
+// The range the control brings a register value into before writing it (a register without
+// one takes its low byte), on the first family and on the second, which lacks some registers.
+struct RegisterRange {
+    const char* property;
+    long zeltaMin, zeltaMax;
+    bool varkonHas;
+    long varkonMin, varkonMax;
+};
+constexpr RegisterRange kRegisterRanges[] = {
+    {"NumLength", 4, 7, true, 4, 7},         {"SkipBells", 0, 9, true, 0, 9},
+    {"BellMelody", 1, 4, true, 1, 4},        {"BellVolume", 0, 7, true, 0, 5},
+    {"SoundVolume", 0, 8, false, 0, 0},      {"UtCallup", 70, 150, true, 70, 150},
+    {"UtLineFree", 1, 50, true, 1, 50},      {"ConfigRegister", 0, 255, true, 0, 255},
+    {"DeviceMode", 0, 255, false, 0, 0},     {"DeviceRang", 0, 7, false, 0, 0},
+    {"AlarmActivity", 0, 255, true, 0, 255}, {"SndRecordTime", 0, 255, false, 0, 0},
+};
+
+std::string Range(long min, long max) {
+    return std::to_string(min) + " to " + std::to_string(max);
+}
+
+// The number properties: the most digits each holds.
+struct NumberProperty {
+    const char* property;
+    size_t maxDigits;
+    bool mayBeEmpty;
+};
+constexpr NumberProperty kNumberProperties[] = {{"RedirectionNumber", 20, false},
+                                                {"DeviceBuffer", 19, true}};
+
 }  // namespace
+
+Family FamilyOfType(unsigned devType) {
+    return devType >= 1 && devType <= 4 ? Family::Varkon : Family::Zelta;
+}
+
+std::optional<std::string> CheckPropertyValue(std::string_view property, std::string_view text,
+                                              Family family, std::string_view caption) {
+    for (const NumberProperty& p : kNumberProperties) {
+        if (!SameName(property, p.property)) {
+            continue;
+        }
+        const bool ok =
+            (text.empty() && p.mayBeEmpty) || (IsPhoneNumber(text) && text.size() <= p.maxDigits);
+        if (ok) {
+            return std::nullopt;
+        }
+        return std::string(p.property) + ": a number is " + (p.mayBeEmpty ? "0" : "1") + " to " +
+               std::to_string(p.maxDigits) + " of 0-9, F, J, L, P, _; not \"" + std::string(text) +
+               "\"";
+    }
+    for (const RegisterRange& r : kRegisterRanges) {
+        if (!SameName(property, r.property)) {
+            continue;
+        }
+        const bool varkon = r.varkonHas;
+        long min = r.zeltaMin;
+        long max = r.zeltaMax;
+        if (family == Family::Varkon && varkon) {
+            min = r.varkonMin;
+            max = r.varkonMax;
+        } else if (family == Family::Any && varkon) {
+            min = std::min(min, r.varkonMin);
+            max = std::max(max, r.varkonMax);
+        } else if (family == Family::Varkon) {
+            return std::nullopt;  // the family lacks it: the read-back says so
+        }
+        if (ParseNumber(text, min, max)) {
+            return std::nullopt;
+        }
+        std::string message = std::string(r.property) + " takes " + Range(min, max);
+        if (family != Family::Any) {
+            message += " on this set";
+            if (!caption.empty()) {
+                message += " (" + std::string(caption) + ")";
+            }
+        }
+        message += ", not \"" + std::string(text) + "\"";
+        if (family == Family::Any && varkon &&
+            (r.varkonMin != r.zeltaMin || r.varkonMax != r.zeltaMax)) {
+            message += " (" + Range(r.varkonMin, r.varkonMax) + " on types 1, 2 and 4)";
+        }
+        return message;
+    }
+    return std::nullopt;
+}
 
 std::string FormatDateTime(DATE date) {
     DateParts p;

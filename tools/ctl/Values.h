@@ -26,4 +26,15 @@ std::string PropertyText(std::string_view property, const CVariant& value);
 std::optional<CVariant> PropertyValue(std::string_view property, VARTYPE vt, std::string_view text,
                                       std::string& error);
 
+// The two families of sets, where their registers' ranges differ; Any before the search.
+enum class Family { Any, Zelta, Varkon };
+Family FamilyOfType(unsigned devType);
+
+// What is wrong with `text` as a value of `property` (a value PropertyValue took), or nullopt.
+// The control clamps a register value to its range without a word, so a value outside it is
+// refused here instead: with `Any` outside every family's range, with a family outside its own.
+// The numbers of RedirectionNumber and DeviceBuffer are checked as dial numbers are.
+std::optional<std::string> CheckPropertyValue(std::string_view property, std::string_view text,
+                                              Family family, std::string_view caption = {});
+
 }  // namespace fonerix::ctl
