@@ -491,6 +491,99 @@ TEST_F(FonerixctlTest, TheFoundSetsOwnRangeIsCheckedBeforeWriting) {
     EXPECT_NE(lacking.err.find("keeps SoundVolume = -1"), std::string::npos) << lacking.err;
 }
 
+// A WAV file of `samples` bytes of data with the format fields as given.
+void WriteWav(const std::string& path, uint16_t format, uint16_t channels, uint32_t rate,
+              uint16_t bits, uint32_t samples) {
+    std::string bytes;
+    auto le = [&](uint32_t v, int n) {
+        for (int i = 0; i < n; ++i) {
+            bytes.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
+        }
+    };
+    bytes += "RIFF";
+    le(36 + samples, 4);
+    bytes += "WAVEfmt ";
+    le(16, 4);
+    le(format, 2);
+    le(channels, 2);
+    le(rate, 4);
+    le(rate * channels * bits / 8, 4);
+    le(channels * bits / 8, 2);
+    le(bits, 2);
+    bytes += "data";
+    le(samples, 4);
+    bytes.append(samples, '\x80');
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+// voice put looks at the file before the set is asked to store it and says how to convert it.
+TEST_F(FonerixctlTest, VoicePutSaysWhatIsWrongWithTheFileAndHowToConvertIt) {
+    const std::string wide = dir_.File("wide.wav");
+    WriteWav(wide, 1, 1, 22050, 16, 4000);
+    const std::string stereo = dir_.File("stereo.wav");
+    WriteWav(stereo, 1, 2, 11025, 8, 4000);
+    const std::string slow = dir_.File("slow.wav");
+    WriteWav(slow, 1, 1, 6400, 8, 4000);
+    const std::string good = dir_.File("good.wav");
+    WriteWav(good, 1, 1, 11025, 8, 4000);
+
+    SimProcess sim({.type = 5});
+    Port(1, sim.LinkPath());
+    const std::string takes = "this set takes 8-bit mono PCM at 10025 to 12025 samples/s: sox ";
+    struct Case {
+        std::string file;
+        std::string message;
+    };
+    for (const Case& c : {Case{wide, wide + ": 16-bit, 22050 samples/s; " + takes + wide},
+                          Case{stereo, stereo + ": stereo; " + takes + stereo},
+                          Case{slow, slow + ": 6400 samples/s; " + takes + slow}}) {
+        const ToolResult r = Ctl({"voice", "put", c.file});
+        EXPECT_EQ(r.exitCode, 2) << r.err;
+        EXPECT_NE(r.err.find("fonerixctl: voice put: " + c.message +
+                             " -r 11025 -c 1 -b 8 -e unsigned-integer "),
+                  std::string::npos)
+            << r.err;
+    }
+    EXPECT_NE(sim.Command("status").find("changes=0"), std::string::npos) << "the set was asked";
+    const ToolResult stored = Ctl({"voice", "put", good});
+    EXPECT_EQ(stored.exitCode, 0) << stored.err;
+
+    // Type 7 plays at its own rate.
+    SimProcess seven({.type = 7});
+    Port(1, seven.LinkPath());
+    const ToolResult r7 = Ctl({"voice", "put", good});
+    EXPECT_EQ(r7.exitCode, 2);
+    EXPECT_NE(r7.err.find(good +
+                          ": 11025 samples/s; this set takes 8-bit mono PCM at 6000 to 6900 "
+                          "samples/s: sox " +
+                          good + " -r 6400 -c 1 -b 8 -e unsigned-integer "),
+              std::string::npos)
+        << r7.err;
+}
+
+TEST_F(FonerixctlTest, VoiceFilesThatCannotBeUsedAreRefusedBeforeAnySearch) {
+    env_["XDG_CONFIG_HOME"] = dir_.File("empty-config");  // no control: a search is exit 5
+    const std::string text = dir_.File("notes.wav");
+    std::ofstream(text) << "not a sound at all\n";
+    const std::string empty = dir_.File("empty.wav");
+    WriteWav(empty, 1, 1, 11025, 8, 0);
+    struct Case {
+        std::vector<std::string> args;
+        std::string message;
+    };
+    const Case cases[] = {
+        {{"voice", "put", text}, "voice put: " + text + ": not a WAV file (not a RIFF file)"},
+        {{"voice", "put", empty}, "voice put: " + empty + ": not a WAV file (empty data chunk)"},
+        {{"voice", "get", "33", dir_.File("no-such-folder/m.wav")},
+         "voice get: there is no folder " + dir_.File("no-such-folder")},
+    };
+    for (const Case& c : cases) {
+        const ToolResult r = Ctl(c.args);
+        EXPECT_EQ(r.exitCode, 2) << r.err;
+        EXPECT_NE(r.err.find("fonerixctl: " + c.message), std::string::npos) << r.err;
+    }
+}
+
 TEST_F(FonerixctlTest, RegsvrWritesAndRemovesTheControlsSections) {
     const std::filesystem::path registry =
         std::filesystem::path(env_["XDG_CONFIG_HOME"]) / "fonerix" / "registry.ini";

@@ -12,6 +12,7 @@
 #include "tools/ctl/CommandHandlers.h"
 #include "tools/ctl/CommandSupport.h"
 #include "tools/ctl/Values.h"
+#include "tools/ctl/VoiceFile.h"
 #include "tools/ctl/Watch.h"
 
 namespace fonerix::ctl {
@@ -68,7 +69,14 @@ Problem CheckKey(const Operands& ops) {
 }
 
 Problem CheckVoiceGet(const Operands& ops) {
-    return Number("voice get", ops[0], 0, 32767, "the handle");
+    if (Problem p = Number("voice get", ops[0], 0, 32767, "the handle")) {
+        return p;
+    }
+    const std::filesystem::path folder = std::filesystem::absolute(ops[1]).parent_path();
+    if (!std::filesystem::is_directory(folder)) {
+        return "voice get: there is no folder " + folder.string();
+    }
+    return std::nullopt;
 }
 
 Problem CheckVoiceDel(const Operands& ops) {
@@ -78,6 +86,9 @@ Problem CheckVoiceDel(const Operands& ops) {
 Problem CheckVoicePut(const Operands& ops) {
     if (!std::filesystem::is_regular_file(ops[0])) {
         return "voice put: no file " + ops[0];
+    }
+    if (Problem p = VoiceFileProblem(ops[0])) {
+        return "voice put: " + *p;
     }
     return std::nullopt;
 }

@@ -8,6 +8,7 @@
 #include "tools/ctl/CommandSupport.h"
 #include "tools/ctl/ExitCodes.h"
 #include "tools/ctl/Values.h"
+#include "tools/ctl/VoiceFile.h"
 
 namespace fonerix::ctl {
 
@@ -30,6 +31,10 @@ int VoiceGet(Session& s) {
 }
 
 int VoicePut(Session& s) {
+    // The format this set takes is known now; the set is asked nothing before the file fits.
+    if (const auto problem = VoiceFileProblemForSet(s.invocation.operands[0], s.device.devType)) {
+        return s.Error(kExitUsage, "voice put: " + *problem);
+    }
     const std::string file = std::filesystem::absolute(s.invocation.operands[0]).string();
     CAwake awake(s.control, true);
     BSTR name = BstrFromUtf8(file);
