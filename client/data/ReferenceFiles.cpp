@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <cstring>
 
 #include "client/data/LetterCase.h"
@@ -76,12 +77,12 @@ bool NumberInCp1251(std::string_view utf8, std::string& out) {
     return true;
 }
 
-// Reads a file through one window of a few kilobytes: a probe of the search usually finds the
-// line start and the whole line in the block it reads, and probes close together near the end of
-// the search reuse it.
+// Reads a file through one window of a few kilobytes, by position, without moving the file's
+// read position: a probe of the search usually finds the line start and the whole line in the
+// block it reads.
 class CLineReader {
   public:
-    CLineReader(std::FILE* file, off_t size) : m_file(file), m_size(size) {}
+    CLineReader(int fd, off_t size) : m_fd(fd), m_size(size) {}
 
     bool Failed() const { return m_failed; }
 
@@ -140,19 +141,20 @@ class CLineReader {
 
     off_t WindowEnd() const { return m_windowStart + static_cast<off_t>(m_window.size()); }
 
-    // Makes the window hold the byte at `offset` (< size).
+    // Makes the window hold the byte at `offset` (< size). Blocks are aligned, so that the probes
+    // of the last steps, close together, fall into the block already read.
     bool Cover(off_t offset) {
         if (offset >= m_windowStart && offset < WindowEnd()) {
             return true;
         }
         m_window.resize(kBlock);
-        m_windowStart = offset;
-        std::size_t got = 0;
-        if (fseeko(m_file, offset, SEEK_SET) == 0) {
-            got = std::fread(m_window.data(), 1, kBlock, m_file);
-        }
-        m_window.resize(got);
-        if (got == 0) {
+        m_windowStart = offset - offset % static_cast<off_t>(kBlock);
+        ssize_t got = 0;
+        do {
+            got = ::pread(m_fd, m_window.data(), kBlock, m_windowStart);
+        } while (got < 0 && errno == EINTR);
+        m_window.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
+        if (offset >= WindowEnd()) {
             // The file is shorter than it was or cannot be read: the search ends, not found.
             m_failed = true;
             return false;
@@ -160,7 +162,7 @@ class CLineReader {
         return true;
     }
 
-    std::FILE* m_file;
+    int m_fd;
     off_t m_size;
     std::string m_window;
     off_t m_windowStart = 0;
@@ -223,19 +225,16 @@ bool FindInReference(CReferenceFile& file, std::string_view number, char delimit
     if (handle == nullptr || !NumberInCp1251(TrimBlanks(number), wanted) || wanted.empty()) {
         return false;
     }
-    std::clearerr(handle);
-    if (fseeko(handle, 0, SEEK_END) != 0) {
+    struct stat info {};
+    if (::fstat(::fileno(handle), &info) != 0 || info.st_size <= 0) {
         return false;
     }
-    const off_t size = ftello(handle);
-    if (size <= 0) {
-        return false;
-    }
+    const off_t size = info.st_size;
 
     // Lower bound over byte offsets. Every non-blank line that starts before lo has a key before
     // the number, every one that starts at or after hi a key after it; each probe reads the first
     // non-blank line starting at or after the middle and moves one bound past the middle.
-    CLineReader reader(handle, size);
+    CLineReader reader(::fileno(handle), size);
     off_t lo = 0;
     off_t hi = size;
     off_t stop = 0;
@@ -278,6 +277,8 @@ bool FindInReference(CReferenceFile& file, std::string_view number, char delimit
             hi = mid;
         }
     }
+    // The stream's own buffer knows nothing of the reads by position: seeking drops it.
+    std::clearerr(handle);
     fseeko(handle, stop, SEEK_SET);
     return found;
 }
