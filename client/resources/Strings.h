@@ -50,6 +50,11 @@ inline constexpr char kShellSharingViolation[] = "A sharing violation occurred. 
 inline constexpr char kShellUnknownError[] = "Unknown Error (%d) occurred.";
 // The about box's version line, followed by the version number.
 inline constexpr char kAboutVersion[] = "Версия ";
+// The phone book and the call logs.
+inline constexpr char kRecordExists[] = "Ошибка! Запись с таким номером уже существует!";
+inline constexpr char kReadingCalls[] =
+    "Подождите, идет считывание данных о звонках из устройства...";
+inline constexpr char kImporting[] = "Импорт данных...";
 }  // namespace texts
 
 }  // namespace fonedesk

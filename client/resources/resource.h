@@ -27,6 +27,13 @@ inline constexpr int IDC_WAIT_TEXT = 1116;
 inline constexpr int IDC_WAIT_PROGRESS = 1118;
 inline constexpr int IDOK = 1;
 
+// The record dialog (dialog 103).
+inline constexpr int IDD_RECORD_DIALOG = 103;
+inline constexpr int IDC_RECORD_PHONE = 1057;
+inline constexpr int IDC_RECORD_COMMENT = 1058;
+inline constexpr int IDC_RECORD_ABONENT = 1059;
+inline constexpr int IDC_RECORD_ICON = 129;
+
 // Child windows of the frame and the grid.
 inline constexpr int IDC_ALPHABET_TABS = 104;
 inline constexpr int IDC_FONERIX = 105;

@@ -631,8 +631,10 @@ void CDataGridView::OnCommand(int id) {
             d->OnDelete();
             break;
         case ID_ADD_RECORD:
+            OnAddRecord();
+            break;
         case ID_EDIT_RECORD:
-            // Filled by the record dialog, which adds and edits phone-book rows.
+            OnEditRecord();
             break;
         case ID_DIAL_RECORD:
         case ID_READ_SOUND: {

@@ -12,6 +12,7 @@ namespace fonedesk {
 
 class CDatabase;
 class CGridModel;
+class IDeviceLists;
 
 // The list of the main window: one table of the database at a time (a call log, search
 // results over one, or the phone book) in a report-style table over a model that the query
@@ -53,6 +54,18 @@ class CDataGridView : public QWidget {
     bool IsCommandEnabled(int id) const;
     void OnCommand(int id);
 
+    // The operations on the tables, behind the wait window (client/shell/DataGridOperations.cpp).
+    // Each waits for a running list query to end first, since they share the connection.
+    // Reads both call logs of the set, then shows the log on screen or the incoming calls. The
+    // counts end the wait window always, or only when a call was not stored or a list is
+    // incomplete (the automatic reading at start-up).
+    enum class Report { Always, OnlyProblems };
+    void ReadCallLogs(IDeviceLists& device, Report report);
+    // Reads the set's phone book, then shows the phone book.
+    void ReadDevicePhoneBook(IDeviceLists& device);
+    void ImportPhoneBook(const QString& path);
+    void ExportPhoneBook(const QString& path);
+
     // Paints the list onto the printer's pages, page after page until no row is left.
     void PrintPages(QPrinter* printer);
 
@@ -71,6 +84,11 @@ class CDataGridView : public QWidget {
     void commandStateChanged();
 
   private:
+    void OnAddRecord();
+    void OnEditRecord();
+    // Cancels a running list query and waits for its end.
+    void WaitForQueryEnd();
+
     struct Impl;
     std::unique_ptr<Impl> d;
 };

@@ -122,6 +122,14 @@ void CGridRowBlock::RemoveRows(int first, int count) {
     }
 }
 
+void CGridRowBlock::SetTexts(int row, const std::vector<std::string>& texts) {
+    m_rows[static_cast<std::size_t>(row)].text = static_cast<std::uint32_t>(m_text.size());
+    for (const std::string& text : texts) {
+        AppendLength(m_text, text.size());
+        m_text.append(text);
+    }
+}
+
 CGridModel::CGridModel(QObject* parent) : QAbstractTableModel(parent) {}
 
 void CGridModel::SetColumns(std::vector<GridColumn> columns) {
@@ -208,6 +216,20 @@ void CGridModel::SetSortMark(int column, bool ascending) {
             emit headerDataChanged(Qt::Horizontal, section, section);
         }
     }
+}
+
+void CGridModel::SetRowTexts(int row, const std::vector<std::string>& texts) {
+    if (row < 0 || row >= m_rowCount) {
+        return;
+    }
+    const auto next = std::upper_bound(m_starts.begin(), m_starts.end(), row);
+    const auto b = static_cast<std::size_t>(next - m_starts.begin() - 1);
+    std::vector<std::string> all = texts;
+    // A row holds exactly one text for each column that has one.
+    all.resize(static_cast<std::size_t>(
+        std::count_if(m_textColumn.begin(), m_textColumn.end(), [](int t) { return t >= 0; })));
+    m_blocks[b].SetTexts(row - m_starts[b], all);
+    emit dataChanged(index(row, 0), index(row, columnCount() - 1));
 }
 
 std::pair<const CGridRowBlock*, int> CGridModel::Locate(int row) const {

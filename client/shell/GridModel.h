@@ -42,6 +42,8 @@ class CGridRowBlock {
     std::string_view Text(int row, int textColumn) const;
 
     void RemoveRows(int first, int count);
+    // New texts for a row, one per text column; the old ones stay in the buffer unused.
+    void SetTexts(int row, const std::vector<std::string>& texts);
 
   private:
     struct Row {
@@ -68,6 +70,8 @@ class CGridModel : public QAbstractTableModel {
     void AppendRows(CGridRowBlock block);
     // Removes the given rows (any order, duplicates allowed).
     void RemoveRows(std::vector<int> rows);
+    // An edited row shows its new texts (UTF-8, one per column with a text) without a reload.
+    void SetRowTexts(int row, const std::vector<std::string>& texts);
 
     // The sort mark shown left of a header caption; column -1 shows none.
     void SetSortMark(int column, bool ascending);

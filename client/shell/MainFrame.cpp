@@ -37,12 +37,9 @@ namespace {
 
 namespace profile = platform::fonedesk_profile;
 
-// Commands whose work comes with later changes (reading the set's lists, the text import and
-// export, the settings sheet, the record dialog, the voice player). They are wired to their place
-// and stay disabled until that work exists, so that nothing pretends to work.
-constexpr int kCommandsOfLaterWork[] = {
-    ID_READ_DEVICE,      ID_READ_PHONEBOOK, ID_DEVICE_SETTINGS, ID_IMPORT_PHONEBOOK,
-    ID_EXPORT_PHONEBOOK, ID_ADD_RECORD,     ID_EDIT_RECORD,     ID_READ_SOUND};
+// Commands whose work comes with later changes (the settings sheet, the voice player). They are
+// wired to their place and stay disabled until that work exists, so that nothing pretends to work.
+constexpr int kCommandsOfLaterWork[] = {ID_DEVICE_SETTINGS, ID_READ_SOUND};
 
 bool IsLaterWork(int id) {
     for (int later : kCommandsOfLaterWork) {
@@ -317,6 +314,7 @@ void CMainFrame::CreateTray() {
 bool CMainFrame::CreateClient() {
     CWaitDialog wait(this, QString::fromUtf8(texts::kLoading));
     wait.show();
+    bool logShown = false;
 
     m_hostDialogs = std::make_unique<CQtHostDialogs>(this);
     fonerix::CreateFailure failure;
@@ -369,7 +367,12 @@ bool CMainFrame::CreateClient() {
             0) {
             m_fonerix->SetDeviceTime(DateFromDateTime(QDateTime::currentDateTime()));
         }
-        // "Auto Data" reads the set's call logs here once the call-log reading exists.
+        if (m_device.inUse != 0 && ini.GetInt(profile::kProgramOptions, profile::kAutoData,
+                                              profile::kAutoDataDefault) != 0) {
+            // Behind the start-up window; its report appears only when something went wrong.
+            m_grid->ReadCallLogs(*m_fonerix, CDataGridView::Report::OnlyProblems);
+            logShown = true;
+        }
 
         const int firstColumn = std::max(0, m_phoneBoard->ScrollWidth() + 10);
         m_splitter->setSizes({firstColumn, std::max(1, width() - firstColumn)});
@@ -381,8 +384,10 @@ bool CMainFrame::CreateClient() {
     }
     wait.hide();
 
-    // The list a user expects to see first: the incoming calls.
-    m_grid->ShowCallLog(TableName(statements::kIncomingCalls), -1);
+    // The list a user expects to see first: the incoming calls (the reading showed it already).
+    if (!logShown) {
+        m_grid->ShowCallLog(TableName(statements::kIncomingCalls), -1);
+    }
     connect(qApp, &QApplication::focusChanged, this, &CMainFrame::UpdateCommands);
     UpdateCommands();
     return true;
@@ -494,6 +499,12 @@ void CMainFrame::RouteCommand(int id) {
         case ID_IMPORT_PHONEBOOK:
             OnPhoneBookFile(id);
             break;
+        case ID_READ_DEVICE:
+            m_grid->ReadCallLogs(*m_fonerix, CDataGridView::Report::Always);
+            break;
+        case ID_READ_PHONEBOOK:
+            m_grid->ReadDevicePhoneBook(*m_fonerix);
+            break;
         case ID_EDIT_CUT:
         case ID_EDIT_COPY:
         case ID_EDIT_PASTE:
@@ -514,7 +525,7 @@ void CMainFrame::RouteCommand(int id) {
             close();
             break;
         default:
-            // Reading the set and the settings sheet join here with their own changes.
+            // The settings sheet joins here with its own change.
             break;
     }
     UpdateCommands();
@@ -526,7 +537,11 @@ void CMainFrame::OnPhoneBookFile(int id) {
         return;
     }
     repaint();
-    // The phone-book export and import run here with the text import and export.
+    if (id == ID_EXPORT_PHONEBOOK) {
+        m_grid->ExportPhoneBook(path);
+    } else {
+        m_grid->ImportPhoneBook(path);
+    }
 }
 
 void CMainFrame::OnEditCommand(int id) {

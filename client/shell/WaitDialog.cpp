@@ -3,8 +3,11 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QFontMetrics>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QWindow>
+#include <algorithm>
 
 #include "client/resources/Strings.h"
 #include "ui_WaitDialog.h"
@@ -35,7 +38,18 @@ void CWaitDialog::SetText(const QString& text) {
 }
 
 void CWaitDialog::Finish(const QString& text) {
+    m_ui->IDC_WAIT_PROGRESS->setVisible(false);
     SetText(text);
+    // A report may list many records: it grows the window up to a part of the screen and
+    // scrolls beyond.
+    QPlainTextEdit* report = m_ui->IDC_WAIT_TEXT;
+    const int lines = static_cast<int>(text.count(QLatin1Char('\n'))) + 1;
+    if (lines > 3) {
+        report->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+        const QFontMetrics metrics(report->font());
+        const int wanted = std::min(lines, 20) * metrics.lineSpacing();
+        resize(std::max(width(), 520), height() + std::max(0, wanted - report->height()));
+    }
     m_ui->IDOK->setVisible(true);
     m_ui->IDOK->setFocus();
     if (!isVisible()) {
