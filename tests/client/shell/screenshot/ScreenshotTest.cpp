@@ -1,18 +1,24 @@
 // The main window on a real X server (Xvfb): it must render, not only exist. The picture is kept
 // as an artifact of the test run (FONEDESK_SCREENSHOT_DIR) for a person to look at.
+#include <QApplication>
 #include <QDir>
 #include <QGuiApplication>
 #include <QImage>
+#include <QPushButton>
 #include <QScreen>
 #include <QSet>
 #include <QTabBar>
+#include <QTableView>
 #include <QTest>
+#include <QTimer>
 #include <QToolBar>
 
 #include "client/resources/resource.h"
 #include "client/shell/DataGridView.h"
 #include "client/shell/FonedeskApp.h"
 #include "client/shell/MainFrame.h"
+#include "client/shell/RecordDialog.h"
+#include "client/shell/WaitDialog.h"
 #include "tests/client/shell/support/ClientTestEnvironment.h"
 
 using fonedesk::test::CClientTestEnvironment;
@@ -42,7 +48,7 @@ void ScreenshotTest::mainWindowRenders() {
         "INSERT INTO phone_book (PHONE,ABONENT,COMMENT) VALUES('89161112233','Борисов "
         "Олег','Дача')",
     });
-    auto set = env.StartSet({.type = 5});
+    auto set = env.StartSet({.type = 5, .generate = "5:8"});
     fonedesk::test::CPromptRecorder prompts;
     fonedesk::CFonedeskApp app;
     QVERIFY(app.InitInstance());
@@ -86,6 +92,42 @@ void ScreenshotTest::mainWindowRenders() {
     const QString bookPath = QDir(folder).filePath(QStringLiteral("fonedesk-phonebook.png"));
     QVERIFY(frame->screen()->grabWindow(0).save(bookPath));
     qInfo("screenshot: %s", qPrintable(bookPath));
+
+    // The record dialog of the selected row, and the report that ends a reading of the logs.
+    frame->Grid()->TableView()->selectRow(0);
+    const QString recordPath = QDir(folder).filePath(QStringLiteral("fonedesk-record.png"));
+    const QString reportPath = QDir(folder).filePath(QStringLiteral("fonedesk-report.png"));
+    bool recordShot = false;
+    QTimer::singleShot(500, frame, [&] {
+        auto* dialog = qobject_cast<fonedesk::CRecordDialog*>(QApplication::activeModalWidget());
+        if (dialog != nullptr) {
+            QTest::qWait(200);
+            recordShot = dialog->screen()->grabWindow(0).save(recordPath);
+            dialog->reject();
+        }
+    });
+    frame->Action(fonedesk::ID_EDIT_RECORD)->trigger();
+    QVERIFY(recordShot);
+    qInfo("screenshot: %s", qPrintable(recordPath));
+    bool reportShot = false;
+    QTimer timer;
+    connect(&timer, &QTimer::timeout, frame, [&] {
+        for (QWidget* top : QApplication::topLevelWidgets()) {
+            auto* wait = qobject_cast<fonedesk::CWaitDialog*>(top);
+            auto* ok =
+                wait != nullptr ? wait->findChild<QPushButton*>(QStringLiteral("IDOK")) : nullptr;
+            if (ok != nullptr && ok->isVisible() && !reportShot) {
+                QTest::qWait(200);
+                reportShot = wait->screen()->grabWindow(0).save(reportPath);
+                ok->click();
+            }
+        }
+    });
+    timer.start(100);
+    frame->Action(fonedesk::ID_READ_DEVICE)->trigger();
+    timer.stop();
+    QVERIFY(reportShot);
+    qInfo("screenshot: %s", qPrintable(reportPath));
 }
 
 QTEST_MAIN(ScreenshotTest)
