@@ -21,6 +21,7 @@
 #include "client/shell/GridModel.h"
 #include "client/shell/Prompts.h"
 #include "client/shell/RecordDialog.h"
+#include "client/shell/WaitCursor.h"
 #include "client/shell/WaitDialog.h"
 #include "platform/profile/FonedeskProfile.h"
 #include "platform/profile/ProfileFile.h"
@@ -41,14 +42,6 @@ QString TableName(std::string_view table) {
 platform::ProfileFile Profile() {
     return platform::ProfileFile(platform::ProfileFile::DefaultPath());
 }
-
-class WaitCursor {
-  public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 // The error of a failed import or export, after the wait window has gone.
 void ShowOperationError(QWidget* owner, const std::string& text) {
@@ -84,7 +77,7 @@ void CDataGridView::OnAddRecord() {
     }
     bool added = false;
     {
-        WaitCursor cursor;
+        CWaitCursor cursor;
         added =
             AddPhoneBookRecord(Database(), dialog.Phone().toStdString(),
                                dialog.Subscriber().toStdString(), dialog.Comment().toStdString());
@@ -114,7 +107,7 @@ void CDataGridView::OnEditRecord() {
     if (dialog.exec() != QDialog::Accepted) {
         return;
     }
-    WaitCursor cursor;
+    CWaitCursor cursor;
     std::string error;
     const std::vector<std::string> texts{dialog.Phone().toStdString(),
                                          dialog.Subscriber().toStdString(),

@@ -30,6 +30,7 @@
 #include "client/shell/GridModel.h"
 #include "client/shell/GridPrinter.h"
 #include "client/shell/Prompts.h"
+#include "client/shell/WaitCursor.h"
 #include "platform/profile/FonedeskProfile.h"
 #include "platform/profile/ProfileFile.h"
 
@@ -61,15 +62,6 @@ QFont HeaderFont() {
     font.setWeight(QFont::Bold);
     return font;
 }
-
-// The wait cursor for as long as it lives.
-class WaitCursor {
-  public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 // An error box that the worker thread waits for: closed by the user on the window's thread, or
 // abandoned when the view goes away (the view then joins the worker and must not wait for it).
@@ -462,7 +454,7 @@ bool CDataGridView::Impl::DeleteSelected(const QString& deleteTable) {
     bool deleted = false;
     std::string error;
     {
-        WaitCursor wait;
+        CWaitCursor wait;
         try {
             deleted = DeleteRows(db, deleteTable.toStdString(), selectedRids);
         } catch (const CDBException& e) {
