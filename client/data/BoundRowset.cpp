@@ -13,6 +13,7 @@ namespace {
 constexpr SQLULEN kLargestBoundSize = 4000;       // characters
 constexpr std::size_t kRowsetBytes = 512 * 1024;  // buffer space of one rowset
 constexpr std::size_t kMostRowsPerFetch = 256;
+constexpr std::size_t kFirstRowsPerFetch = 8;
 
 bool IsCharacterType(SQLSMALLINT type) {
     return type == SQL_CHAR || type == SQL_VARCHAR || type == SQL_WCHAR || type == SQL_WVARCHAR;
@@ -44,36 +45,46 @@ void BoundRowset::Bind(SQLHSTMT stmt, const std::vector<CODBCFieldInfo>& fields)
     for (const auto& field : fields) {
         rowBytes += Width(field);
     }
-    m_rowsPerFetch = std::clamp<std::size_t>(kRowsetBytes / rowBytes, 1, kMostRowsPerFetch);
-    m_columns.resize(fields.size());
-    m_status.assign(m_rowsPerFetch, 0);
+    m_fullRowsPerFetch = std::clamp<std::size_t>(kRowsetBytes / rowBytes, 1, kMostRowsPerFetch);
+    m_columns.assign(fields.size(), Column{});
+    for (std::size_t c = 0; c < fields.size(); ++c) {
+        m_columns[c].width = Width(fields[c]);
+    }
     CheckOdbc(SQLSetStmtAttr(stmt, SQL_ATTR_ROW_BIND_TYPE,
                              reinterpret_cast<SQLPOINTER>(SQL_BIND_BY_COLUMN), 0),
               SQL_HANDLE_STMT, stmt, "Choosing column-wise binding");
+    CheckOdbc(SQLSetStmtAttr(stmt, SQL_ATTR_ROWS_FETCHED_PTR, &m_fetched, 0), SQL_HANDLE_STMT, stmt,
+              "Setting the fetched-rows counter");
+    Allocate(stmt, std::min(m_fullRowsPerFetch, kFirstRowsPerFetch));
+    m_fetched = 0;
+    m_current = 0;
+}
+
+void BoundRowset::Allocate(SQLHSTMT stmt, std::size_t rows) {
+    m_rowsPerFetch = rows;
+    m_status.assign(m_rowsPerFetch, 0);
     CheckOdbc(SQLSetStmtAttr(stmt, SQL_ATTR_ROW_ARRAY_SIZE,
                              reinterpret_cast<SQLPOINTER>(m_rowsPerFetch), 0),
               SQL_HANDLE_STMT, stmt, "Setting the rowset size");
-    CheckOdbc(SQLSetStmtAttr(stmt, SQL_ATTR_ROWS_FETCHED_PTR, &m_fetched, 0), SQL_HANDLE_STMT, stmt,
-              "Setting the fetched-rows counter");
     CheckOdbc(SQLSetStmtAttr(stmt, SQL_ATTR_ROW_STATUS_PTR, m_status.data(), 0), SQL_HANDLE_STMT,
               stmt, "Setting the row status array");
-    for (std::size_t c = 0; c < fields.size(); ++c) {
+    for (std::size_t c = 0; c < m_columns.size(); ++c) {
         Column& column = m_columns[c];
-        column.width = Width(fields[c]);
-        column.text.assign(column.width * m_rowsPerFetch, '\0');
-        column.indicators.assign(m_rowsPerFetch, 0);
+        column.text.resize(column.width * m_rowsPerFetch);
+        column.indicators.resize(m_rowsPerFetch);
         CheckOdbc(SQLBindCol(stmt, static_cast<SQLUSMALLINT>(c + 1), SQL_C_CHAR, column.text.data(),
                              static_cast<SQLLEN>(column.width), column.indicators.data()),
                   SQL_HANDLE_STMT, stmt, "Binding a result column");
     }
-    m_fetched = 0;
-    m_current = 0;
 }
 
 bool BoundRowset::Next(SQLHSTMT stmt) {
     if (m_current + 1 < m_fetched) {
         ++m_current;
         return true;
+    }
+    if (m_fetched == m_rowsPerFetch && m_rowsPerFetch < m_fullRowsPerFetch) {
+        Allocate(stmt, m_fullRowsPerFetch);  // the result goes on beyond the first rows
     }
     SQLRETURN rc;
     do {

@@ -32,6 +32,11 @@ class BoundRowset {
     void Field(std::size_t column, const std::string& name, std::string& value) const;
 
   private:
+    // Buffers for `rows` rows, bound to the statement: the first fetch takes a few rows, since
+    // most statements (a name lookup, a duplicate check) give one row or none and a full rowset
+    // costs fresh pages of memory at every open; a result that fills them gets the full size.
+    void Allocate(SQLHSTMT stmt, std::size_t rows);
+
     struct Column {
         std::size_t width = 0;  // bytes per row, terminator included
         std::vector<char> text;
@@ -43,6 +48,7 @@ class BoundRowset {
     SQLULEN m_fetched = 0;
     std::size_t m_current = 0;
     std::size_t m_rowsPerFetch = 1;
+    std::size_t m_fullRowsPerFetch = 1;
 };
 
 }  // namespace fonedesk
