@@ -55,9 +55,13 @@ struct StatementRunner {
     }
 };
 
+// The key alone: a recordset sizes its row buffers by the columns, and a bulk import runs this
+// once a line, so a narrow integer column keeps the lookup cheap.
+constexpr std::string_view kSelectRidByPhone = "SELECT RID FROM %s WHERE PHONE='%s'";
+
 bool IsNumberPresent(CDatabase& db, std::string_view number) {
     CRecordsetEx rs(db);
-    rs.Open(FormatStatement(st::kSelectNameByPhone, {st::kPhoneBook, number}));
+    rs.Open(FormatStatement(kSelectRidByPhone, {st::kPhoneBook, number}));
     return !rs.IsEOF();
 }
 

@@ -30,6 +30,8 @@ namespace {
 
 namespace st = statements;
 
+constexpr std::size_t kStatementsPerCommit = 50'000;
+
 struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
 };
@@ -111,7 +113,10 @@ PhoneBookImport ImportPhoneBook(CDatabase& db, const std::string& path, char del
         fstat(fileno(file.get()), &info) == 0 ? static_cast<long long>(info.st_size) : 0;
 
     PhoneBookImport import;
-    CBulkWriter writer(db);
+    // A line is up to three statements; each commit costs the disk a few syncs, so commits come
+    // from the writer's time limit (a second) rather than every few hundred lines, and a shared
+    // database still never sees its locks held for longer than that.
+    CBulkWriter writer(db, kStatementsPerCommit);
     char* buffer = nullptr;
     std::size_t capacity = 0;
     const std::unique_ptr<char*, void (*)(char**)> freeBuffer(&buffer,
