@@ -80,14 +80,6 @@ bool ReadList(IDeviceLists& device, ListStep step, IProgress& progress, OnRecord
     return false;
 }
 
-std::size_t CharacterCount(std::string_view utf8) {
-    std::size_t count = 0;
-    for (std::size_t pos = 0; pos < utf8.size(); ++count) {
-        pos += platform::DecodeUtf8(utf8, pos).length;
-    }
-    return count;
-}
-
 std::string PhoneOf(const PHBOOKRECORD& record) {
     return record.Phone == nullptr ? std::string() : fonerix::Utf8FromBstr(record.Phone);
 }
@@ -113,7 +105,7 @@ class CCallLogImport {
             ++list.notStored;
         };
 
-        if (CharacterCount(phone) > kLogPhoneLength) {
+        if (platform::CountUtf8Characters(phone) > kLogPhoneLength) {
             refuse(kPhoneTooLong);
             return;
         }

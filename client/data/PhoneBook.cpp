@@ -31,15 +31,6 @@ std::string_view Trim(std::string_view text) {
     return text;
 }
 
-// Characters, not bytes: the columns are sized in characters on every backend.
-std::size_t CharacterCount(std::string_view utf8) {
-    std::size_t count = 0;
-    for (std::size_t pos = 0; pos < utf8.size(); ++count) {
-        pos += platform::DecodeUtf8(utf8, pos).length;
-    }
-    return count;
-}
-
 // The statements of one insertion run through a bulk writer or, for a single record, straight
 // on the connection in automatic commit.
 struct StatementRunner {
@@ -94,15 +85,15 @@ PhoneBookLineOutcome StoreFields(const StatementRunner& runner, std::string_view
     }
     // Checked here, since SQLite and PostgreSQL refuse an overlong text with different words
     // (and a database without the limits would store it).
-    if (CharacterCount(number) > kPhoneLength) {
+    if (platform::CountUtf8Characters(number) > kPhoneLength) {
         return Refused(PhoneBookLineResult::kTooLong,
                        "номер длиннее " + std::to_string(kPhoneLength) + " символов");
     }
-    if (CharacterCount(name) > kNameLength) {
+    if (platform::CountUtf8Characters(name) > kNameLength) {
         return Refused(PhoneBookLineResult::kTooLong,
                        "имя длиннее " + std::to_string(kNameLength) + " символов");
     }
-    if (CharacterCount(comment) > kCommentLength) {
+    if (platform::CountUtf8Characters(comment) > kCommentLength) {
         return Refused(PhoneBookLineResult::kTooLong,
                        "комментарий длиннее " + std::to_string(kCommentLength) + " символов");
     }

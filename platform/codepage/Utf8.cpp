@@ -67,4 +67,12 @@ bool IsValidUtf8(std::string_view text) {
     return true;
 }
 
+std::size_t CountUtf8Characters(std::string_view text) {
+    std::size_t count = 0;
+    for (std::size_t pos = 0; pos < text.size(); ++count) {
+        pos += DecodeUtf8(text, pos).length;
+    }
+    return count;
+}
+
 }  // namespace platform

@@ -20,4 +20,8 @@ void AppendUtf8(std::string& out, char32_t codePoint);
 
 bool IsValidUtf8(std::string_view text);
 
+// Characters, not bytes (each malformed byte counts as one): database columns are sized in
+// characters on every backend.
+std::size_t CountUtf8Characters(std::string_view text);
+
 }  // namespace platform

@@ -97,3 +97,14 @@ TEST(Utf8, DecodesAndEncodesEveryLength) {
 }
 
 }  // namespace
+
+TEST(Utf8, CharactersAreCountedNotBytes) {
+    EXPECT_EQ(platform::CountUtf8Characters(""), 0u);
+    EXPECT_EQ(platform::CountUtf8Characters("0123"), 4u);
+    EXPECT_EQ(platform::CountUtf8Characters("Анна"), 4u);              // 8 bytes
+    EXPECT_EQ(platform::CountUtf8Characters("\xF0\x9F\x93\x9E"), 1u);  // one emoji, 4 bytes
+    EXPECT_EQ(platform::CountUtf8Characters("\xD0"), 1u);              // a cut sequence: one byte
+    EXPECT_EQ(platform::CountUtf8Characters("a\xFF"
+                                            "b"),
+              3u);
+}
