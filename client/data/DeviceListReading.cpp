@@ -80,6 +80,17 @@ bool ReadList(IDeviceLists& device, ListStep step, IProgress& progress, OnRecord
     return false;
 }
 
+// The set goes back to sleep and what is still pending is committed; a failed commit is told as
+// the database's error of the whole reading.
+void EndReading(IDeviceLists& device, CBulkWriter& writer, std::string& databaseError) {
+    device.SleepDevice();
+    try {
+        writer.Commit();
+    } catch (const CDBException& e) {
+        databaseError = e.Error();
+    }
+}
+
 std::string PhoneOf(const PHBOOKRECORD& record) {
     return record.Phone == nullptr ? std::string() : fonerix::Utf8FromBstr(record.Phone);
 }
@@ -271,13 +282,7 @@ CallLogReading ReadCallLogs(CDatabase& db, IDeviceLists& device,
             list.list.incomplete = !whole;
         }
     }
-    device.SleepDevice();
-
-    try {
-        writer->Commit();
-    } catch (const CDBException& e) {
-        reading.databaseError = e.Error();
-    }
+    EndReading(device, *writer, reading.databaseError);
     return reading;
 }
 
@@ -377,13 +382,7 @@ PhoneBookReading ReadDevicePhoneBook(CDatabase& db, IDeviceLists& device, IProgr
             });
         reading.incomplete = !whole;
     }
-    device.SleepDevice();
-
-    try {
-        writer->Commit();
-    } catch (const CDBException& e) {
-        reading.databaseError = e.Error();
-    }
+    EndReading(device, *writer, reading.databaseError);
     return reading;
 }
 
