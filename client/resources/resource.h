@@ -34,6 +34,52 @@ inline constexpr int IDC_RECORD_COMMENT = 1058;
 inline constexpr int IDC_RECORD_ABONENT = 1059;
 inline constexpr int IDC_RECORD_ICON = 129;
 
+// The keypad (dialog 101, the full keypad; dialog 209, the display and the shortcut buttons).
+// The bitmaps of the keys carry the numbers of their buttons.
+inline constexpr int IDD_PHONE_BOARD = 101;
+inline constexpr int IDD_PHONE_BOARD_SHORT = 209;
+inline constexpr int IDC_KEY_1 = 1000;  // 1000 to 1008: the digits 1 to 9
+inline constexpr int IDC_KEY_2 = 1001;
+inline constexpr int IDC_KEY_3 = 1002;
+inline constexpr int IDC_KEY_4 = 1003;
+inline constexpr int IDC_KEY_5 = 1004;
+inline constexpr int IDC_KEY_6 = 1005;
+inline constexpr int IDC_KEY_7 = 1006;
+inline constexpr int IDC_KEY_8 = 1007;
+inline constexpr int IDC_KEY_9 = 1008;
+inline constexpr int IDC_KEY_STAR = 1009;
+inline constexpr int IDC_KEY_0 = 1010;
+inline constexpr int IDC_KEY_HASH = 1011;
+inline constexpr int IDC_KEYPAD_DISPLAY = 1012;
+inline constexpr int IDC_KEY_REDIAL = 1013;
+inline constexpr int IDC_KEY_MICROPHONE = 1015;
+inline constexpr int IDC_KEY_SPEAKER = 1016;
+inline constexpr int IDC_KEY_FLASH = 1017;
+inline constexpr int IDC_KEY_HOLD = 1018;
+inline constexpr int IDC_KEY_CANCEL = 1019;
+inline constexpr int IDC_KEY_PAUSE = 1020;
+inline constexpr int IDC_LABEL_FLASH = 1078;
+inline constexpr int IDC_LABEL_PAUSE = 1079;
+inline constexpr int IDC_LABEL_REDIAL = 1080;
+inline constexpr int IDC_LABEL_SPEAKER = 1081;
+inline constexpr int IDC_SHORTCUT_SETTINGS = 173;  // 173 to 178 send the commands 32801 to 32806
+inline constexpr int IDC_SHORTCUT_INCOMING = 174;
+inline constexpr int IDC_SHORTCUT_OUTGOING = 175;
+inline constexpr int IDC_SHORTCUT_PHONEBOOK = 176;
+inline constexpr int IDC_SHORTCUT_READ_PHONEBOOK = 177;
+inline constexpr int IDC_SHORTCUT_READ_DEVICE = 178;
+
+// The search form (dialog 102).
+inline constexpr int IDD_SEARCH_BOARD = 102;
+inline constexpr int IDC_SEARCH_BUTTON = 1068;
+inline constexpr int IDC_SEARCH_NUMBER = 1069;
+inline constexpr int IDC_SEARCH_OUTGOING = 1072;
+inline constexpr int IDC_SEARCH_INCOMING = 1073;
+inline constexpr int IDC_SEARCH_BY_NUMBER = 1074;
+inline constexpr int IDC_SEARCH_BY_DATE = 1075;
+inline constexpr int IDC_SEARCH_FROM = 1076;
+inline constexpr int IDC_SEARCH_TO = 1077;
+
 // Child windows of the frame and the grid.
 inline constexpr int IDC_ALPHABET_TABS = 104;
 inline constexpr int IDC_FONERIX = 105;

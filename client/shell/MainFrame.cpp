@@ -359,7 +359,7 @@ bool CMainFrame::CreateClient() {
             return false;
         }
 
-        m_phoneBoard = new CPhoneBoardView;
+        m_phoneBoard = new CPhoneBoardView(*m_fonerix, m_device.devType);
         m_tabView->AddView(LoadString(IDS_TAB_DIALER), m_phoneBoard);
 
         platform::ProfileFile ini = Profile();

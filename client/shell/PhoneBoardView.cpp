@@ -1,19 +1,29 @@
 #include "client/shell/PhoneBoardView.h"
 
+#include "client/device/Fonerix.h"
+
 namespace fonedesk {
-namespace {
 
-// The keypad form's width in pixels.
-constexpr int kKeypadWidth = 250;
+// Placeholder until the keypad lands: keeps the frame building.
+struct CPhoneBoardView::Impl {};
 
-}  // namespace
-
-CPhoneBoardView::CPhoneBoardView(QWidget* parent) : QWidget(parent) {
+CPhoneBoardView::CPhoneBoardView(CFonerix& /*device*/, int /*deviceType*/, QWidget* parent)
+    : QWidget(parent), d(std::make_unique<Impl>()) {
     setObjectName(QStringLiteral("CPhoneBoardView"));
 }
 
+CPhoneBoardView::~CPhoneBoardView() = default;
+
 int CPhoneBoardView::ScrollWidth() const {
-    return kKeypadWidth;
+    return 250;
 }
+
+void CPhoneBoardView::ShowDeviceBuffer() {}
+
+QString CPhoneBoardView::DisplayText() const {
+    return {};
+}
+
+void CPhoneBoardView::MirrorDeviceKey(int /*keyCode*/) {}
 
 }  // namespace fonedesk

@@ -1,19 +1,42 @@
 #pragma once
 
 #include <QWidget>
+#include <memory>
 
 namespace fonedesk {
 
-// The "Номеронабиратель" tab: the keypad that mirrors the set's own. Its buttons and display come
-// with the keypad's own change; until then the tab is an empty page of the keypad's width, so
-// that the splitter already gives the left pane its final size.
+class CFonerix;
+
+// The "Номеронабиратель" tab: the keypad that mirrors the set's own.
 class CPhoneBoardView : public QWidget {
     Q_OBJECT
   public:
-    explicit CPhoneBoardView(QWidget* parent = nullptr);
+    // The layout follows the set's family, chosen once: types 1 to 4 get the display and the six
+    // shortcut buttons, every other type (no set included) the full keypad.
+    CPhoneBoardView(CFonerix& device, int deviceType, QWidget* parent = nullptr);
+    ~CPhoneBoardView() override;
 
     // The width the view needs without a horizontal scroll bar.
     int ScrollWidth() const;
+
+    // The display shows the set's number buffer as it is now.
+    void ShowDeviceBuffer();
+    QString DisplayText() const;
+
+    // A key pressed on the set itself: for flash (13), microphone (31) and speaker (33) the
+    // echo flag is set and a click of the matching button is posted, so that the button follows
+    // the set without switching it a second time. Other codes post nothing.
+    void MirrorDeviceKey(int keyCode);
+
+  signals:
+    // The tray stops ringing (speaker and flash); connect it queued, the request is posted.
+    void stopRinging();
+    // A shortcut button asks the main window for command `id` (32801 to 32806).
+    void command(int id);
+
+  private:
+    struct Impl;
+    std::unique_ptr<Impl> d;
 };
 
 }  // namespace fonedesk

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <memory>
+
+namespace fonedesk {
+
+// Announces calls through the desktop's notification server (org.freedesktop.Notifications on
+// the session bus), which reaches the user where a stay-on-top pop-up or a tray icon cannot
+// (Wayland, GNOME without a tray). Without a session bus or a notification server nothing is
+// shown and nothing is said: the pop-up and the tray still announce the call.
+class CDesktopNotifier : public QObject {
+    Q_OBJECT
+  public:
+    explicit CDesktopNotifier(QObject* parent = nullptr);
+    ~CDesktopNotifier() override;
+
+    // Sends one notification with the program's icon, its desktop entry and a default action,
+    // without waiting for the server's answer. False when there is no session bus.
+    bool Notify(const QString& summary, const QString& body);
+
+  signals:
+    // The user chose the default action of one of this notifier's notifications.
+    void activated();
+
+  private:
+    struct Impl;
+    std::unique_ptr<Impl> d;
+};
+
+}  // namespace fonedesk
