@@ -55,6 +55,20 @@ inline constexpr char kRecordExists[] = "Ошибка! Запись с таки�
 inline constexpr char kReadingCalls[] =
     "Подождите, идет считывание данных о звонках из устройства...";
 inline constexpr char kImporting[] = "Импорт данных...";
+// The set's events in the status bar (the second text has two blanks after its first word).
+inline constexpr char kParallDialing[] = "Набор номера на // аппарате";
+inline constexpr char kComingCall[] = "Входящий вызов";
+inline constexpr char kFinishTalking[] = "Окончание разговора";
+inline constexpr char kSuccessLinking[] = "Установление  связи при автодозвоне";
+inline constexpr char kFailedLinking[] = "Отсутствие связи при автодозвоне";
+inline constexpr char kBusyLinking[] = "Обнаружение тона ~занято~ при автодозвоне";
+inline constexpr char kTubeUp[] = "Снятие трубки";
+inline constexpr char kTubeDown[] = "Укладывание трубки";
+inline constexpr char kParallTubeUp[] = "Снятие трубки на // аппарате";
+// A call whose number the line did not give, in the desktop notification.
+inline constexpr char kNumberUnknown[] = "Номер не определён";
+// Playing a record's voice message.
+inline constexpr char kSoundReadFailed[] = "Ошибка в процессе чтения звукового сообщения";
 }  // namespace texts
 
 }  // namespace fonedesk

@@ -5,13 +5,11 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDateTime>
-#include <QDir>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QShortcut>
 #include <QSplitter>
-#include <QStandardPaths>
 #include <QStatusBar>
 #include <QTextEdit>
 #include <QToolBar>
@@ -19,16 +17,23 @@
 #include <algorithm>
 #include <exception>
 
+#include "client/data/CallerLookup.h"
+#include "client/data/ReferenceFiles.h"
 #include "client/data/Statements.h"
+#include "client/device/VoiceMessages.h"
 #include "client/resources/Strings.h"
 #include "client/shell/AboutDialog.h"
 #include "client/shell/DataGridView.h"
+#include "client/shell/DesktopNotifier.h"
 #include "client/shell/HelpWindow.h"
 #include "client/shell/HostDialogService.h"
 #include "client/shell/PhoneBoardView.h"
+#include "client/shell/PlayerWindow.h"
+#include "client/shell/RecordDialog.h"
 #include "client/shell/SearchBoardView.h"
 #include "client/shell/SystemTray.h"
 #include "client/shell/TabView.h"
+#include "client/shell/WaitCursor.h"
 #include "client/shell/WaitDialog.h"
 #include "platform/profile/FonedeskProfile.h"
 
@@ -37,9 +42,12 @@ namespace {
 
 namespace profile = platform::fonedesk_profile;
 
-// Commands whose work comes with later changes (the settings sheet, the voice player). They are
-// wired to their place and stay disabled until that work exists, so that nothing pretends to work.
-constexpr int kCommandsOfLaterWork[] = {ID_DEVICE_SETTINGS, ID_READ_SOUND};
+// Commands whose work comes with later changes (the settings sheet). They are wired to their
+// place and stay disabled until that work exists, so that nothing pretends to work.
+constexpr int kCommandsOfLaterWork[] = {ID_DEVICE_SETTINGS};
+
+// One step of the tray's ringing animation; it rings until the call is answered or over.
+constexpr int kRingPeriodMs = 250;
 
 bool IsLaterWork(int id) {
     for (int later : kCommandsOfLaterWork) {
@@ -56,6 +64,19 @@ platform::ProfileFile Profile() {
 
 QString TableName(std::string_view table) {
     return QString::fromUtf8(table.data(), static_cast<qsizetype>(table.size()));
+}
+
+QString Text(const char* text) {
+    return QString::fromUtf8(text);
+}
+
+QString FromUtf8(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+// A number the line gave: neither empty nor the set's "_" for a number it could not read.
+bool IsKnownNumber(const QString& number) {
+    return !number.isEmpty() && number != QStringLiteral("_");
 }
 
 QIcon ToolbarIcon(const char* name) {
@@ -189,10 +210,8 @@ void CMainFrame::PreCreate() {
     if (ini.GetString(profile::kVoiceOptions, profile::kVoiceDir).empty()) {
         // The program's folder is not writable here; the voice folder lives with the user's
         // data and is made when it is first needed.
-        const QString folder =
-            QDir(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation))
-                .filePath(QStringLiteral("fonedesk/voice/"));
-        ini.WriteString(profile::kVoiceOptions, profile::kVoiceDir, folder.toStdString());
+        ini.WriteString(profile::kVoiceOptions, profile::kVoiceDir,
+                        DefaultVoiceFolder().toStdString());
     }
 }
 
@@ -309,6 +328,8 @@ void CMainFrame::CreateTray() {
     m_tray->Create(this, LoadString(AFX_IDS_APP_TITLE),
                    QIcon(QStringLiteral(":/icons/program-128.svg")), IDC_TRAY_ICON);
     connect(m_tray.get(), &CSystemTray::activated, this, &CMainFrame::OnTrayActivated);
+    m_notifier = new CDesktopNotifier(this);
+    connect(m_notifier, &CDesktopNotifier::activated, this, &CMainFrame::OnTrayActivated);
 }
 
 bool CMainFrame::CreateClient() {
@@ -336,7 +357,7 @@ bool CMainFrame::CreateClient() {
     connect(m_grid, &CDataGridView::statusText, this, &CMainFrame::SetStatusText);
     connect(m_grid, &CDataGridView::commandStateChanged, this, &CMainFrame::UpdateCommands);
     connect(m_grid, &CDataGridView::dialRecord, this, &CMainFrame::OnDialRecord);
-    // playRecordSound is answered by the voice player, which comes with its own change.
+    connect(m_grid, &CDataGridView::playRecordSound, this, &CMainFrame::PlayRecordSound);
 
     try {
         wait.SetText(QString::fromUtf8(texts::kSearchingDevice));
@@ -360,6 +381,13 @@ bool CMainFrame::CreateClient() {
         }
 
         m_phoneBoard = new CPhoneBoardView(*m_fonerix, m_device.devType);
+        connect(m_phoneBoard, &CPhoneBoardView::stopRinging, this, &CMainFrame::StopRinging,
+                Qt::QueuedConnection);
+        connect(m_phoneBoard, &CPhoneBoardView::command, this, [this](int id) {
+            if (m_actions.value(id) != nullptr && m_actions.value(id)->isEnabled()) {
+                RouteCommand(id);
+            }
+        });
         m_tabView->AddView(LoadString(IDS_TAB_DIALER), m_phoneBoard);
 
         platform::ProfileFile ini = Profile();
@@ -584,12 +612,48 @@ void CMainFrame::OnAbout() {
 }
 
 void CMainFrame::OnDialRecord(int rid) {
-    QApplication::setOverrideCursor(Qt::WaitCursor);
+    CWaitCursor wait;
     const QString number = m_grid->GetRowPhone(rid);
-    if (!number.isEmpty() && number != QStringLiteral("_")) {
+    if (IsKnownNumber(number)) {
         m_fonerix->DialNumber(number);
     }
-    QApplication::restoreOverrideCursor();
+}
+
+void CMainFrame::PlayRecordSound(int rid) {
+    const quint16 handle = m_grid->GetMessageHandle(rid);
+    if (handle == 0) {
+        return;
+    }
+    const QString folder =
+        FromUtf8(Profile().GetString(profile::kVoiceOptions, profile::kVoiceDir));
+    const QString path = folder + VoiceMessageFileName(rid, handle, m_device.IdZelta);
+    VoiceFetch fetch;
+    {
+        CWaitCursor wait;
+        fetch = FetchVoiceMessage(handle, path, [this](quint16 h, const QString& file) {
+            return m_fonerix->GetSoundMessage(static_cast<short>(h), file);
+        });
+    }
+    if (fetch == VoiceFetch::NoFolder || fetch == VoiceFetch::ReadFailed) {
+        QString text = Text(texts::kSoundReadFailed) + QStringLiteral("\n\n") + path;
+        text += fetch == VoiceFetch::NoFolder
+                    ? QStringLiteral("\nПапки для звуковых сообщений нет: %1").arg(folder)
+                    : QStringLiteral("\nАппарат не передал сообщение.");
+        CPrompts::Message(this, QMessageBox::Warning, text);
+        return;
+    }
+    m_players.removeAll(nullptr);
+    m_players.append(CPlayerWindow::Open(path));
+}
+
+QList<CPlayerWindow*> CMainFrame::PlayerWindows() const {
+    QList<CPlayerWindow*> players;
+    for (const QPointer<CPlayerWindow>& player : m_players) {
+        if (player != nullptr) {
+            players.append(player);
+        }
+    }
+    return players;
 }
 
 void CMainFrame::OnTrayActivated() {
@@ -607,49 +671,126 @@ void CMainFrame::MoveFocusBetweenPanes() {
     (inGrid ? static_cast<QWidget*>(m_tabView) : m_grid)->setFocus(Qt::OtherFocusReason);
 }
 
-void CMainFrame::ShowDeviceEvent(int dispid, const QString& argument) {
-    QString text = DeviceEventName(dispid);
-    if (!argument.isEmpty()) {
-        text += QLatin1Char(' ') + argument;
+void CMainFrame::StartRinging(const QString& number, int firstFrame) {
+    m_tray->SetTooltipText(number);
+    if (m_ringing != 0) {
+        return;  // a second call while ringing changes only the tool tip
     }
-    SetStatusText(text);
+    m_tray->SetIconList({firstFrame, IDI_RING_OFF});
+    m_tray->Animate(kRingPeriodMs, -1);
+    m_ringing = 1;
+}
+
+void CMainFrame::StopRinging() {
+    if (m_ringing != 1) {
+        return;
+    }
+    m_tray->StopAnimation();
+    m_ringing = 0;
+    m_tray->SetIcon(IDR_MAINFRAME);
+    m_tray->SetTooltipText(AFX_IDS_APP_TITLE);
+}
+
+void CMainFrame::ShowKeypadNumber(const QString& number) {
+    if (m_phoneBoard != nullptr) {
+        m_phoneBoard->ShowNumber(number);
+    }
+}
+
+void CMainFrame::ShowKeypadBuffer() {
+    if (m_phoneBoard != nullptr) {
+        m_phoneBoard->ShowDeviceBuffer();
+    }
+}
+
+void CMainFrame::NotifyCall(const QString& summary, const QString& number,
+                            const QString& subscriber) {
+    if (Profile().GetInt(profile::kProgramOptions, profile::kDesktopNotify,
+                         profile::kDesktopNotifyDefault) == 0) {
+        return;
+    }
+    const QString shownNumber = IsKnownNumber(number) ? number : Text(texts::kNumberUnknown);
+    const QString body =
+        subscriber.isEmpty() ? shownNumber : subscriber + QLatin1Char('\n') + shownNumber;
+    m_notifier->Notify(summary, body);
+}
+
+void CMainFrame::ShowIncomingCallPopup(const QString& number, const QString& subscriber,
+                                       const QString& comment) {
+    CRecordDialog popup(false, true, this);
+    popup.SetTitleId(IDS_RECORD_POPUP);
+    popup.SetTexts(number, subscriber, comment);
+    // Modal inside the event: the control holds its next event until the user closes it. What
+    // the user types here is not stored; the pop-up only informs.
+    popup.exec();
 }
 
 void CMainFrame::OnParallDialing(const QString& number) {
-    ShowDeviceEvent(1, number);
+    SetStatusText(Text(texts::kParallDialing));
+    ShowKeypadNumber(number);
+    StartRinging(number, IDI_RING_PARALLEL);
+    CallerInfo caller;
+    if (IsKnownNumber(number) && m_grid != nullptr) {
+        std::vector<CReferenceFile> references = OpenReferenceFiles(Profile());
+        caller = LookupCaller(m_grid->Database(), number.toStdString(), references,
+                              profile::FieldDelimiter(Profile()));
+    }
+    NotifyCall(Text(texts::kParallDialing), number, FromUtf8(caller.subscriber));
 }
+
 void CMainFrame::OnComingCall(const QString& number) {
-    ShowDeviceEvent(2, number);
+    SetStatusText(Text(texts::kComingCall));
+    ShowKeypadNumber(number);
+    StartRinging(number, IDI_RING_CALL);
+    const platform::ProfileFile ini = Profile();
+    CallerInfo caller;
+    if (IsKnownNumber(number) && m_grid != nullptr) {
+        std::vector<CReferenceFile> references = OpenReferenceFiles(ini);
+        caller = LookupCaller(m_grid->Database(), number.toStdString(), references,
+                              profile::FieldDelimiter(ini));
+    }
+    // Sent before the pop-up, which holds this handler until it is closed.
+    NotifyCall(Text(texts::kComingCall), number, FromUtf8(caller.subscriber));
+    if (IsKnownNumber(number) && ini.GetInt(profile::kProgramOptions, profile::kOncallPopup,
+                                            profile::kOncallPopupDefault) != 0) {
+        ShowIncomingCallPopup(number, FromUtf8(caller.subscriber), FromUtf8(caller.comment));
+    }
 }
+
 void CMainFrame::OnFinishTalking() {
-    ShowDeviceEvent(3);
+    SetStatusText(Text(texts::kFinishTalking));
+    StopRinging();
 }
 void CMainFrame::OnSuccessLinking() {
-    ShowDeviceEvent(4);
+    SetStatusText(Text(texts::kSuccessLinking));
 }
 void CMainFrame::OnFailedLinking() {
-    ShowDeviceEvent(5);
+    SetStatusText(Text(texts::kFailedLinking));
 }
 void CMainFrame::OnBusyLinking() {
-    ShowDeviceEvent(6);
+    SetStatusText(Text(texts::kBusyLinking));
 }
-void CMainFrame::OnAlarm() {
-    ShowDeviceEvent(7);
-}
+void CMainFrame::OnAlarm() {}
 void CMainFrame::OnTubeUp() {
-    ShowDeviceEvent(8);
+    SetStatusText(Text(texts::kTubeUp));
+    ShowKeypadBuffer();
+    StopRinging();
 }
 void CMainFrame::OnTubeDown() {
-    ShowDeviceEvent(9);
+    SetStatusText(Text(texts::kTubeDown));
+    StopRinging();
 }
 void CMainFrame::OnParallTubeUp() {
-    ShowDeviceEvent(10);
+    SetStatusText(Text(texts::kParallTubeUp));
+    ShowKeypadBuffer();
+    StopRinging();
 }
-void CMainFrame::OnLowBatary() {
-    ShowDeviceEvent(11);
-}
+void CMainFrame::OnLowBatary() {}
 void CMainFrame::OnPhoneKeyPress(int keyCode) {
-    ShowDeviceEvent(12, QString::number(keyCode));
+    if (m_phoneBoard != nullptr) {
+        m_phoneBoard->MirrorDeviceKey(keyCode);
+    }
+    ShowKeypadBuffer();
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
@@ -663,6 +804,10 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
     m_positionSaved = true;
     if (m_helpWindow != nullptr) {
         m_helpWindow->close();
+    }
+    // Free-standing players would otherwise keep the program running without its window.
+    for (CPlayerWindow* player : PlayerWindows()) {
+        player->close();
     }
     event->accept();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QHash>
+#include <QList>
 #include <QMainWindow>
 #include <QPointer>
 #include <memory>
@@ -17,7 +18,9 @@ class QSplitter;
 namespace fonedesk {
 
 class CDataGridView;
+class CDesktopNotifier;
 class CPhoneBoardView;
+class CPlayerWindow;
 class CSearchBoardView;
 class CQtHostDialogs;
 class CSystemTray;
@@ -48,6 +51,7 @@ class CMainFrame : public QMainWindow, public IDeviceEventHandler {
     CPhoneBoardView* PhoneBoard() const { return m_phoneBoard; }
     CSearchBoardView* SearchBoard() const { return m_searchBoard; }
     CSystemTray* Tray() const { return m_tray.get(); }
+    CDesktopNotifier* Notifier() const { return m_notifier; }
     CHelpWindow* HelpWindow() const { return m_helpWindow; }
     bool IsRinging() const { return m_ringing != 0; }
 
@@ -66,8 +70,16 @@ class CMainFrame : public QMainWindow, public IDeviceEventHandler {
     // Re-evaluates every command's enabled and checked state.
     void UpdateCommands();
 
-    // IDeviceEventHandler: for now each event is shown by name in the status bar; the keypad,
-    // tray and pop-up handling come with the events' own change.
+    // The tray stops ringing (the keypad's speaker and flash ask for it too).
+    void StopRinging();
+    // The voice message of row `rid` of the list in a player window of its own; nothing for a
+    // row without one.
+    void PlayRecordSound(int rid);
+    // The player windows still open.
+    QList<CPlayerWindow*> PlayerWindows() const;
+
+    // IDeviceEventHandler: the status bar, the keypad's display, the tray's ringing, the desktop
+    // notification and, for an incoming call, the pop-up with the caller's name.
     void OnParallDialing(const QString& number) override;
     void OnComingCall(const QString& number) override;
     void OnFinishTalking() override;
@@ -94,7 +106,13 @@ class CMainFrame : public QMainWindow, public IDeviceEventHandler {
     void CreateTray();
     bool CreateClient();
     QString ControlFailureText(const fonerix::CreateFailure& failure) const;
-    void ShowDeviceEvent(int dispid, const QString& argument = {});
+    void StartRinging(const QString& number, int firstFrame);
+    // The desktop notification of a call ("Desktop Notify"), with the caller when known.
+    void NotifyCall(const QString& summary, const QString& number, const QString& subscriber);
+    void ShowIncomingCallPopup(const QString& number, const QString& subscriber,
+                               const QString& comment);
+    void ShowKeypadNumber(const QString& number);
+    void ShowKeypadBuffer();
     void SaveWindowPosition();
     void RouteCommand(int id);
     void OnDialRecord(int rid);
@@ -110,6 +128,8 @@ class CMainFrame : public QMainWindow, public IDeviceEventHandler {
     std::unique_ptr<CFonerix> m_fonerix;
     std::unique_ptr<CQtHostDialogs> m_hostDialogs;
     std::unique_ptr<CSystemTray> m_tray;
+    CDesktopNotifier* m_notifier = nullptr;
+    QList<QPointer<CPlayerWindow>> m_players;
     QHash<int, QAction*> m_actions;
     QSplitter* m_splitter = nullptr;
     CTabView* m_tabView = nullptr;

@@ -20,6 +20,8 @@ int CPhoneBoardView::ScrollWidth() const {
 
 void CPhoneBoardView::ShowDeviceBuffer() {}
 
+void CPhoneBoardView::ShowNumber(const QString& /*number*/) {}
+
 QString CPhoneBoardView::DisplayText() const {
     return {};
 }

@@ -21,6 +21,8 @@ class CPhoneBoardView : public QWidget {
 
     // The display shows the set's number buffer as it is now.
     void ShowDeviceBuffer();
+    // The display shows `number` (the number of a call the set reported).
+    void ShowNumber(const QString& number);
     QString DisplayText() const;
 
     // A key pressed on the set itself: for flash (13), microphone (31) and speaker (33) the
