@@ -73,7 +73,6 @@ class MainFrameTest : public QObject {
     void savedPlacementIsUsedAndSavedAgain();
     void firstRunWritesVoiceDirBeforeTheWindowShows();
     void closeIsRefusedWhileAListArrives();
-    void eventsOfTheSetReachTheStatusBar();
     void minimisingPutsTheSetToSleepAndKeepsTheWindowReachable();
     void helpOpensTheManual();
     void phoneBookFileDialogs();
@@ -327,36 +326,6 @@ void MainFrameTest::closeIsRefusedWhileAListArrives() {
     QVERIFY(frame->isVisible());
     QTRY_VERIFY(!frame->Grid()->IsQueryRunning());
     QVERIFY(frame->close());
-}
-
-void MainFrameTest::eventsOfTheSetReachTheStatusBar() {
-    CClientTestEnvironment& env = CClientTestEnvironment::Instance();
-    m_set = env.StartSet({.type = 5});
-    CPromptRecorder prompts;
-    CFonedeskApp app;
-    QVERIFY(app.InitInstance());
-    CMainFrame* frame = app.MainFrame();
-    QTRY_VERIFY(!frame->Grid()->IsQueryRunning());
-
-    const struct {
-        const char* command;
-        const char* shown;
-    } cases[] = {
-        {"call 0123", "ComingCall 0123"},
-        {"up", "TubeUp"},
-        {"down", "TubeDown"},
-        {"dialling 555", "ParallDialing 555"},
-        {"parallel-up", "ParallTubeUp"},
-        {"end", "FinishTalking"},
-        {"linked", "SuccessLinking"},
-        {"failed", "FailedLinking"},
-        {"busy", "BusyLinking"},
-        {"key 13", "PhoneKeyPress 13"},
-    };
-    for (const auto& c : cases) {
-        QCOMPARE(m_set->Command(c.command).substr(0, 2), std::string("ok"));
-        QTRY_COMPARE_WITH_TIMEOUT(frame->StatusText(), U(c.shown), 10000);
-    }
 }
 
 void MainFrameTest::minimisingPutsTheSetToSleepAndKeepsTheWindowReachable() {

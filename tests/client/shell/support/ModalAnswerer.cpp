@@ -27,9 +27,13 @@ void CModalAnswerer::Look() {
                 record->reject();
                 continue;
             }
+            auto shown = [record](const char* name) {
+                return record->findChild<QLineEdit*>(QString::fromLatin1(name))->text();
+            };
             recordTitles << record->windowTitle();
-            recordPhones
-                << record->findChild<QLineEdit*>(QStringLiteral("IDC_RECORD_PHONE"))->text();
+            recordPhones << shown("IDC_RECORD_PHONE");
+            recordSubscribers << shown("IDC_RECORD_ABONENT");
+            recordComments << shown("IDC_RECORD_COMMENT");
             RecordAnswer answer;
             answer.ok = false;  // nothing queued: the close box
             if (!m_records.isEmpty()) {

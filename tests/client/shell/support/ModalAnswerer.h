@@ -26,8 +26,10 @@ class CModalAnswerer : public QObject {
 
     void AnswerNextRecordDialog(const RecordAnswer& answer) { m_records.enqueue(answer); }
 
-    QStringList recordTitles;    // the title of each record dialog, in order
-    QStringList recordPhones;    // the number each one showed when it opened
+    QStringList recordTitles;       // the title of each record dialog, in order
+    QStringList recordPhones;       // the number each one showed when it opened
+    QStringList recordSubscribers;  // and its subscriber and comment
+    QStringList recordComments;
     int recordsLeftOpen = 0;     // OK pressed, yet the dialog stayed open
     QStringList finishingTexts;  // the wait window's text in each finishing mode
 
