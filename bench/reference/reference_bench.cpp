@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/common/ReferenceFileGenerator.h"
 #include "bench/common/Timing.h"
 #include "client/data/ReferenceFiles.h"
 
@@ -30,7 +31,6 @@ using fonerix::bench::Run;
 using fonerix::bench::Seconds;
 
 constexpr long long kFirstNumber = 70000000000;  // 11 digits, so text order is number order
-constexpr int kDigits = 11;
 
 struct Options {
     long long megabytes = 1024;
@@ -58,53 +58,6 @@ class TemporaryFolder {
   private:
     fs::path m_path;
 };
-
-// Lines "<number>,Abonent <number>,<comment>\r\n" for the even numbers from kFirstNumber on,
-// until the file holds `bytes`; written in large blocks, the digits counted up in place.
-// Returns the number of lines.
-long long Generate(const std::string& path, long long bytes) {
-    std::FILE* out = std::fopen(path.c_str(), "wb");
-    if (out == nullptr) {
-        std::perror(path.c_str());
-        std::exit(1);
-    }
-    const std::string tail = ",comment of the subscriber\r\n";
-    char digits[kDigits + 1];
-    std::snprintf(digits, sizeof digits, "%lld", kFirstNumber);
-    std::string block;
-    constexpr std::size_t kBlock = 8 << 20;
-    block.reserve(kBlock + 256);
-    long long written = 0;
-    long long lines = 0;
-    while (written < bytes) {
-        block.append(digits, kDigits);
-        block += ",Abonent ";
-        block.append(digits, kDigits);
-        block += tail;
-        ++lines;
-        // Count up by two.
-        int i = kDigits - 1;
-        digits[i] = static_cast<char>(digits[i] + 2);
-        while (digits[i] > '9') {
-            digits[i] = static_cast<char>(digits[i] - 10);
-            --i;
-            ++digits[i];
-        }
-        if (block.size() >= kBlock || written + static_cast<long long>(block.size()) >= bytes) {
-            if (std::fwrite(block.data(), 1, block.size(), out) != block.size()) {
-                std::perror(path.c_str());
-                std::exit(1);
-            }
-            written += static_cast<long long>(block.size());
-            block.clear();
-        }
-    }
-    if (std::fclose(out) != 0) {
-        std::perror(path.c_str());
-        std::exit(1);
-    }
-    return lines;
-}
 
 std::string NumberText(long long number) {
     char text[32];
@@ -171,7 +124,7 @@ int main(int argc, char** argv) {
     const std::string path = (folder.Path() / "reference.txt").string();
     const long long bytes = options.megabytes << 20;
     const auto generationStart = Clock::now();
-    const long long lines = Generate(path, bytes);
+    const long long lines = fonerix::bench::GenerateReferenceFile(path, bytes, kFirstNumber);
     const double generation = Seconds(Clock::now() - generationStart);
     const double size = static_cast<double>(fs::file_size(path));
     std::printf("file: %.0f MB, %lld lines, written in %.1f s (%.2f GB/s); log2(size) = %.0f\n",
