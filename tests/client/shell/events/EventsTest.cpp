@@ -25,6 +25,7 @@
 #include "platform/profile/FonedeskProfile.h"
 #include "tests/client/shell/support/ClientTestEnvironment.h"
 #include "tests/client/shell/support/ModalAnswerer.h"
+#include "tests/support/VoiceFiles.h"
 
 using fonedesk::CFonedeskApp;
 using fonedesk::CMainFrame;
@@ -62,35 +63,6 @@ std::string WriteReference(const std::string& name, const std::vector<std::strin
         out << platform::Utf8ToCp1251(line) << "\r\n";
     }
     return path;
-}
-
-// An 8-bit mono PCM WAV of a square tone at the set's 11025 samples a second.
-void WriteTone(const std::string& path, int samples) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    auto u32 = [&out](std::uint32_t v) {
-        for (int i = 0; i < 4; ++i) {
-            out.put(static_cast<char>((v >> (8 * i)) & 0xFF));
-        }
-    };
-    auto u16 = [&out](std::uint16_t v) {
-        out.put(static_cast<char>(v & 0xFF));
-        out.put(static_cast<char>(v >> 8));
-    };
-    out << "RIFF";
-    u32(36 + static_cast<std::uint32_t>(samples));
-    out << "WAVEfmt ";
-    u32(16);
-    u16(1);
-    u16(1);
-    u32(11025);
-    u32(11025);
-    u16(1);
-    u16(8);
-    out << "data";
-    u32(static_cast<std::uint32_t>(samples));
-    for (int i = 0; i < samples; ++i) {
-        out.put(static_cast<char>((i / 25) % 2 == 0 ? 0x40 : 0xC0));
-    }
 }
 
 // The set's count of bytes received, from its status line.
@@ -376,7 +348,8 @@ void EventsTest::aRowIsDialled() {
 
 void EventsTest::aVoiceMessageIsReadFromTheSetOnlyOnce() {
     const std::string wav = Env().Folder() + "/tone.wav";
-    WriteTone(wav, 11025);
+    fonerix::testing::WriteBytes(wav,
+                                 fonerix::testing::WavBytes(fonerix::testing::Sine(11025, 11025)));
     const std::string scenario = Env().Folder() + "/voice.txt";
     {
         std::ofstream out(scenario, std::ios::trunc);
