@@ -75,6 +75,12 @@ CClientTestEnvironment::CClientTestEnvironment() {
     setenv("XDG_CONFIG_HOME", (dir / "config").c_str(), 1);
     setenv("ODBCSYSINI", (dir / "odbc").c_str(), 1);
     setenv("ODBCINI", (dir / "home" / ".odbc.ini").c_str(), 1);
+    // No test may put notifications on the desktop of the person running it: the session bus is
+    // one that is not there, unless the test runs on a private bus of its own (dbus-run-session).
+    if (getenv("FONEDESK_TEST_PRIVATE_BUS") == nullptr) {
+        setenv("DBUS_SESSION_BUS_ADDRESS", ("unix:path=" + (dir / "no-bus").string()).c_str(),
+               1);
+    }
     NoSet();
 }
 

@@ -15,7 +15,8 @@ namespace fonedesk::test {
 
 // A throwaway world for one window-test program. At the first Instance(), HOME, the XDG folders
 // and the ODBC configuration move into a fresh temporary folder (removed at exit), so no test
-// touches the user's own profile, registry or data sources. COM1 to COM4 point at nothing until
+// touches the user's own profile, registry or data sources, and the session bus is one that is not
+// there (FONEDESK_TEST_PRIVATE_BUS=1 keeps the bus of a dbus-run-session). COM1 to COM4 point at nothing until
 // a test starts a simulated set.
 class CClientTestEnvironment {
   public:
