@@ -147,3 +147,9 @@ inline constexpr int IDS_DATASOURCE_SETUP_HINT = 61470;
 inline constexpr int IDS_NO_DEFAULT_PRINTER = 61471;
 
 }  // namespace fonedesk
+
+// The settings sheet and its pages, one header per group of pages.
+#include "client/resources/ids/SettingsSheetIds.h"
+#include "client/resources/ids/SoundPageIds.h"
+#include "client/resources/ids/SpecialPagesIds.h"
+#include "client/resources/ids/StandardPagesIds.h"

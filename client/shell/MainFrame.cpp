@@ -35,6 +35,7 @@
 #include "client/shell/TabView.h"
 #include "client/shell/WaitCursor.h"
 #include "client/shell/WaitDialog.h"
+#include "client/shell/settings/SettingsSheet.h"
 #include "platform/profile/FonedeskProfile.h"
 
 namespace fonedesk {
@@ -552,8 +553,10 @@ void CMainFrame::RouteCommand(int id) {
         case ID_APP_EXIT:
             close();
             break;
+        case ID_DEVICE_SETTINGS:
+            OnDeviceSettings();
+            break;
         default:
-            // The settings sheet joins here with its own change.
             break;
     }
     UpdateCommands();
@@ -604,6 +607,17 @@ void CMainFrame::OnHelp() {
     m_helpWindow->show();
     m_helpWindow->raise();
     m_helpWindow->activateWindow();
+}
+
+void CMainFrame::OnDeviceSettings() {
+    if (m_device.inUse == 0) {
+        CPrompts::Message(this, QMessageBox::Warning,
+                          QStringLiteral("Нет подключенного устройства!"));
+    }
+    // The frame as the parent keeps the sheet above it, also where a parentless window could
+    // open behind it (Wayland).
+    CSettingsSheet sheet(*m_fonerix, m_device, this);
+    sheet.exec();
 }
 
 void CMainFrame::OnAbout() {

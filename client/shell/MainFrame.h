@@ -120,6 +120,7 @@ class CMainFrame : public QMainWindow, public IDeviceEventHandler {
     void OnEditCommand(int id);
     void OnHelp();
     void OnAbout();
+    void OnDeviceSettings();
     void OnTrayActivated();
     void MoveFocusBetweenPanes();
 

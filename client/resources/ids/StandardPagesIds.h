@@ -1,0 +1,4 @@
+#pragma once
+
+// Resource identifiers of the settings sheet's pages; included by client/resources/resource.h.
+namespace fonedesk {}  // namespace fonedesk
