@@ -1,0 +1,124 @@
+// The settings sheet: its pages by the set's family, "Обновить" that reads again and never closes,
+// Cancel that does, and the device pages disabled without a set.
+#include <QApplication>
+#include <QDialogButtonBox>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTest>
+#include <QTimer>
+
+#include "client/device/Fonerix.h"
+#include "client/shell/settings/SettingsPage.h"
+#include "client/shell/settings/SettingsSheet.h"
+#include "tests/client/shell/support/ClientTestEnvironment.h"
+
+using fonedesk::CSettingsSheet;
+using fonedesk::test::CClientTestEnvironment;
+
+namespace {
+
+QStringList TabTexts(const QTabWidget& tabs) {
+    QStringList texts;
+    for (int i = 0; i < tabs.count(); ++i) {
+        texts << tabs.tabText(i);
+    }
+    return texts;
+}
+
+fonerix::DEVICEINFO Device(int type, bool inUse) {
+    fonerix::DEVICEINFO info{};
+    info.devType = static_cast<decltype(info.devType)>(type);
+    info.inUse = inUse ? 1 : 0;
+    return info;
+}
+
+}  // namespace
+
+class SettingsSheetTest : public QObject {
+    Q_OBJECT
+  private slots:
+    void pagesFollowTheFamily_data();
+    void pagesFollowTheFamily();
+    void refreshNeverClosesAndCancelDoes();
+    void withoutASetOnlyTheProgramPageIsUsable();
+};
+
+void SettingsSheetTest::pagesFollowTheFamily_data() {
+    QTest::addColumn<int>("type");
+    QTest::addColumn<bool>("soundPage");
+    for (int type : {1, 2, 4}) {
+        QTest::addRow("type %d", type) << type << false;
+    }
+    for (int type : {0, 5, 6, 7, 8}) {
+        QTest::addRow("type %d", type) << type << true;
+    }
+}
+
+void SettingsSheetTest::pagesFollowTheFamily() {
+    QFETCH(int, type);
+    QFETCH(bool, soundPage);
+    fonedesk::CFonerix wrapper;
+    const fonerix::DEVICEINFO info = Device(type, type != 0);
+    CSettingsSheet sheet(wrapper, info);
+    QStringList expected{"Общие", "Стандартные", "АОН", "Специальные"};
+    if (soundPage) {
+        expected << "Работа со звуком";
+    }
+    expected << "Программные";
+    QCOMPARE(TabTexts(*sheet.Tabs()), expected);
+    QCOMPARE(CSettingsSheet::PageTitles(type), expected);
+    QCOMPARE(sheet.windowTitle(), QStringLiteral("Настройка параметров..."));
+    // Each page names itself as its tab does, and only the first is made before it is shown.
+    QVERIFY(sheet.Tabs()->widget(1)->findChildren<QWidget*>().isEmpty());
+    for (int i = 0; i < expected.size(); ++i) {
+        auto* page = dynamic_cast<fonedesk::ISettingsPage*>(sheet.Page(i));
+        QVERIFY(page != nullptr);
+        QCOMPARE(page->Title(), expected.at(i));
+    }
+    QVERIFY(sheet.Page(expected.size()) == nullptr);
+}
+
+void SettingsSheetTest::refreshNeverClosesAndCancelDoes() {
+    fonedesk::CFonerix wrapper;
+    const fonerix::DEVICEINFO info = Device(5, true);
+    CSettingsSheet sheet(wrapper, info);
+    QCOMPARE(sheet.RefreshButton()->text(), QStringLiteral("Обновить"));
+    // No Apply button: only "Обновить" and Cancel.
+    auto* box = sheet.findChild<QDialogButtonBox*>();
+    QVERIFY(box != nullptr);
+    QStringList buttons;
+    for (QAbstractButton* button : box->buttons()) {
+        buttons << button->text();
+    }
+    buttons.sort();
+    QCOMPARE(buttons, (QStringList{"Обновить", "Отмена"}));
+    bool refreshedOpen = false;
+    QTimer::singleShot(0, &sheet, [&] {
+        sheet.RefreshButton()->click();
+        refreshedOpen = sheet.isVisible();
+        sheet.findChild<QPushButton*>(QStringLiteral("IDCANCEL"))->click();
+    });
+    QCOMPARE(sheet.exec(), int(QDialog::Rejected));
+    QVERIFY(refreshedOpen);
+    QVERIFY(!sheet.isVisible());
+}
+
+void SettingsSheetTest::withoutASetOnlyTheProgramPageIsUsable() {
+    fonedesk::CFonerix wrapper;
+    const fonerix::DEVICEINFO info = Device(0, false);
+    CSettingsSheet sheet(wrapper, info);
+    const int pages = sheet.Tabs()->count();
+    for (int i = 0; i < pages; ++i) {
+        const bool programPage = i == pages - 1;
+        QCOMPARE(sheet.Page(i)->isEnabled(), programPage);
+    }
+}
+
+int main(int argc, char** argv) {
+    CClientTestEnvironment::Instance();
+    QApplication app(argc, argv);
+    SettingsSheetTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "SettingsSheetTest.moc"
