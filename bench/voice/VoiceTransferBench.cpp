@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "bench/common/CountedSet.h"
-#include "control/device/WavFormat.h"
+#include "control/voice/WavFormat.h"
 #include "control/device/Zelta7Device.h"
 #include "control/device/ZeltaDevice.h"
 #include "platform/automation/Bstr.h"

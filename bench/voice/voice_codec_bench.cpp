@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "control/device/VoiceCodec.h"
+#include "control/voice/VoiceCodec.h"
 
 namespace {
 

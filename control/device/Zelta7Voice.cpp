@@ -7,9 +7,9 @@
 
 #include "control/device/ProtocolBytes.h"
 #include "control/device/Triples.h"
-#include "control/device/VoiceCodec.h"
-#include "control/device/WavReader.h"
-#include "control/device/WavWriter.h"
+#include "control/voice/VoiceCodec.h"
+#include "control/voice/WavReader.h"
+#include "control/voice/WavWriter.h"
 #include "control/device/Zelta7Device.h"
 
 namespace fonerix {

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "control/device/Device.h"
-#include "control/device/WavFormat.h"
+#include "control/voice/WavFormat.h"
 
 namespace fonerix {
 

@@ -10,11 +10,11 @@
 #include <set>
 
 #include "control/device/ProtocolBytes.h"
-#include "control/device/RiffReader.h"
+#include "control/voice/RiffReader.h"
 #include "control/device/Triples.h"
-#include "control/device/VoiceCodec.h"
-#include "control/device/WavReader.h"
-#include "control/device/WavWriter.h"
+#include "control/voice/VoiceCodec.h"
+#include "control/voice/WavReader.h"
+#include "control/voice/WavWriter.h"
 #include "control/device/ZeltaDevice.h"
 #include "platform/automation/Bstr.h"
 

@@ -1,4 +1,4 @@
-#include "control/device/RiffReader.h"
+#include "control/voice/RiffReader.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -7,7 +7,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "control/device/WavFormat.h"
+#include "control/voice/WavFormat.h"
 
 namespace fonerix {
 

@@ -1,4 +1,4 @@
-#include "control/device/VoiceCodec.h"
+#include "control/voice/VoiceCodec.h"
 
 #include <algorithm>
 

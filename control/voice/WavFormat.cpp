@@ -1,4 +1,4 @@
-#include "control/device/WavFormat.h"
+#include "control/voice/WavFormat.h"
 
 #include <cstring>
 

@@ -1,4 +1,4 @@
-#include "control/device/WavReader.h"
+#include "control/voice/WavReader.h"
 
 namespace fonerix {
 

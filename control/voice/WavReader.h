@@ -3,8 +3,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "control/device/RiffReader.h"
-#include "control/device/WavFormat.h"
+#include "control/voice/RiffReader.h"
+#include "control/voice/WavFormat.h"
 
 namespace fonerix {
 

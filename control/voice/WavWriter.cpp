@@ -1,4 +1,4 @@
-#include "control/device/WavWriter.h"
+#include "control/voice/WavWriter.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -6,7 +6,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "control/device/WavFormat.h"
+#include "control/voice/WavFormat.h"
 
 namespace fonerix {
 

@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "control/device/VoiceCodec.h"
+#include "control/voice/VoiceCodec.h"
 
 namespace fonerix {
 namespace {

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "control/device/VarkonDevice.h"
-#include "control/device/VoiceCodec.h"
+#include "control/voice/VoiceCodec.h"
 #include "control/device/Zelta6Device.h"
 #include "control/device/Zelta7Device.h"
 #include "control/device/ZeltaDevice.h"

@@ -13,10 +13,10 @@
 #include <string>
 #include <vector>
 
-#include "control/device/RiffReader.h"
-#include "control/device/WavFormat.h"
-#include "control/device/WavReader.h"
-#include "control/device/WavWriter.h"
+#include "control/voice/RiffReader.h"
+#include "control/voice/WavFormat.h"
+#include "control/voice/WavReader.h"
+#include "control/voice/WavWriter.h"
 
 namespace fonerix {
 namespace {

@@ -10,10 +10,10 @@
 #include <memory>
 #include <vector>
 
-#include "control/device/RiffReader.h"
-#include "control/device/VoiceCodec.h"
-#include "control/device/WavReader.h"
-#include "control/device/WavWriter.h"
+#include "control/voice/RiffReader.h"
+#include "control/voice/VoiceCodec.h"
+#include "control/voice/WavReader.h"
+#include "control/voice/WavWriter.h"
 
 namespace {
 

@@ -5,9 +5,9 @@
 #include <limits>
 #include <vector>
 
-#include "control/device/RiffReader.h"
-#include "control/device/WavFormat.h"
-#include "control/device/WavReader.h"
+#include "control/voice/RiffReader.h"
+#include "control/voice/WavFormat.h"
+#include "control/voice/WavReader.h"
 
 namespace fonerix::ctl {
 
