@@ -4,6 +4,8 @@
 #include <cstring>
 #include <limits>
 
+#include "platform/codepage/Utf8.h"
+
 namespace fonerix {
 
 namespace {
@@ -21,24 +23,6 @@ void AppendUtf16(std::u16string& out, char32_t c) {
         c -= 0x10000;
         out.push_back(static_cast<char16_t>(0xD800 + (c >> 10)));
         out.push_back(static_cast<char16_t>(0xDC00 + (c & 0x3FF)));
-    }
-}
-
-void AppendUtf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out.push_back(static_cast<char>(c));
-    } else if (c < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | c >> 6));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else if (c < 0x10000) {
-        out.push_back(static_cast<char>(0xE0 | c >> 12));
-        out.push_back(static_cast<char>(0x80 | (c >> 6 & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xF0 | c >> 18));
-        out.push_back(static_cast<char>(0x80 | (c >> 12 & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (c >> 6 & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
     }
 }
 
@@ -93,40 +77,10 @@ uint32_t SysStringLen(BSTR text) {
 BSTR BstrFromUtf8(std::string_view utf8) {
     std::u16string wide;
     wide.reserve(utf8.size());
-    size_t i = 0;
-    while (i < utf8.size()) {
-        const auto lead = static_cast<unsigned char>(utf8[i]);
-        int extra = 0;
-        char32_t c = 0;
-        char32_t minimum = 0;
-        if (lead < 0x80) {
-            c = lead;
-        } else if ((lead & 0xE0) == 0xC0) {
-            extra = 1, c = lead & 0x1F, minimum = 0x80;
-        } else if ((lead & 0xF0) == 0xE0) {
-            extra = 2, c = lead & 0x0F, minimum = 0x800;
-        } else if ((lead & 0xF8) == 0xF0) {
-            extra = 3, c = lead & 0x07, minimum = 0x10000;
-        } else {
-            AppendUtf16(wide, kReplacement);
-            ++i;
-            continue;
-        }
-        size_t j = 1;
-        for (; j <= static_cast<size_t>(extra); ++j) {
-            if (i + j >= utf8.size() || (static_cast<unsigned char>(utf8[i + j]) & 0xC0) != 0x80) {
-                break;
-            }
-            c = c << 6 | (static_cast<unsigned char>(utf8[i + j]) & 0x3F);
-        }
-        if (j <= static_cast<size_t>(extra) || c < minimum || c > 0x10FFFF ||
-            (c >= 0xD800 && c <= 0xDFFF)) {
-            AppendUtf16(wide, kReplacement);
-            i += j;  // skip the lead and the continuation bytes that belonged to it
-            continue;
-        }
-        AppendUtf16(wide, c);
-        i += j;
+    for (size_t i = 0; i < utf8.size();) {
+        const platform::Utf8Step step = platform::DecodeUtf8(utf8, i);
+        AppendUtf16(wide, step.valid ? step.codePoint : kReplacement);
+        i += step.length;
     }
     return SysAllocStringLen(wide.data(), static_cast<uint32_t>(wide.size()));
 }
@@ -138,12 +92,13 @@ std::string Utf8FromUtf16(std::u16string_view text) {
         const char16_t unit = text[i];
         if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < length && text[i + 1] >= 0xDC00 &&
             text[i + 1] <= 0xDFFF) {
-            AppendUtf8(out, 0x10000 + ((char32_t{unit} - 0xD800) << 10) + (text[i + 1] - 0xDC00));
+            platform::AppendUtf8(
+                out, 0x10000 + ((char32_t{unit} - 0xD800) << 10) + (text[i + 1] - 0xDC00));
             ++i;
         } else if (unit >= 0xD800 && unit <= 0xDFFF) {
-            AppendUtf8(out, kReplacement);
+            platform::AppendUtf8(out, kReplacement);
         } else {
-            AppendUtf8(out, unit);
+            platform::AppendUtf8(out, unit);
         }
     }
     return out;
