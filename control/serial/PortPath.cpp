@@ -1,20 +1,19 @@
 #include "control/serial/PortPath.h"
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
+#include <optional>
+
+#include "platform/xdg/XdgDirectories.h"
 
 namespace fonerix {
 
 namespace {
 
 std::string ConfigHome() {
-    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg != nullptr && *xdg == '/') {
-        return xdg;
-    }
-    if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0') {
-        return std::string(home) + "/.config";
-    }
-    return {};
+    const std::optional<std::filesystem::path> home = platform::ConfigHome();
+    return home ? home->string() : std::string();
 }
 
 std::string Trim(const std::string& s) {

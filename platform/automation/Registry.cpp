@@ -12,6 +12,7 @@
 #include <sstream>
 
 #include "platform/automation/NameCompare.h"
+#include "platform/xdg/XdgDirectories.h"
 
 namespace fonerix {
 
@@ -239,15 +240,7 @@ std::string TypeLibSection(const GUID& libid) {
 }
 
 std::filesystem::path UserRegistryPath() {
-    std::filesystem::path base;
-    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg != nullptr && xdg[0] == '/') {
-        base = xdg;
-    } else if (const char* home = std::getenv("HOME"); home != nullptr && home[0] != '\0') {
-        base = std::filesystem::path(home) / ".config";
-    } else {
-        base = ".config";
-    }
-    return base / "fonerix" / "registry.ini";
+    return platform::ConfigHome().value_or(".config") / "fonerix" / "registry.ini";
 }
 
 std::vector<std::filesystem::path> RegistrySearchPath() {

@@ -11,6 +11,8 @@
 #include <sstream>
 #include <vector>
 
+#include "platform/xdg/XdgDirectories.h"
+
 namespace platform {
 namespace {
 
@@ -110,15 +112,7 @@ std::string ErrnoText(const std::string& what, const std::filesystem::path& path
 ProfileFile::ProfileFile(std::filesystem::path path) : m_path(std::move(path)) {}
 
 std::filesystem::path ProfileFile::DefaultPath(std::string_view fileName) {
-    std::filesystem::path dir;
-    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg != nullptr && xdg[0] == '/') {
-        dir = xdg;
-    } else if (const char* home = std::getenv("HOME"); home != nullptr && home[0] != '\0') {
-        dir = std::filesystem::path(home) / ".config";
-    } else {
-        dir = ".";
-    }
-    return dir / std::string(fileName);
+    return platform::ConfigHome().value_or(".") / std::string(fileName);
 }
 
 std::string ProfileFile::GetString(std::string_view section, std::string_view key,

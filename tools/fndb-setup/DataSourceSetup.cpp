@@ -13,6 +13,7 @@
 
 #include "client/data/Database.h"
 #include "client/data/DbException.h"
+#include "platform/xdg/XdgDirectories.h"
 #include "tools/fndb-setup/Schema.h"
 
 namespace fndb {
@@ -125,15 +126,11 @@ std::string InstalledDriversAsIni() {
 }
 
 std::filesystem::path DefaultDatabaseFile() {
-    std::filesystem::path dir;
-    if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg != nullptr && xdg[0] == '/') {
-        dir = xdg;
-    } else if (const char* home = std::getenv("HOME"); home != nullptr && home[0] != '\0') {
-        dir = std::filesystem::path(home) / ".local" / "share";
-    } else {
+    const std::optional<std::filesystem::path> dir = platform::DataHome();
+    if (!dir) {
         throw SetupError("Neither XDG_DATA_HOME nor HOME is set: give the database file");
     }
-    return dir / "fonedesk" / "fonedesk.db";
+    return *dir / "fonedesk" / "fonedesk.db";
 }
 
 std::string ConnectStringOf(std::string_view dsn) {
