@@ -25,7 +25,11 @@ QString CPrompts::FileName(QWidget* parent, const FileDialogRequest& request) {
     if (installedAnswers != nullptr) {
         return installedAnswers->OnFileDialog(request);
     }
-    QFileDialog dialog(parent, request.title, QString(), request.filter);
+    if (request.kind == FileDialogRequest::Folder) {
+        return QFileDialog::getExistingDirectory(parent, request.title, request.directory,
+                                                 request.options | QFileDialog::ShowDirsOnly);
+    }
+    QFileDialog dialog(parent, request.title, request.directory, request.filter);
     dialog.setOptions(request.options);
     if (request.kind == FileDialogRequest::Save) {
         dialog.setAcceptMode(QFileDialog::AcceptSave);

@@ -78,8 +78,7 @@ CClientTestEnvironment::CClientTestEnvironment() {
     // No test may put notifications on the desktop of the person running it: the session bus is
     // one that is not there, unless the test runs on a private bus of its own (dbus-run-session).
     if (getenv("FONEDESK_TEST_PRIVATE_BUS") == nullptr) {
-        setenv("DBUS_SESSION_BUS_ADDRESS", ("unix:path=" + (dir / "no-bus").string()).c_str(),
-               1);
+        setenv("DBUS_SESSION_BUS_ADDRESS", ("unix:path=" + (dir / "no-bus").string()).c_str(), 1);
     }
     NoSet();
 }
@@ -168,7 +167,8 @@ QMessageBox::StandardButton CPromptRecorder::OnMessage(QMessageBox::Icon icon, c
 
 QString CPromptRecorder::OnFileDialog(const FileDialogRequest& request) {
     fileDialogs.append(request);
-    return m_files.isEmpty() ? QString() : m_files.dequeue();
+    QQueue<QString>& answers = request.kind == FileDialogRequest::Folder ? m_folders : m_files;
+    return answers.isEmpty() ? QString() : answers.dequeue();
 }
 
 }  // namespace fonedesk::test

@@ -16,8 +16,8 @@ namespace fonedesk::test {
 // A throwaway world for one window-test program. At the first Instance(), HOME, the XDG folders
 // and the ODBC configuration move into a fresh temporary folder (removed at exit), so no test
 // touches the user's own profile, registry or data sources, and the session bus is one that is not
-// there (FONEDESK_TEST_PRIVATE_BUS=1 keeps the bus of a dbus-run-session). COM1 to COM4 point at nothing until
-// a test starts a simulated set.
+// there (FONEDESK_TEST_PRIVATE_BUS=1 keeps the bus of a dbus-run-session). COM1 to COM4 point at
+// nothing until a test starts a simulated set.
 class CClientTestEnvironment {
   public:
     static CClientTestEnvironment& Instance();
@@ -65,14 +65,18 @@ class CPromptRecorder : public IPromptAnswers {
     void AnswerNextMessage(QMessageBox::StandardButton answer) { m_answers.enqueue(answer); }
     // The next file dialog returns `path` (empty: Cancel).
     void AnswerNextFile(const QString& path) { m_files.enqueue(path); }
+    // The next folder chooser returns `path` (empty: Cancel). Folders have their own queue, so
+    // that an answer meant for a file is never taken as a folder, nor the other way round.
+    void AnswerNextFolder(const QString& path) { m_folders.enqueue(path); }
 
     QStringList messages;                  // every message box text, in order
     QList<QMessageBox::Icon> icons;        // and its icon
-    QList<FileDialogRequest> fileDialogs;  // every file dialog asked for
+    QList<FileDialogRequest> fileDialogs;  // every file dialog and folder chooser asked for
 
   private:
     QQueue<QMessageBox::StandardButton> m_answers;
     QQueue<QString> m_files;
+    QQueue<QString> m_folders;
 };
 
 }  // namespace fonedesk::test
