@@ -2,9 +2,9 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <optional>
 
+#include "platform/ini/IniSyntax.h"
 #include "platform/xdg/XdgDirectories.h"
 
 namespace fonerix {
@@ -16,29 +16,15 @@ std::string ConfigHome() {
     return home ? home->string() : std::string();
 }
 
-std::string Trim(const std::string& s) {
-    const auto first = s.find_first_not_of(" \t\r");
-    if (first == std::string::npos) {
-        return {};
-    }
-    return s.substr(first, s.find_last_not_of(" \t\r") - first + 1);
-}
-
 std::string PathFromPortsFile(const std::string& key) {
     const std::string home = ConfigHome();
     if (home.empty()) {
         return {};
     }
-    std::ifstream in(home + "/fonerix/ports.conf");
-    std::string line;
-    while (std::getline(in, line)) {
-        line = Trim(line);
-        if (line.empty() || line[0] == '#' || line[0] == ';') {
-            continue;
-        }
-        const auto eq = line.find('=');
-        if (eq != std::string::npos && Trim(line.substr(0, eq)) == key) {
-            return Trim(line.substr(eq + 1));
+    for (const std::string& text : platform::ini::ReadLines(home + "/fonerix/ports.conf")) {
+        const platform::ini::Line line = platform::ini::ParseLine(text);
+        if (line.kind == platform::ini::Line::kEntry && line.key == key) {
+            return std::string(line.value);
         }
     }
     return {};

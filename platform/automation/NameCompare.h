@@ -2,23 +2,14 @@
 
 #include <string_view>
 
+#include "platform/ini/IniSyntax.h"
+
 namespace fonerix {
 
-// Automation names, registry sections and keys compare without regard to ASCII case.
-inline char LowerAscii(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
+// Automation names, registry sections and keys compare without regard to ASCII case, as the
+// project's INI files do.
 inline bool SameName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (LowerAscii(a[i]) != LowerAscii(b[i])) {
-            return false;
-        }
-    }
-    return true;
+    return platform::ini::SameName(a, b);
 }
 
 }  // namespace fonerix

@@ -12,41 +12,19 @@
 #include <sstream>
 
 #include "platform/automation/NameCompare.h"
+#include "platform/ini/IniSyntax.h"
 #include "platform/xdg/XdgDirectories.h"
 
 namespace fonerix {
 
 namespace {
 
-constexpr std::string_view kBlanks = " \t\r";
-
-std::string_view Trim(std::string_view s) {
-    const auto first = s.find_first_not_of(kBlanks);
-    if (first == std::string_view::npos) {
-        return {};
-    }
-    return s.substr(first, s.find_last_not_of(kBlanks) - first + 1);
-}
+using platform::ini::Trim;
 
 void SetError(std::string* error, const std::string& what, const std::filesystem::path& path) {
     if (error != nullptr) {
         *error = what + " " + path.string() + ": " + std::strerror(errno);
     }
-}
-
-bool WriteAll(int fd, const std::string& data) {
-    size_t done = 0;
-    while (done < data.size()) {
-        const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            return false;
-        }
-        done += static_cast<size_t>(n);
-    }
-    return true;
 }
 
 }  // namespace
@@ -64,20 +42,17 @@ bool CRegistryFile::Load(std::string* error) {
     }
     std::string raw;
     while (std::getline(in, raw)) {
-        const std::string_view line = Trim(raw);
-        if (line.size() >= 2 && line.front() == '[' && line.back() == ']') {
-            sections_.push_back({std::string(Trim(line.substr(1, line.size() - 2))), {}});
+        const platform::ini::Line line = platform::ini::ParseLine(raw);
+        if (line.kind == platform::ini::Line::kSection) {
+            sections_.push_back({std::string(line.name), {}});
             continue;
         }
         std::vector<Line>& into = sections_.empty() ? preamble_ : sections_.back().lines;
-        const auto eq = line.find('=');
-        if (line.empty() || line.front() == ';' || line.front() == '#' || eq == 0 ||
-            eq == std::string_view::npos || sections_.empty()) {
-            into.push_back({"", std::string(line)});
+        if (line.kind != platform::ini::Line::kEntry || sections_.empty()) {
+            into.push_back({"", std::string(Trim(raw))});
             continue;
         }
-        into.push_back(
-            {std::string(Trim(line.substr(0, eq))), std::string(Trim(line.substr(eq + 1)))});
+        into.push_back({std::string(line.key), std::string(line.value)});
     }
     if (in.bad()) {
         SetError(error, "Cannot read the registry file", path_);
@@ -106,23 +81,14 @@ bool CRegistryFile::Save(std::string* error) const {
         }
         return false;
     }
-    std::string tmp = path_.string() + ".XXXXXX";
-    const int fd = ::mkstemp(tmp.data());
-    if (fd < 0) {
-        SetError(error, "Cannot write the registry file", path_);
-        return false;
-    }
     struct stat st {};
-    ::fchmod(fd, ::stat(path_.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0644);
-    if (!WriteAll(fd, out.str()) || ::fsync(fd) != 0) {
-        SetError(error, "Cannot write the registry file", path_);
-        ::close(fd);
-        ::unlink(tmp.c_str());
-        return false;
-    }
-    if (::close(fd) != 0 || ::rename(tmp.c_str(), path_.c_str()) != 0) {
-        SetError(error, "Cannot replace the registry file", path_);
-        ::unlink(tmp.c_str());
+    std::string reason;
+    if (!platform::ini::ReplaceFile(path_, out.str(),
+                                    ::stat(path_.c_str(), &st) == 0 ? st.st_mode : 0644,
+                                    "registry file", reason)) {
+        if (error != nullptr) {
+            *error = reason;
+        }
         return false;
     }
     return true;

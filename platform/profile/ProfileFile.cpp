@@ -11,83 +11,25 @@
 #include <sstream>
 #include <vector>
 
+#include "platform/ini/IniSyntax.h"
 #include "platform/xdg/XdgDirectories.h"
 
 namespace platform {
 namespace {
 
+using ini::ReadLines;
+using ini::SameName;
+using ini::Trim;
+
 constexpr std::string_view kBlanks = " \t\r\n";
 
-std::string_view Trim(std::string_view text) {
-    const auto first = text.find_first_not_of(kBlanks);
-    if (first == std::string_view::npos) {
-        return {};
-    }
-    const auto last = text.find_last_not_of(kBlanks);
-    return text.substr(first, last - first + 1);
-}
-
-bool EqualNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        const auto lower = [](char c) {
-            return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-        };
-        if (lower(a[i]) != lower(b[i])) {
-            return false;
-        }
-    }
-    return true;
-}
-
-std::vector<std::string> ReadLines(const std::filesystem::path& path) {
-    std::vector<std::string> lines;
-    std::ifstream in(path, std::ios::binary);
-    std::string line;
-    while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r') {
-            line.pop_back();
-        }
-        lines.push_back(std::move(line));
-    }
-    return lines;
-}
-
-// "[name]" gives name; anything else is not a section header.
-std::optional<std::string_view> SectionName(std::string_view line) {
-    line = Trim(line);
-    if (line.size() < 2 || line.front() != '[') {
-        return std::nullopt;
-    }
-    const auto close = line.find(']');
-    if (close == std::string_view::npos) {
-        return std::nullopt;
-    }
-    return Trim(line.substr(1, close - 1));
-}
-
-struct KeyLine {
-    std::string_view key;
-    std::string_view value;
-};
-
-std::optional<KeyLine> ParseKeyLine(std::string_view line) {
-    const std::string_view trimmed = Trim(line);
-    if (trimmed.empty() || trimmed.front() == ';' || trimmed.front() == '#') {
-        return std::nullopt;
-    }
-    const auto eq = trimmed.find('=');
-    if (eq == std::string_view::npos || eq == 0) {
-        return std::nullopt;
-    }
-    std::string_view value = Trim(trimmed.substr(eq + 1));
+// One pair of enclosing quotes is taken off a value, so that a value can keep blanks at its ends.
+std::string_view Unquote(std::string_view value) {
     if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
         value.back() == value.front()) {
-        value = value.substr(1, value.size() - 2);
+        return value.substr(1, value.size() - 2);
     }
-    return KeyLine{Trim(trimmed.substr(0, eq)), value};
+    return value;
 }
 
 // A value that would not read back as written (blanks at an end, or enclosing quotes) is
@@ -95,16 +37,10 @@ std::optional<KeyLine> ParseKeyLine(std::string_view line) {
 std::string EncodeValue(std::string_view value) {
     const bool blankAtEnd = !value.empty() && (kBlanks.find(value.front()) != std::string::npos ||
                                                kBlanks.find(value.back()) != std::string::npos);
-    const bool quoted = value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
-                        value.back() == value.front();
-    if (blankAtEnd || quoted) {
+    if (blankAtEnd || Unquote(value).size() != value.size()) {
         return "\"" + std::string(value) + "\"";
     }
     return std::string(value);
-}
-
-std::string ErrnoText(const std::string& what, const std::filesystem::path& path) {
-    return what + " " + path.string() + ": " + std::strerror(errno);
 }
 
 }  // namespace
@@ -118,16 +54,12 @@ std::filesystem::path ProfileFile::DefaultPath(std::string_view fileName) {
 std::string ProfileFile::GetString(std::string_view section, std::string_view key,
                                    std::string_view defaultValue) const {
     bool inSection = false;
-    for (const std::string& line : ReadLines(m_path)) {
-        if (const auto name = SectionName(line)) {
-            inSection = EqualNoCase(*name, section);
-            continue;
-        }
-        if (!inSection) {
-            continue;
-        }
-        if (const auto entry = ParseKeyLine(line); entry && EqualNoCase(entry->key, key)) {
-            return std::string(entry->value);
+    for (const std::string& text : ReadLines(m_path)) {
+        const ini::Line line = ini::ParseLine(text);
+        if (line.kind == ini::Line::kSection) {
+            inSection = SameName(line.name, section);
+        } else if (inSection && line.kind == ini::Line::kEntry && SameName(line.key, key)) {
+            return std::string(Unquote(line.value));
         }
     }
     return std::string(defaultValue);
@@ -203,11 +135,12 @@ bool ProfileFile::Update(std::string_view section, std::string_view key, const s
     std::size_t sectionEnd = lines.size();  // one past the section's last key line
     bool done = false;
     for (std::size_t i = 0; i < lines.size() && !done; ++i) {
-        if (const auto name = SectionName(lines[i])) {
+        const ini::Line line = ini::ParseLine(lines[i]);
+        if (line.kind == ini::Line::kSection) {
             if (sectionLine) {
                 break;
             }
-            if (EqualNoCase(*name, section)) {
+            if (SameName(line.name, section)) {
                 sectionLine = i;
                 sectionEnd = i + 1;
             }
@@ -216,13 +149,12 @@ bool ProfileFile::Update(std::string_view section, std::string_view key, const s
         if (!sectionLine) {
             continue;
         }
-        const auto entry = ParseKeyLine(lines[i]);
         if (!Trim(lines[i]).empty()) {
             sectionEnd = i + 1;
         }
-        if (entry && EqualNoCase(entry->key, key)) {
+        if (line.kind == ini::Line::kEntry && SameName(line.key, key)) {
             if (value != nullptr) {
-                lines[i] = std::string(entry->key) + "=" + EncodeValue(*value);
+                lines[i] = std::string(line.key) + "=" + EncodeValue(*value);
             } else {
                 lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(i));
             }
@@ -257,43 +189,8 @@ bool ProfileFile::Update(std::string_view section, std::string_view key, const s
     for (const std::string& line : lines) {
         text << line << '\n';
     }
-    const std::string data = text.str();
-    std::string tmp = path.string() + ".XXXXXX";
-    const int fd = ::mkstemp(tmp.data());
-    if (fd < 0) {
-        m_lastError = ErrnoText("Cannot write the profile file", path);
-        return false;
-    }
-    ::fchmod(fd, exists ? (st.st_mode & 07777) : 0644);
-    std::size_t written = 0;
-    while (written < data.size()) {
-        const ssize_t n = ::write(fd, data.data() + written, data.size() - written);
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            m_lastError = ErrnoText("Cannot write the profile file", path);
-            ::close(fd);
-            ::unlink(tmp.c_str());
-            return false;
-        }
-        written += static_cast<std::size_t>(n);
-    }
-    const bool synced = ::fsync(fd) == 0;
-    if (!synced || ::close(fd) != 0) {
-        if (!synced) {
-            ::close(fd);
-        }
-        m_lastError = ErrnoText("Cannot write the profile file", path);
-        ::unlink(tmp.c_str());
-        return false;
-    }
-    if (::rename(tmp.c_str(), path.c_str()) != 0) {
-        m_lastError = ErrnoText("Cannot replace the profile file", path);
-        ::unlink(tmp.c_str());
-        return false;
-    }
-    return true;
+    return ini::ReplaceFile(path, text.str(), exists ? st.st_mode : 0644, "profile file",
+                            m_lastError);
 }
 
 }  // namespace platform
