@@ -21,6 +21,10 @@ class CSpecialConfPage : public QWidget, public ISettingsPage {
     QString Title() const override { return QStringLiteral("Специальные"); }
     void Refresh() override;
 
+  protected:
+    // The redirection number is written when its field loses the focus.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
   private:
     struct Impl;
     std::unique_ptr<Impl> d;
