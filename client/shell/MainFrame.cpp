@@ -43,21 +43,8 @@ namespace {
 
 namespace profile = platform::fonedesk_profile;
 
-// Commands whose work comes with later changes (the settings sheet). They are wired to their
-// place and stay disabled until that work exists, so that nothing pretends to work.
-constexpr int kCommandsOfLaterWork[] = {ID_DEVICE_SETTINGS};
-
 // One step of the tray's ringing animation; it rings until the call is answered or over.
 constexpr int kRingPeriodMs = 250;
-
-bool IsLaterWork(int id) {
-    for (int later : kCommandsOfLaterWork) {
-        if (later == id) {
-            return true;
-        }
-    }
-    return false;
-}
 
 platform::ProfileFile Profile() {
     return platform::ProfileFile(platform::ProfileFile::DefaultPath());
@@ -501,9 +488,6 @@ void CMainFrame::UpdateCommands() {
         }
         if (id == ID_READ_DEVICE || id == ID_READ_PHONEBOOK || id == ID_DEVICE_SETTINGS) {
             enabled = DeviceAllows(m_device, id);
-        }
-        if (IsLaterWork(id)) {
-            enabled = false;
         }
         action->setEnabled(enabled);
     }

@@ -52,6 +52,10 @@ class ResourcesTest : public QObject {
             {QStringLiteral("sort-descending-141.svg"), {9, 9}},
             {QStringLiteral("voice-154.svg"), {64, 16}},
             {QStringLiteral("tab-images-136.svg"), {32, 16}},
+            {QStringLiteral("sound-211-read.svg"), {16, 16}},
+            {QStringLiteral("sound-211-write.svg"), {16, 16}},
+            {QStringLiteral("sound-211-delete.svg"), {16, 16}},
+            {QStringLiteral("sound-211-play.svg"), {16, 16}},
         };
         const QStringList present = Files(QStringLiteral(":/icons"), QStringLiteral("*.svg"));
         for (auto it = expected.cbegin(); it != expected.cend(); ++it) {

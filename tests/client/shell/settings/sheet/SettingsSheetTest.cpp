@@ -1,5 +1,6 @@
 // The settings sheet: its pages by the set's family, "Обновить" that reads again and never closes,
 // Cancel that does, and the device pages disabled without a set.
+#include <QAction>
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QPushButton>
@@ -8,6 +9,10 @@
 #include <QTimer>
 
 #include "client/device/Fonerix.h"
+#include "client/resources/resource.h"
+#include "client/shell/DataGridView.h"
+#include "client/shell/FonedeskApp.h"
+#include "client/shell/MainFrame.h"
 #include "client/shell/settings/SettingsPage.h"
 #include "client/shell/settings/SettingsSheet.h"
 #include "tests/client/shell/support/ClientTestEnvironment.h"
@@ -41,6 +46,7 @@ class SettingsSheetTest : public QObject {
     void pagesFollowTheFamily();
     void refreshNeverClosesAndCancelDoes();
     void withoutASetOnlyTheProgramPageIsUsable();
+    void theFramesCommandOpensTheSheet();
 };
 
 void SettingsSheetTest::pagesFollowTheFamily_data() {
@@ -111,6 +117,49 @@ void SettingsSheetTest::withoutASetOnlyTheProgramPageIsUsable() {
     for (int i = 0; i < pages; ++i) {
         const bool programPage = i == pages - 1;
         QCOMPARE(sheet.Page(i)->isEnabled(), programPage);
+    }
+}
+
+void SettingsSheetTest::theFramesCommandOpensTheSheet() {
+    CClientTestEnvironment& env = CClientTestEnvironment::Instance();
+    env.RegisterControl();
+    env.CreateDataSource();
+    const struct {
+        int type;  // 0: no set
+        int pages;
+    } cases[] = {{0, 6}, {1, 5}, {5, 6}};
+    for (const auto& c : cases) {
+        env.RemoveProfile();
+        std::unique_ptr<fonerix::testing::SimProcess> set;
+        if (c.type == 0) {
+            env.NoSet();
+        } else {
+            set = env.StartSet({.type = c.type});
+        }
+        fonedesk::test::CPromptRecorder prompts;
+        fonedesk::CFonedeskApp app;
+        QVERIFY(app.InitInstance());
+        fonedesk::CMainFrame& frame = *app.MainFrame();
+        QTRY_VERIFY(!frame.Grid()->IsQueryRunning());
+        prompts.messages.clear();
+        QAction* settings = frame.Action(fonedesk::ID_DEVICE_SETTINGS);
+        QVERIFY(settings->isEnabled());
+
+        int pages = -1;
+        bool firstPageEnabled = false;
+        QTimer::singleShot(0, &frame, [&] {
+            auto* sheet = qobject_cast<CSettingsSheet*>(QApplication::activeModalWidget());
+            QVERIFY(sheet != nullptr);
+            pages = sheet->Tabs()->count();
+            firstPageEnabled = sheet->Page(0)->isEnabled();
+            sheet->reject();
+        });
+        settings->trigger();
+        QCOMPARE(pages, c.pages);
+        QCOMPARE(firstPageEnabled, c.type != 0);
+        // Without a set the user is told first, and the sheet opens anyway.
+        QCOMPARE(prompts.messages,
+                 c.type == 0 ? QStringList{"Нет подключенного устройства!"} : QStringList{});
     }
 }
 
