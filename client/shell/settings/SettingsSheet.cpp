@@ -48,6 +48,9 @@ CSettingsSheet::CSettingsSheet(CFonerix& device, const fonerix::DEVICEINFO& info
 
     m_tabs = new QTabWidget(this);
     m_tabs->setObjectName(QStringLiteral("settingsTabs"));
+    // Every page's tab in sight: the sheet is as wide as its tab row.
+    m_tabs->setUsesScrollButtons(false);
+    m_tabs->setElideMode(Qt::ElideNone);
     const QStringList titles = PageTitles(info.devType);
     for (const QString& title : titles) {
         auto* holder = new QWidget;

@@ -8,6 +8,7 @@
 #include <QScreen>
 #include <QSet>
 #include <QTabBar>
+#include <QTabWidget>
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
@@ -17,9 +18,13 @@
 #include "client/shell/DataGridView.h"
 #include "client/shell/FonedeskApp.h"
 #include "client/shell/MainFrame.h"
+#include "client/shell/PlayerWindow.h"
 #include "client/shell/RecordDialog.h"
+#include "client/shell/TabView.h"
 #include "client/shell/WaitDialog.h"
+#include "client/shell/settings/SettingsSheet.h"
 #include "tests/client/shell/support/ClientTestEnvironment.h"
+#include "tests/support/VoiceFiles.h"
 
 using fonedesk::test::CClientTestEnvironment;
 
@@ -27,7 +32,26 @@ class ScreenshotTest : public QObject {
     Q_OBJECT
   private slots:
     void mainWindowRenders();
+    void callKeypadSearchSettingsAndPlayerRender();
 };
+
+namespace {
+
+QString ShotPath(const char* name) {
+    const QString folder = qEnvironmentVariable("FONEDESK_SCREENSHOT_DIR", QDir::tempPath());
+    QDir().mkpath(folder);
+    return QDir(folder).filePath(QString::fromLatin1(name));
+}
+
+// The screen with `window` on it, saved under `name`; whether it was saved.
+bool Shoot(QWidget* window, const QString& name) {
+    QTest::qWait(250);  // let it paint; nothing is asserted about time
+    const bool saved = window->screen()->grabWindow(0).save(name);
+    qInfo("screenshot: %s", qPrintable(name));
+    return saved;
+}
+
+}  // namespace
 
 void ScreenshotTest::mainWindowRenders() {
     if (QGuiApplication::platformName() != QLatin1String("xcb")) {
@@ -128,6 +152,76 @@ void ScreenshotTest::mainWindowRenders() {
     timer.stop();
     QVERIFY(reportShot);
     qInfo("screenshot: %s", qPrintable(reportPath));
+}
+
+void ScreenshotTest::callKeypadSearchSettingsAndPlayerRender() {
+    if (QGuiApplication::platformName() != QLatin1String("xcb")) {
+        QSKIP("needs an X server (run under xvfb-run)");
+    }
+    CClientTestEnvironment& env = CClientTestEnvironment::Instance();
+    env.RegisterControl();
+    env.CreateDataSource();
+    env.RemoveProfile();
+    env.Exec(
+        {"INSERT INTO phone_book (PHONE,ABONENT,COMMENT) VALUES('84951234567','Иванов "
+         "Иван','Офис, бухгалтерия')"});
+    const std::string wav = env.Folder() + "/greeting.wav";
+    fonerix::testing::WriteBytes(
+        wav, fonerix::testing::WavBytes(fonerix::testing::Sine(3 * 11025, 11025)));
+    auto set = env.StartSet({.type = 5, .generate = "5:8"});
+    fonedesk::test::CPromptRecorder prompts;
+    fonedesk::CFonedeskApp app;
+    QVERIFY(app.InitInstance());
+    fonedesk::CMainFrame* frame = app.MainFrame();
+    frame->setGeometry(20, 20, 1100, 700);
+    QVERIFY(QTest::qWaitForWindowExposed(frame));
+    QTRY_VERIFY(!frame->Grid()->IsQueryRunning());
+
+    // An incoming call: the pop-up with the caller's name over the ringing window.
+    bool popupShot = false;
+    QTimer popupTimer;
+    connect(&popupTimer, &QTimer::timeout, frame, [&] {
+        auto* popup = qobject_cast<fonedesk::CRecordDialog*>(QApplication::activeModalWidget());
+        if (popup != nullptr && !popupShot) {
+            popupShot = Shoot(popup, ShotPath("fonedesk-popup.png"));
+            popup->reject();
+        }
+    });
+    popupTimer.start(100);
+    QCOMPARE(set->Command("call 84951234567").substr(0, 2), std::string("ok"));
+    QTRY_VERIFY_WITH_TIMEOUT(popupShot, 15000);
+    popupTimer.stop();
+    // The keypad tab shows the number; then the search tab.
+    QVERIFY(Shoot(frame, ShotPath("fonedesk-keypad.png")));
+    frame->TabView()->setCurrentIndex(1);
+    QVERIFY(Shoot(frame, ShotPath("fonedesk-search.png")));
+
+    // Every page of the settings sheet, one picture each.
+    QStringList pages;
+    QTimer::singleShot(300, frame, [&] {
+        auto* sheet = qobject_cast<fonedesk::CSettingsSheet*>(QApplication::activeModalWidget());
+        if (sheet == nullptr) {
+            return;
+        }
+        sheet->resize(sheet->sizeHint());
+        for (int i = 0; i < sheet->Tabs()->count(); ++i) {
+            sheet->Tabs()->setCurrentIndex(i);
+            const QString name =
+                ShotPath(QStringLiteral("fonedesk-settings-%1.png").arg(i + 1).toLatin1());
+            if (Shoot(sheet, name)) {
+                pages << sheet->Tabs()->tabText(i);
+            }
+        }
+        sheet->reject();
+    });
+    frame->Action(fonedesk::ID_DEVICE_SETTINGS)->trigger();
+    QCOMPARE(pages.size(), 6);
+
+    // The player window on a message file.
+    fonedesk::CPlayerWindow* player = fonedesk::CPlayerWindow::Open(QString::fromStdString(wav));
+    QVERIFY(QTest::qWaitForWindowExposed(player));
+    QVERIFY(Shoot(player, ShotPath("fonedesk-player.png")));
+    player->close();
 }
 
 QTEST_MAIN(ScreenshotTest)
