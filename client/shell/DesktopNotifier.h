@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QObject>
 #include <QString>
 #include <memory>
@@ -20,9 +21,18 @@ class CDesktopNotifier : public QObject {
     // without waiting for the server's answer. False when there is no session bus.
     bool Notify(const QString& summary, const QString& body);
 
+    // The ids the server gave this notifier's notifications that are still shown, and how many
+    // answers are still awaited.
+    QList<uint> NotificationIds() const;
+    int PendingCalls() const;
+
   signals:
     // The user chose the default action of one of this notifier's notifications.
     void activated();
+
+  private slots:
+    void OnActionInvoked(uint id, const QString& action);
+    void OnNotificationClosed(uint id, uint reason);
 
   private:
     struct Impl;
