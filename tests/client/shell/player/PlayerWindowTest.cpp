@@ -242,7 +242,7 @@ void PlayerWindowTest::filesThatCannotBePlayedAreSaid() {
     QCOMPARE(window->MediaPlayer()->playbackState(), QMediaPlayer::StoppedState);
     QCOMPARE(window->windowTitle(), name);
     window->close();
-    QTRY_VERIFY(window.isNull());
+    QTRY_VERIFY_WITH_TIMEOUT(window.isNull(), kLongWait);
 }
 
 void PlayerWindowTest::noAudioOutputIsSaid() {
@@ -261,7 +261,7 @@ void PlayerWindowTest::noAudioOutputIsSaid() {
     QCOMPARE(window->MediaPlayer()->playbackState(), QMediaPlayer::StoppedState);
     QCOMPARE(window->ModeText(), U("Остановлено"));
     window->close();
-    QTRY_VERIFY(window.isNull());
+    QTRY_VERIFY_WITH_TIMEOUT(window.isNull(), kLongWait);
 }
 
 void PlayerWindowTest::buttonsFollowTheMode() {
@@ -329,7 +329,7 @@ void PlayerWindowTest::openStartsPlayingByItself() {
     QTRY_COMPARE_WITH_TIMEOUT(window->ModeText(), U("Воспроизведение"), kLongWait);
     // Closing the window ends the sound with it.
     window->close();
-    QTRY_VERIFY(window.isNull());
+    QTRY_VERIFY_WITH_TIMEOUT(window.isNull(), kLongWait);
 }
 
 void PlayerWindowTest::soundReachesTheSink() {
