@@ -12,8 +12,6 @@
 // Goal: both under 50 ms.
 
 #include <QApplication>
-#include <QDBusConnection>
-#include <QDBusConnectionInterface>
 #include <QLineEdit>
 #include <QTest>
 #include <QTimer>
@@ -33,6 +31,7 @@
 #include "client/shell/RecordDialog.h"
 #include "platform/profile/FonedeskProfile.h"
 #include "tests/client/shell/support/ClientTestEnvironment.h"
+#include "tests/client/shell/support/TestNotificationServer.h"
 
 namespace {
 
@@ -52,43 +51,6 @@ struct Options {
 long long FirstNumberOf(int file) {
     return (70LL + file) * 1000000000LL;
 }
-
-// Stands in for the desktop's notification server: notes when each notification arrives.
-class NotificationServer : public QObject {
-    Q_OBJECT
-    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
-  public:
-    bool Register() {
-        m_bus = QDBusConnection::connectToBus(QDBusConnection::SessionBus,
-                                              QStringLiteral("incoming-bench-server"));
-        return m_bus.isConnected() &&
-               m_bus.registerObject(QStringLiteral("/org/freedesktop/Notifications"), this,
-                                    QDBusConnection::ExportAllSlots) &&
-               m_bus.registerService(QStringLiteral("org.freedesktop.Notifications"));
-    }
-    int received = 0;
-    Clock::time_point lastArrival;
-    QString lastBody;
-
-  public slots:
-    uint Notify(const QString& /*app*/, uint /*replaces*/, const QString& /*icon*/,
-                const QString& /*summary*/, const QString& body, const QStringList& /*actions*/,
-                const QVariantMap& /*hints*/, int /*timeout*/) {
-        lastArrival = Clock::now();
-        lastBody = body;
-        return static_cast<uint>(++received);
-    }
-    QStringList GetCapabilities() { return {QStringLiteral("actions"), QStringLiteral("body")}; }
-    QString GetServerInformation(QString& vendor, QString& version, QString& spec) {
-        vendor = QStringLiteral("bench");
-        version = QStringLiteral("1");
-        spec = QStringLiteral("1.2");
-        return QStringLiteral("incoming-bench");
-    }
-
-  private:
-    QDBusConnection m_bus{QString()};
-};
 
 // Notes when a pop-up shows and what name it shows, then closes it as a user would.
 class PopupWatcher : public QObject {
@@ -177,8 +139,11 @@ int main(int argc, char** argv) {
     std::printf("phone book: %d rows; reference files: %d of %lld MB (%.1f s to make)\n",
                 options.rows, options.files, options.megabytes, Seconds(Clock::now() - fillStart));
 
-    NotificationServer server;
+    fonedesk::test::CTestNotificationServer server;
     const bool notifications = server.Register();
+    Clock::time_point lastArrival;
+    QObject::connect(&server, &fonedesk::test::CTestNotificationServer::notified,
+                     [&lastArrival] { lastArrival = Clock::now(); });
     if (!notifications) {
         std::printf(
             "no session bus: the notification is not measured (run under "
@@ -210,7 +175,7 @@ int main(int argc, char** argv) {
     int missingNotifications = 0;
     for (int call = 0; call < options.calls; ++call) {
         const int shownBefore = watcher.shown;
-        const int receivedBefore = server.received;
+        const int receivedBefore = static_cast<int>(server.calls.size());
         const auto start = Clock::now();
         set->Command("call " + number);
         if (!QTest::qWaitFor([&] { return watcher.shown > shownBefore; }, 20000)) {
@@ -219,9 +184,10 @@ int main(int argc, char** argv) {
         }
         popupMs.push_back(Seconds(watcher.lastShown - start) * 1e3);
         if (notifications) {
-            if (QTest::qWaitFor([&] { return server.received > receivedBefore; }, 5000)) {
-                notifyMs.push_back(Seconds(server.lastArrival - start) * 1e3);
-                wrongNames += !server.lastBody.contains(expectedName);
+            if (QTest::qWaitFor(
+                    [&] { return static_cast<int>(server.calls.size()) > receivedBefore; }, 5000)) {
+                notifyMs.push_back(Seconds(lastArrival - start) * 1e3);
+                wrongNames += !server.calls.last().body.contains(expectedName);
             } else {
                 ++missingNotifications;
             }
@@ -281,5 +247,3 @@ int main(int argc, char** argv) {
     }
     return wrongNames == 0 && missingNotifications == 0 ? 0 : 1;
 }
-
-#include "incoming_bench.moc"

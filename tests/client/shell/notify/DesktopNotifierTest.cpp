@@ -12,16 +12,16 @@
 
 #include "client/shell/DesktopNotifier.h"
 #include "tests/client/shell/support/ClientTestEnvironment.h"
+#include "tests/client/shell/support/TestNotificationServer.h"
 
 using fonedesk::CDesktopNotifier;
+using fonedesk::test::CTestNotificationServer;
+using fonedesk::test::NotifyCall;
 
 namespace {
 
 // The bus answers at once; the limit only bounds a test that went wrong.
 constexpr int kLongWait = 30000;
-
-const QString kService = QStringLiteral("org.freedesktop.Notifications");
-const QString kPath = QStringLiteral("/org/freedesktop/Notifications");
 
 QString U(const char* utf8) {
     return QString::fromUtf8(utf8);
@@ -30,95 +30,6 @@ QString U(const char* utf8) {
 bool OnPrivateBus() {
     return !qEnvironmentVariableIsEmpty("FONEDESK_TEST_PRIVATE_BUS");
 }
-
-// One Notify call as the server received it.
-struct NotifyCall {
-    QString appName;
-    uint replacesId = 0;
-    QString appIcon;
-    QString summary;
-    QString body;
-    QStringList actions;
-    QVariantMap hints;
-    int expireTimeout = 0;
-};
-
-// Stands in for the desktop's notification server, on a connection of its own so that every
-// call really crosses the bus. Answers ids from 41 on (not 1, so that an id the client made up
-// would show), or holds its answers until told.
-class NotificationServer : public QObject {
-    Q_OBJECT
-    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
-  public:
-    NotificationServer() = default;
-    ~NotificationServer() override {
-        if (m_bus.isConnected()) {
-            m_bus.unregisterService(kService);
-            m_bus.unregisterObject(kPath);
-        }
-        QDBusConnection::disconnectFromBus(m_bus.name());
-    }
-
-    bool Register() {
-        m_bus = QDBusConnection::connectToBus(QDBusConnection::SessionBus,
-                                              QStringLiteral("notify-test-server"));
-        return m_bus.isConnected() &&
-               m_bus.registerObject(kPath, this, QDBusConnection::ExportAllSlots) &&
-               m_bus.registerService(kService);
-    }
-
-    void EmitActionInvoked(uint id, const QString& action) {
-        QDBusMessage signal =
-            QDBusMessage::createSignal(kPath, kService, QStringLiteral("ActionInvoked"));
-        signal << id << action;
-        QVERIFY(m_bus.send(signal));
-    }
-
-    void EmitClosed(uint id) {
-        QDBusMessage signal =
-            QDBusMessage::createSignal(kPath, kService, QStringLiteral("NotificationClosed"));
-        signal << id << uint(2);  // dismissed by the user
-        QVERIFY(m_bus.send(signal));
-    }
-
-    // Answers the calls held so far.
-    void AnswerHeld() {
-        for (const QDBusMessage& call : std::as_const(m_held)) {
-            m_bus.send(call.createReply(QVariant::fromValue(m_nextId++)));
-        }
-        m_held.clear();
-    }
-
-    bool holdAnswers = false;
-    QList<NotifyCall> calls;
-    QList<uint> answered;
-
-  public slots:
-    uint Notify(const QString& appName, uint replacesId, const QString& appIcon,
-                const QString& summary, const QString& body, const QStringList& actions,
-                const QVariantMap& hints, int expireTimeout, const QDBusMessage& message) {
-        calls.append({appName, replacesId, appIcon, summary, body, actions, hints, expireTimeout});
-        if (holdAnswers) {
-            message.setDelayedReply(true);
-            m_held.append(message);
-            return 0;
-        }
-        answered.append(m_nextId);
-        return m_nextId++;
-    }
-    QStringList GetCapabilities() { return {QStringLiteral("actions"), QStringLiteral("body")}; }
-    QString GetServerInformation(QString& vendor, QString& version, QString& specVersion) {
-        vendor = QStringLiteral("test");
-        version = QStringLiteral("1");
-        specVersion = QStringLiteral("1.3");
-        return QStringLiteral("notify-test-server");
-    }
-
-  private:
-    QDBusConnection m_bus{QString()};
-    QList<QDBusMessage> m_held;
-    uint m_nextId = 41;
-};
 
 bool AMessageBoxIsShown() {
     for (QWidget* widget : QApplication::topLevelWidgets()) {
@@ -172,7 +83,7 @@ void DesktopNotifierTest::notificationArrivesAsGiven_data() {
 void DesktopNotifierTest::notificationArrivesAsGiven() {
     QFETCH(QString, summary);
     QFETCH(QString, body);
-    NotificationServer server;
+    CTestNotificationServer server;
     QVERIFY(server.Register());
     CDesktopNotifier notifier;
     QVERIFY(notifier.Notify(summary, body));
@@ -201,7 +112,7 @@ void DesktopNotifierTest::notificationArrivesAsGiven() {
 }
 
 void DesktopNotifierTest::defaultActionOfOurOwnActivates() {
-    NotificationServer server;
+    CTestNotificationServer server;
     QVERIFY(server.Register());
     CDesktopNotifier notifier;
     QSignalSpy activated(&notifier, &CDesktopNotifier::activated);
@@ -212,24 +123,24 @@ void DesktopNotifierTest::defaultActionOfOurOwnActivates() {
     const uint second = server.answered.at(1);
 
     // Another program's notification, and another action of ours, are not ours to answer.
-    server.EmitActionInvoked(second + 100, QStringLiteral("default"));
-    server.EmitActionInvoked(first, QStringLiteral("dismiss"));
-    server.EmitActionInvoked(second, QStringLiteral("default"));
+    QVERIFY(server.EmitActionInvoked(second + 100, QStringLiteral("default")));
+    QVERIFY(server.EmitActionInvoked(first, QStringLiteral("dismiss")));
+    QVERIFY(server.EmitActionInvoked(second, QStringLiteral("default")));
     // The server's signals arrive in order: once the closing of the first is seen, all before it
     // have been handled.
-    server.EmitClosed(first);
+    QVERIFY(server.EmitClosed(first));
     QTRY_COMPARE_WITH_TIMEOUT(notifier.NotificationIds(), QList<uint>{second}, kLongWait);
     QCOMPARE(activated.count(), 1);
 
     // A notification the server closed is forgotten: an action for it later is not ours.
-    server.EmitActionInvoked(first, QStringLiteral("default"));
-    server.EmitClosed(second);
+    QVERIFY(server.EmitActionInvoked(first, QStringLiteral("default")));
+    QVERIFY(server.EmitClosed(second));
     QTRY_VERIFY_WITH_TIMEOUT(notifier.NotificationIds().isEmpty(), kLongWait);
     QCOMPARE(activated.count(), 1);
 }
 
 void DesktopNotifierTest::notifyDoesNotWaitForTheServer() {
-    NotificationServer server;
+    CTestNotificationServer server;
     QVERIFY(server.Register());
     server.holdAnswers = true;
     CDesktopNotifier notifier;
@@ -256,11 +167,11 @@ void DesktopNotifierTest::noServerSaysNothing() {
     QVERIFY(!AMessageBoxIsShown());
 
     // A server that comes later gets the next notification.
-    NotificationServer server;
+    CTestNotificationServer server;
     QVERIFY(server.Register());
     QVERIFY(notifier.Notify(U("Входящий вызов"), QStringLiteral("0124")));
     QTRY_COMPARE_WITH_TIMEOUT(notifier.NotificationIds(), QList<uint>{41}, kLongWait);
-    server.EmitActionInvoked(41, QStringLiteral("default"));
+    QVERIFY(server.EmitActionInvoked(41, QStringLiteral("default")));
     QTRY_COMPARE_WITH_TIMEOUT(activated.count(), 1, kLongWait);
 }
 
