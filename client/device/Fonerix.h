@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "client/data/DeviceLists.h"
+#include "client/device/Keypad.h"
 #include "control/device/Records.h"
 #include "platform/automation/CreateObject.h"
 #include "platform/automation/Date.h"
@@ -25,7 +26,7 @@ class IHostDialogService;
 //
 // Without a created control every operation gives the control's own failure answer (FALSE, -1,
 // an empty text, the date 0), so callers need no second check.
-class CFonerix : public QObject, public IDeviceLists {
+class CFonerix : public QObject, public IDeviceLists, public IKeypadDevice {
     Q_OBJECT
   public:
     explicit CFonerix(QObject* parent = nullptr);
@@ -45,13 +46,13 @@ class CFonerix : public QObject, public IDeviceLists {
     bool LookForDevice(fonerix::DEVICEINFO* info);
     bool GetDeviceInfo(fonerix::DEVICEINFO* info);
     void EnableDeviceEvents();
-    void DialNumber(const QString& number);
+    void DialNumber(const QString& number) override;
     bool WakeupDevice(bool writePermission) override;
     bool SleepDevice() override;
     bool GetPhoneBook(fonerix::PHBOOKRECORD* record) override;
     bool GetIncomeBook(fonerix::PHBOOKRECORD* record) override;
     bool GetOutcomeBook(fonerix::PHBOOKRECORD* record) override;
-    bool KeyPress(short keyCode);
+    bool KeyPress(short keyCode) override;
     bool GetSoundMessage(short handle, const QString& path);
     bool GetCallsStatistic(fonerix::CALLSTATISTIC* statistic);
     bool GetAutodetParams(fonerix::AUTODETPARAMS* first, fonerix::AUTODETPARAMS* second);
@@ -65,9 +66,9 @@ class CFonerix : public QObject, public IDeviceLists {
     QString GetAutoDialList(QChar delimiter);
 
     // Properties.
-    short GetStateRegister(short reg);
-    void SetStateRegister(short reg, short value);
-    QString GetDeviceBuffer();
+    short GetStateRegister(short reg) override;
+    void SetStateRegister(short reg, short value) override;
+    QString GetDeviceBuffer() override;
     fonerix::DATE GetDeviceTime();
     void SetDeviceTime(fonerix::DATE time);
     short GetNumLength() override;
