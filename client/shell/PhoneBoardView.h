@@ -5,6 +5,7 @@
 
 namespace fonedesk {
 
+class CFlatButton;
 class CFonerix;
 
 // The "Номеронабиратель" tab: the keypad that mirrors the set's own.
@@ -30,6 +31,11 @@ class CPhoneBoardView : public QWidget {
     // the set without switching it a second time. Other codes post nothing.
     void MirrorDeviceKey(int keyCode);
 
+    // The form in use: IDD_PHONE_BOARD (101) or IDD_PHONE_BOARD_SHORT (209).
+    int DialogId() const;
+    // The button of resource id `id`, or null when the form has none.
+    CFlatButton* Button(int id) const;
+
   signals:
     // The tray stops ringing (speaker and flash); connect it queued, the request is posted.
     void stopRinging();
@@ -37,6 +43,9 @@ class CPhoneBoardView : public QWidget {
     void command(int id);
 
   private:
+    void OnButton(int id);
+    void RunMirroredCommand(int id);
+
     struct Impl;
     std::unique_ptr<Impl> d;
 };
