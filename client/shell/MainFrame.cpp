@@ -640,14 +640,15 @@ void CMainFrame::PlayRecordSound(int rid) {
         CPrompts::Message(this, QMessageBox::Warning, text);
         return;
     }
-    m_players.removeAll(nullptr);
-    m_players.append(CPlayerWindow::Open(path));
+    CPlayerWindow::Open(path);
 }
 
-QList<CPlayerWindow*> CMainFrame::PlayerWindows() const {
+QList<CPlayerWindow*> CMainFrame::PlayerWindows() {
+    // The sound page opens players too; every one of them belongs to this program's window.
     QList<CPlayerWindow*> players;
-    for (const QPointer<CPlayerWindow>& player : m_players) {
-        if (player != nullptr) {
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+        if (auto* player = qobject_cast<CPlayerWindow*>(top);
+            player != nullptr && player->isVisible()) {
             players.append(player);
         }
     }

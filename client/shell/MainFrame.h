@@ -75,8 +75,8 @@ class CMainFrame : public QMainWindow, public IDeviceEventHandler {
     // The voice message of row `rid` of the list in a player window of its own; nothing for a
     // row without one.
     void PlayRecordSound(int rid);
-    // The player windows still open.
-    QList<CPlayerWindow*> PlayerWindows() const;
+    // The player windows open now, wherever they were opened from.
+    static QList<CPlayerWindow*> PlayerWindows();
 
     // IDeviceEventHandler: the status bar, the keypad's display, the tray's ringing, the desktop
     // notification and, for an incoming call, the pop-up with the caller's name.
@@ -130,7 +130,6 @@ class CMainFrame : public QMainWindow, public IDeviceEventHandler {
     std::unique_ptr<CQtHostDialogs> m_hostDialogs;
     std::unique_ptr<CSystemTray> m_tray;
     CDesktopNotifier* m_notifier = nullptr;
-    QList<QPointer<CPlayerWindow>> m_players;
     QHash<int, QAction*> m_actions;
     QSplitter* m_splitter = nullptr;
     CTabView* m_tabView = nullptr;

@@ -79,8 +79,13 @@ BSTR BstrFromUtf8(std::string_view utf8) {
     wide.reserve(utf8.size());
     for (size_t i = 0; i < utf8.size();) {
         const platform::Utf8Step step = platform::DecodeUtf8(utf8, i);
-        AppendUtf16(wide, step.valid ? step.codePoint : kReplacement);
-        i += step.length;
+        if (step.valid) {
+            AppendUtf16(wide, step.codePoint);
+            i += step.length;
+        } else {
+            AppendUtf16(wide, kReplacement);
+            i += platform::Utf8MalformedLength(utf8, i);
+        }
     }
     return SysAllocStringLen(wide.data(), static_cast<uint32_t>(wide.size()));
 }

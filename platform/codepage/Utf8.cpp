@@ -38,6 +38,27 @@ Utf8Step DecodeUtf8(std::string_view text, std::size_t pos) {
     return {value, length, true};
 }
 
+std::size_t Utf8MalformedLength(std::string_view text, std::size_t pos) {
+    if (pos >= text.size()) {
+        return 0;
+    }
+    const auto lead = static_cast<unsigned char>(text[pos]);
+    std::size_t extra = 0;
+    if ((lead & 0xE0) == 0xC0) {
+        extra = 1;
+    } else if ((lead & 0xF0) == 0xE0) {
+        extra = 2;
+    } else if ((lead & 0xF8) == 0xF0) {
+        extra = 3;
+    }
+    std::size_t length = 1;
+    while (length <= extra && pos + length < text.size() &&
+           (static_cast<unsigned char>(text[pos + length]) & 0xC0) == 0x80) {
+        ++length;
+    }
+    return length;
+}
+
 void AppendUtf8(std::string& out, char32_t cp) {
     if (cp < 0x80) {
         out += static_cast<char>(cp);

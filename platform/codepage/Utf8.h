@@ -16,6 +16,11 @@ struct Utf8Step {
 
 Utf8Step DecodeUtf8(std::string_view text, std::size_t pos);
 
+// For text that does not decode at `pos`: the bytes that one replacement character stands for,
+// the lead byte and the continuation bytes that belong to it (at least 1), so that a cut or
+// overlong sequence becomes one U+FFFD, not one per byte.
+std::size_t Utf8MalformedLength(std::string_view text, std::size_t pos);
+
 void AppendUtf8(std::string& out, char32_t codePoint);
 
 bool IsValidUtf8(std::string_view text);

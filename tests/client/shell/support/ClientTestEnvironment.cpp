@@ -80,6 +80,11 @@ CClientTestEnvironment::CClientTestEnvironment() {
     if (getenv("FONEDESK_TEST_PRIVATE_BUS") == nullptr) {
         setenv("DBUS_SESSION_BUS_ADDRESS", ("unix:path=" + (dir / "no-bus").string()).c_str(), 1);
     }
+    // Nor may a test play sound on that person's speakers: a player started by a test reaches
+    // no sound server unless the test brings its own (PULSE_SERVER set, as the playback test's).
+    if (getenv("PULSE_SERVER") == nullptr) {
+        setenv("PULSE_SERVER", ("unix:" + (dir / "no-sound-server").string()).c_str(), 1);
+    }
     NoSet();
 }
 
