@@ -14,9 +14,9 @@
 #include <vector>
 
 #include "bench/common/CountedSet.h"
-#include "control/voice/WavFormat.h"
 #include "control/device/Zelta7Device.h"
 #include "control/device/ZeltaDevice.h"
+#include "control/voice/WavFormat.h"
 #include "platform/automation/Bstr.h"
 #include "tests/support/SimProcess.h"
 #include "tests/support/TemporaryDirectory.h"

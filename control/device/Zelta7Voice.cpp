@@ -7,10 +7,10 @@
 
 #include "control/device/ProtocolBytes.h"
 #include "control/device/Triples.h"
+#include "control/device/Zelta7Device.h"
 #include "control/voice/VoiceCodec.h"
 #include "control/voice/WavReader.h"
 #include "control/voice/WavWriter.h"
-#include "control/device/Zelta7Device.h"
 
 namespace fonerix {
 

@@ -10,12 +10,12 @@
 #include <set>
 
 #include "control/device/ProtocolBytes.h"
-#include "control/voice/RiffReader.h"
 #include "control/device/Triples.h"
+#include "control/device/ZeltaDevice.h"
+#include "control/voice/RiffReader.h"
 #include "control/voice/VoiceCodec.h"
 #include "control/voice/WavReader.h"
 #include "control/voice/WavWriter.h"
-#include "control/device/ZeltaDevice.h"
 #include "platform/automation/Bstr.h"
 
 namespace fonerix {

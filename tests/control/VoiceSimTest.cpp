@@ -11,10 +11,10 @@
 #include <vector>
 
 #include "control/device/VarkonDevice.h"
-#include "control/voice/VoiceCodec.h"
 #include "control/device/Zelta6Device.h"
 #include "control/device/Zelta7Device.h"
 #include "control/device/ZeltaDevice.h"
+#include "control/voice/VoiceCodec.h"
 #include "tests/support/SimProcess.h"
 #include "tests/support/TemporaryDirectory.h"
 #include "tests/support/VoiceFiles.h"
