@@ -401,6 +401,9 @@ void EventsTest::aVoiceMessageIsReadFromTheSetOnlyOnce() {
     QVERIFY(afterFirst > start);
     QCOMPARE(frame.PlayerWindows().size(), 1);
     QCOMPARE(frame.PlayerWindows().at(0)->FilePath(), path);
+    // The message as it came from the set opens in the player with its length (one second).
+    QTRY_COMPARE_WITH_TIMEOUT(frame.PlayerWindows().at(0)->TimeText(),
+                              QStringLiteral("0:00 / 0:01"), 10000);
 
     // The file is in the folder now: the second request opens a second player on it and asks
     // the set for nothing.

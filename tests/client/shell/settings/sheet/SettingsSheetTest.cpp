@@ -3,16 +3,21 @@
 #include <QAction>
 #include <QApplication>
 #include <QDialogButtonBox>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
+#include <QWheelEvent>
 
 #include "client/device/Fonerix.h"
 #include "client/resources/resource.h"
 #include "client/shell/DataGridView.h"
 #include "client/shell/FonedeskApp.h"
 #include "client/shell/MainFrame.h"
+#include "client/shell/settings/ArrowSpinBox.h"
+#include "client/shell/settings/ReleaseSlider.h"
 #include "client/shell/settings/SettingsPage.h"
 #include "client/shell/settings/SettingsSheet.h"
 #include "tests/client/shell/support/ClientTestEnvironment.h"
@@ -47,6 +52,8 @@ class SettingsSheetTest : public QObject {
     void refreshNeverClosesAndCancelDoes();
     void withoutASetOnlyTheProgramPageIsUsable();
     void theFramesCommandOpensTheSheet();
+    void numericFieldsChangeOnlyWithTheirArrows();
+    void slidersReportOnlyTheMouseRelease();
 };
 
 void SettingsSheetTest::pagesFollowTheFamily_data() {
@@ -161,6 +168,67 @@ void SettingsSheetTest::theFramesCommandOpensTheSheet() {
         QCOMPARE(prompts.messages,
                  c.type == 0 ? QStringList{"Нет подключенного устройства!"} : QStringList{});
     }
+}
+
+void SettingsSheetTest::numericFieldsChangeOnlyWithTheirArrows() {
+    QWidget window;
+    auto* field = new fonedesk::CArrowSpinBox(&window);
+    auto* other = new QLineEdit(&window);
+    field->SetLimits(4, 7);
+    QSignalSpy changes(field, &QSpinBox::valueChanged);
+    // A value a failed read gives is shown as it is, and showing it is no change.
+    field->ShowValue(255);
+    QCOMPARE(field->value(), 255);
+    QVERIFY(changes.isEmpty());
+    // The first arrow brings it back into the limits, and that is a change.
+    field->stepBy(-1);
+    QCOMPARE(field->value(), 7);
+    QCOMPARE(changes.size(), 1);
+    field->stepBy(1);
+    QCOMPARE(field->value(), 7);
+    QCOMPARE(changes.size(), 1);
+    // Typing does nothing.
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    field->setFocus();
+    QTest::keyClicks(field, QStringLiteral("5"));
+    QCOMPARE(field->value(), 7);
+    QTest::keyClick(field, Qt::Key_Down);
+    QCOMPARE(field->value(), 6);
+    // A wheel over the field while another control has the focus changes nothing.
+    other->setFocus();
+    QWheelEvent wheel(QPointF(5, 5), field->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, 120),
+                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(field, &wheel);
+    QCOMPARE(field->value(), 6);
+}
+
+void SettingsSheetTest::slidersReportOnlyTheMouseRelease() {
+    QWidget window;
+    auto* slider = new fonedesk::CReleaseSlider(&window);
+    auto* other = new QLineEdit(&window);
+    slider->setRange(0, 7);
+    slider->resize(200, 30);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QSignalSpy released(slider, &fonedesk::CReleaseSlider::released);
+    slider->setFocus();
+    QTest::keyClick(slider, Qt::Key_Right);
+    QTest::keyClick(slider, Qt::Key_End);
+    QCOMPARE(slider->value(), 7);
+    QVERIFY(released.isEmpty());
+    // A click on the groove ends with the release, which reports the position.
+    QTest::mouseClick(slider, Qt::LeftButton, Qt::NoModifier, QPoint(5, slider->height() / 2));
+    QCOMPARE(released.size(), 1);
+    QCOMPARE(released.at(0).at(0).toInt(), slider->value());
+    // The wheel over it while it has no focus moves nothing.
+    other->setFocus();
+    const int before = slider->value();
+    QWheelEvent wheel(QPointF(5, 5), slider->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, 120),
+                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(slider, &wheel);
+    QCOMPARE(slider->value(), before);
+    QCOMPARE(released.size(), 1);
 }
 
 int main(int argc, char** argv) {
