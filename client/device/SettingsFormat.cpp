@@ -1,5 +1,7 @@
 #include "client/device/SettingsFormat.h"
 
+#include "client/device/Fonerix.h"
+
 namespace fonedesk {
 
 QString MinutesText(int minutes) {
@@ -59,16 +61,9 @@ std::optional<fonerix::DATE> DateFromClock(const QDate& date, const QTime& time)
     if (!date.isValid() || !time.isValid()) {
         return std::nullopt;
     }
-    fonerix::DateParts parts;
-    parts.year = date.year();
-    parts.month = date.month();
-    parts.day = date.day();
-    parts.hour = time.hour();
-    parts.minute = time.minute();
-    parts.second = time.second();
-    parts.dayOfWeek = date.dayOfWeek() % 7;  // Qt counts Monday 1 .. Sunday 7
-    fonerix::DATE result = 0.0;
-    if (!fonerix::MakeDate(parts, result)) {
+    // The wrapper's conversion gives the date 0 only for a time it cannot express.
+    const fonerix::DATE result = DateFromDateTime(QDateTime(date, time));
+    if (result == 0.0) {
         return std::nullopt;
     }
     return result;
