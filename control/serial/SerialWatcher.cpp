@@ -189,7 +189,7 @@ void CSerialPort::EndWatcher() {
     if (stillNotifying) {
         ModuleAdoptThread(std::move(watcherThread_), [state = watcher_] {
             std::lock_guard lock(state->mutex);
-            return state->exited;
+            return state->exited.load();
         });
     } else {
         watcherThread_.join();

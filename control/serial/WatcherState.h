@@ -3,6 +3,7 @@
 #include <sys/eventfd.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
@@ -20,11 +21,14 @@ class INotifyWindow;
 struct CSerialPort::WatcherState {
     std::mutex mutex;
     std::condition_variable changed;
-    bool runRequested = false;  // the owner wants the watcher on the line
-    bool atRest = true;         // the watcher waits at the gate
-    bool inNotify = false;      // the watcher is blocked in SendMessage, away from the line
-    bool stop = false;          // the port is closing: end the thread
-    bool exited = false;
+    // The flags change under `mutex`, which the condition variable needs; they are atomic as
+    // well, so that a look at one from the other thread is never a data race, however it is made.
+    std::atomic<bool> runRequested = false;  // the owner wants the watcher on the line
+    std::atomic<bool> atRest = true;         // the watcher waits at the gate
+    std::atomic<bool> inNotify =
+        false;                       // the watcher is blocked in SendMessage, away from the line
+    std::atomic<bool> stop = false;  // the port is closing: end the thread
+    std::atomic<bool> exited = false;
     INotifyWindow* notifyWindow = nullptr;
     // Wakes the watcher out of a wait on the line.
     int wakeFd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
