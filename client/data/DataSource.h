@@ -19,4 +19,7 @@ inline constexpr std::string_view kOpenDataSourceFailed = "Unable to open dataso
 bool OpenDataSource(CDatabase& db, std::string* driverMessage = nullptr,
                     std::string_view connect = kConnectString);
 
+// Whether the driver manager knows a data source of this name, as a user or a system one.
+bool DataSourceExists(std::string_view name = kDataSourceName);
+
 }  // namespace fonedesk

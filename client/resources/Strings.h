@@ -69,6 +69,16 @@ inline constexpr char kParallTubeUp[] = "Снятие трубки на // ап�
 inline constexpr char kNumberUnknown[] = "Номер не определён";
 // Playing a record's voice message.
 inline constexpr char kSoundReadFailed[] = "Ошибка в процессе чтения звукового сообщения";
+// The settings without a set, and below it why a set on the desk may not have been found.
+inline constexpr char kNoDevice[] = "Нет подключенного устройства!";
+inline constexpr char kNoDeviceHint[] =
+    "Аппарат ищется на портах COM1–COM4 при запуске программы. Если он подключён:\n"
+    "- открывать порты могут только члены группы dialout: sudo usermod -aG dialout $USER, "
+    "затем выйдите из системы и войдите снова;\n"
+    "- переходник USB обычно называется /dev/ttyUSB0; строка COM1=/dev/ttyUSB0 в файле "
+    "~/.config/fonerix/ports.conf делает его портом COM1;\n"
+    "- команда fonerix-probe в терминале покажет, что найдено на каждом порту.\n"
+    "Затем запустите программу снова.";
 }  // namespace texts
 
 }  // namespace fonedesk

@@ -142,9 +142,12 @@ inline constexpr int IDS_RECORD_ADD = 61449;
 inline constexpr int IDS_RECORD_EDIT = 61450;
 inline constexpr int IDS_RECORD_POPUP = 61451;
 inline constexpr int IDS_COLUMN_CAPTIONS = 61453;
-// The grid view: how to create FNDB when it does not open; no default printer.
+// The grid view: how to create FNDB when it does not open; no default printer; the offer to
+// create FNDB at a first start.
 inline constexpr int IDS_DATASOURCE_SETUP_HINT = 61470;
 inline constexpr int IDS_NO_DEFAULT_PRINTER = 61471;
+inline constexpr int IDS_DATASOURCE_CREATE_PROMPT = 61472;
+inline constexpr int IDS_DATASOURCE_FILE_KEPT = 61473;
 
 }  // namespace fonedesk
 

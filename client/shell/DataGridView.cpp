@@ -27,6 +27,7 @@
 #include "client/data/QueryWorker.h"
 #include "client/data/Statements.h"
 #include "client/resources/Strings.h"
+#include "client/shell/DataSourceOffer.h"
 #include "client/shell/GridModel.h"
 #include "client/shell/GridPrinter.h"
 #include "client/shell/Prompts.h"
@@ -530,8 +531,16 @@ bool CDataGridView::OpenDataSource() {
     if (d->db.IsOpen()) {
         return true;
     }
+    // Looked for before any connection is tried: the driver manager keeps a failed lookup of a
+    // name for a while, so that a data source created after one would not be found.
     std::string driverMessage;
-    if (fonedesk::OpenDataSource(d->db, &driverMessage)) {
+    bool created = true;
+    if (!DataSourceExists(kDataSourceName)) {
+        QString failure;
+        created = OfferDataSourceCreation(this, &failure);
+        driverMessage = failure.toStdString();
+    }
+    if (created && fonedesk::OpenDataSource(d->db, &driverMessage)) {
         return true;
     }
     QString text = FromUtf8(kOpenDataSourceFailed) + QStringLiteral("\n\n") +

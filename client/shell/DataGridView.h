@@ -28,8 +28,9 @@ class CDataGridView : public QWidget {
     explicit CDataGridView(QWidget* parent = nullptr);
     ~CDataGridView() override;
 
-    // Opens FNDB. On failure shows "Unable to open datasource FNDB" (with how to create it) and
-    // returns false; the program then does not start.
+    // Opens FNDB; when no FNDB exists at all, first offers to create the user's SQLite one. On
+    // failure (or when the user declines) shows "Unable to open datasource FNDB" (with how to
+    // create it) and returns false; the program then does not start.
     bool OpenDataSource();
     CDatabase& Database();
 

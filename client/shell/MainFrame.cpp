@@ -596,7 +596,8 @@ void CMainFrame::OnHelp() {
 void CMainFrame::OnDeviceSettings() {
     if (m_device.inUse == 0) {
         CPrompts::Message(this, QMessageBox::Warning,
-                          QStringLiteral("Нет подключенного устройства!"));
+                          QString::fromUtf8(texts::kNoDevice) + QStringLiteral("\n\n") +
+                              QString::fromUtf8(texts::kNoDeviceHint));
     }
     // The frame as the parent keeps the sheet above it, also where a parentless window could
     // open behind it (Wayland).
