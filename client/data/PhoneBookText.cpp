@@ -1,7 +1,9 @@
 #include "client/data/PhoneBookText.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/types.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -10,6 +12,7 @@
 #include <cstring>
 #include <memory>
 #include <stdexcept>
+#include <utility>
 
 #include "client/data/BulkWriter.h"
 #include "client/data/DbException.h"
@@ -40,6 +43,58 @@ using File = std::unique_ptr<std::FILE, FileCloser>;
 std::string SystemError(const std::string& what, const std::string& path, int error) {
     return what + " \"" + path + "\": " + std::strerror(error);
 }
+
+// An export is written beside its file and takes the file's place only once complete, so that a
+// failed export (a database error, a full disk) leaves an earlier file as it was.
+class ReplacingFile {
+  public:
+    explicit ReplacingFile(std::string path)
+        : m_path(std::move(path)), m_partial(m_path + ".part") {
+        // A file the user may not write stays refused, as writing it in place would be.
+        if (access(m_path.c_str(), F_OK) == 0 && access(m_path.c_str(), W_OK) != 0) {
+            throw CFileError(SystemError("Не удалось создать файл", m_path, errno));
+        }
+        const int fd = open(m_partial.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+        if (fd < 0 || (m_file = fdopen(fd, "wb")) == nullptr) {
+            const int error = errno;
+            if (fd >= 0) {
+                close(fd);
+                unlink(m_partial.c_str());
+            }
+            throw CFileError(SystemError("Не удалось создать файл", m_path, error));
+        }
+    }
+    ReplacingFile(const ReplacingFile&) = delete;
+    ReplacingFile& operator=(const ReplacingFile&) = delete;
+    ~ReplacingFile() {
+        if (m_file != nullptr) {
+            std::fclose(m_file);
+            unlink(m_partial.c_str());
+        }
+    }
+
+    void Write(const std::string& bytes) {
+        if (std::fwrite(bytes.data(), 1, bytes.size(), m_file) != bytes.size()) {
+            throw CFileError(SystemError("Ошибка записи в файл", m_path, errno));
+        }
+    }
+
+    // Buffered bytes that cannot be written (a full disk) show up only at the close.
+    void Commit() {
+        const int closed = std::fclose(std::exchange(m_file, nullptr));
+        const int error = errno;
+        if (closed != 0 || std::rename(m_partial.c_str(), m_path.c_str()) != 0) {
+            const int reason = closed != 0 ? error : errno;
+            unlink(m_partial.c_str());
+            throw CFileError(SystemError("Ошибка записи в файл", m_path, reason));
+        }
+    }
+
+  private:
+    std::string m_path;
+    std::string m_partial;
+    std::FILE* m_file = nullptr;
+};
 
 void RequireAsciiDelimiter(char delimiter) {
     if (static_cast<unsigned char>(delimiter) >= 0x80 || delimiter == '\0' || delimiter == '\n' ||
@@ -182,10 +237,7 @@ PhoneBookExport ExportPhoneBook(CDatabase& db, const std::string& path, char del
                                 IProgress& progress) {
     RequireAsciiDelimiter(delimiter);
     progress.SetProgressRange(100);
-    File file(std::fopen(path.c_str(), "wb"));
-    if (!file) {
-        throw CFileError(SystemError("Не удалось создать файл", path, errno));
-    }
+    ReplacingFile file(path);
 
     // The count comes first so that the bar shows a true share of the rows.
     long long total = 0;
@@ -229,9 +281,7 @@ PhoneBookExport ExportPhoneBook(CDatabase& db, const std::string& path, char del
         }
         if (!line.empty()) {
             line += "\r\n";
-            if (std::fwrite(line.data(), 1, line.size(), file.get()) != line.size()) {
-                throw CFileError(SystemError("Ошибка записи в файл", path, errno));
-            }
+            file.Write(line);
         }
         ++exported.rows;
         rs.MoveNext();
@@ -241,10 +291,7 @@ PhoneBookExport ExportPhoneBook(CDatabase& db, const std::string& path, char del
         progress.ProcessOneEvent();
     }
     rs.Close();
-    // Buffered bytes that cannot be written (a full disk) show up only here.
-    if (std::fclose(file.release()) != 0) {
-        throw CFileError(SystemError("Ошибка записи в файл", path, errno));
-    }
+    file.Commit();
     progress.SetProgressPosition(100);
     return exported;
 }

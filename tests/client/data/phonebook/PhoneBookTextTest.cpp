@@ -6,12 +6,14 @@
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "client/data/DbException.h"
 #include "client/data/Progress.h"
 #include "tests/client/data/TestDatabase.h"
 #include "tests/support/TemporaryDirectory.h"
@@ -158,6 +160,17 @@ TEST_P(PhoneBookTextTest, AFileThatCannotBeOpenedThrowsAndStoresNothing) {
         }
     }
     EXPECT_EQ(Book(), (Rows{{"1", "kept", ""}}));
+}
+
+TEST_P(PhoneBookTextTest, AFailedExportLeavesTheEarlierFileAsItWas) {
+    const std::string out = Write("book.txt", "1,earlier,\r\n");
+    Exec("DROP TABLE phone_book");
+    EXPECT_THROW(ExportPhoneBook(m_db, out, ',', m_progress), CDBException);
+    EXPECT_EQ(Read(out), "1,earlier,\r\n");
+    // Nothing half-written is left beside it.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(m_dir.Path()),
+                            std::filesystem::directory_iterator()),
+              1);
 }
 
 TEST_P(PhoneBookTextTest, RowsThatCannotBeWrittenAsTheyAreAreNamed) {
