@@ -66,7 +66,7 @@ constexpr StringEntry kStringTable[] = {
      "Создать его сейчас? Телефонная книга и журналы звонков будут храниться в базе данных "
      "SQLite на этом компьютере, в файле\n%1\n\n"
      "Общую базу данных PostgreSQL для нескольких компьютеров создаёт команда "
-     "fndb-setup --postgres (см. \"Помощь\")."},
+     "fndb-setup --postgres (подробнее: man fndb-setup)."},
     {IDS_DATASOURCE_FILE_KEPT, "Этот файл уже есть: записи в нём сохранятся."},
 };
 
