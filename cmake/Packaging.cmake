@@ -7,11 +7,13 @@ set(FONERIX_MAINTAINER "Fonerix maintainers <maintainers@users.noreply.c-seed-9d
 # Files under /etc that the package ships, for dpkg to keep a local change across upgrades and to
 # delete only on purge. Install rules elsewhere in the tree add theirs:
 #   set_property(GLOBAL APPEND PROPERTY FONERIX_CONFFILES /etc/...)
-set_property(GLOBAL APPEND PROPERTY FONERIX_CONFFILES /etc/fonerix/registry.ini)
 get_property(fonerix_conffiles GLOBAL PROPERTY FONERIX_CONFFILES)
-list(REMOVE_DUPLICATES fonerix_conffiles)
-list(JOIN fonerix_conffiles "\n" fonerix_conffiles_text)
-file(WRITE ${PROJECT_BINARY_DIR}/debian/conffiles "${fonerix_conffiles_text}\n")
+if(fonerix_conffiles)
+  list(REMOVE_DUPLICATES fonerix_conffiles)
+  list(JOIN fonerix_conffiles "\n" fonerix_conffiles_text)
+  file(WRITE ${PROJECT_BINARY_DIR}/debian/conffiles "${fonerix_conffiles_text}\n")
+  set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${PROJECT_BINARY_DIR}/debian/conffiles)
+endif()
 
 # The Debian changelog and the copyright file, where the package's documents are.
 find_program(FONERIX_GZIP gzip REQUIRED)
@@ -61,7 +63,6 @@ set(CPACK_DEBIAN_PACKAGE_DEPENDS
 # Under a Wayland session Qt uses its Wayland platform when it is there, XWayland otherwise.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "odbc-postgresql")
-set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${PROJECT_BINARY_DIR}/debian/conffiles)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ
     GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
