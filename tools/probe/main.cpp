@@ -3,6 +3,7 @@
 
 #include <getopt.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -20,6 +21,7 @@
 #include "control/serial/SerialPort.h"
 #include "platform/automation/Bstr.h"
 #include "tools/probe/PortDiagnosis.h"
+#include "tools/probe/UdevRule.h"
 
 namespace {
 
@@ -46,15 +48,22 @@ std::unique_ptr<CDevice> FamilyAt(uint32_t rate) {
 }
 
 void Usage(std::FILE* out) {
-    std::fprintf(out,
-                 "Usage: fonerix-probe [--port N] [--watch SECONDS]\n"
-                 "Looks for a caller-ID telephone set on COM1 to COM4, or with --port N on COM N\n"
-                 "alone (1 to 4), and says what it found on each port. With --watch it then\n"
-                 "prints the set's events.\n"
-                 "%s\n"
-                 "FONERIX_TRACE=1 logs every byte on the line to standard error.\n"
-                 "Exit codes: 0 a set was found, 2 bad arguments, 3 no set found.\n",
-                 ComPortRuleText().c_str());
+    std::fprintf(
+        out,
+        "Usage: fonerix-probe [--port N] [--watch SECONDS]\n"
+        "       fonerix-probe --udev-rule --port N\n"
+        "Looks for a caller-ID telephone set on COM1 to COM4, or with --port N on COM N\n"
+        "alone (1 to 4), and says what it found on each port. With --watch it then\n"
+        "prints the set's events.\n"
+        "With --udev-rule it sends nothing to the port: it prints the udev rule that marks\n"
+        "the USB serial adapter on COM N as the set's, for %s\n"
+        "(ModemManager then leaves it alone and the user at the seat may open it).\n"
+        "%s\n"
+        "The port needs the dialout group: sudo usermod -aG dialout $USER, log in again.\n"
+        "FONERIX_TRACE=1 logs every byte on the line to standard error.\n"
+        "Exit codes: 0 a set was found (or the rule printed), 2 bad arguments, 3 no set\n"
+        "found (no USB adapter on the port, with --udev-rule).\n",
+        kLocalRulePath, ComPortRuleText().c_str());
 }
 
 std::string EventText(uint16_t code, const char* number) {
@@ -85,15 +94,23 @@ std::string EventText(uint16_t code, const char* number) {
     }
 }
 
+// What the ports that could not be opened said, for the advice at the end.
+struct OpenFailures {
+    bool denied = false;
+    unsigned absent = 0;
+};
+
 // Tries one port at each family's rate. Prints what happened and returns the set if one answered.
-std::optional<Found> ProbePort(uint8_t port) {
+std::optional<Found> ProbePort(uint8_t port, OpenFailures& seen) {
     const std::string where = "COM" + std::to_string(port) + " (" + ComPortPath(port) + ")";
     for (const uint32_t rate : kFamilyRates) {
         std::unique_ptr<CDevice> device = FamilyAt(rate);
         auto& line = static_cast<CSerialPort&>(device->Port());
         if (!line.Open(port, rate)) {
-            std::printf("%s: %s\n", where.c_str(),
-                        DescribeOpenFailure(line.LastOpenError()).c_str());
+            const int error = line.LastOpenError();
+            std::printf("%s: %s\n", where.c_str(), DescribeOpenFailure(error).c_str());
+            seen.denied = seen.denied || error == EACCES || error == EPERM;
+            seen.absent += (error == ENOENT || error == ENODEV || error == ENXIO) ? 1 : 0;
             return std::nullopt;
         }
         if (!device->WakeupLink() && !device->WakeupLink()) {
@@ -150,16 +167,32 @@ void Watch(CDevice& device, int seconds) {
     device.Port().Close();  // before the window goes
 }
 
+// The rule for the adapter on COM `port`, on standard output; the reason there is none otherwise.
+int PrintUdevRule(unsigned port) {
+    const std::string path = ComPortPath(port);
+    const char* root = std::getenv("FONERIX_SYSFS");
+    const AdapterLookup found =
+        FindUsbAdapter(root != nullptr && *root != '\0' ? root : "/sys", path);
+    if (!found.adapter) {
+        std::fprintf(stderr, "fonerix-probe: COM%u: %s\n", port, found.error.c_str());
+        return kExitNoSet;
+    }
+    std::fputs(UdevRuleText(*found.adapter, port, path).c_str(), stdout);
+    return kExitFound;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     unsigned onlyPort = 0;
     int watchSeconds = 0;
+    bool udevRule = false;
     const option options[] = {{"port", required_argument, nullptr, 'p'},
                               {"watch", required_argument, nullptr, 'w'},
+                              {"udev-rule", no_argument, nullptr, 'u'},
                               {"help", no_argument, nullptr, 'h'},
                               {nullptr, 0, nullptr, 0}};
-    for (int c; (c = getopt_long(argc, argv, "p:w:h", options, nullptr)) != -1;) {
+    for (int c; (c = getopt_long(argc, argv, "p:w:uh", options, nullptr)) != -1;) {
         switch (c) {
             case 'p':
                 if (const std::optional<unsigned> port = ParseComPort(optarg)) {
@@ -176,6 +209,9 @@ int main(int argc, char** argv) {
                     return kExitUsage;
                 }
                 break;
+            case 'u':
+                udevRule = true;
+                break;
             case 'h':
                 Usage(stdout);
                 return kExitFound;
@@ -188,11 +224,19 @@ int main(int argc, char** argv) {
         Usage(stderr);
         return kExitUsage;
     }
+    if (udevRule) {
+        if (onlyPort == 0 || watchSeconds > 0) {
+            std::fprintf(stderr, "fonerix-probe: --udev-rule takes --port N and no --watch\n");
+            return kExitUsage;
+        }
+        return PrintUdevRule(onlyPort);
+    }
 
     const unsigned first = onlyPort != 0 ? onlyPort : kFirstComPort;
     const unsigned last = onlyPort != 0 ? onlyPort : kLastComPort;
+    OpenFailures seen;
     for (unsigned port = first; port <= last; ++port) {
-        std::optional<Found> found = ProbePort(static_cast<uint8_t>(port));
+        std::optional<Found> found = ProbePort(static_cast<uint8_t>(port), seen);
         if (!found) {
             continue;
         }
@@ -202,5 +246,18 @@ int main(int argc, char** argv) {
         return kExitFound;  // the family object sends the set to sleep as it goes
     }
     std::fprintf(stderr, "fonerix-probe: no telephone set found\n");
+    if (seen.denied) {
+        std::fprintf(stderr,
+                     "The port is there but closed to you: add yourself to the dialout group\n"
+                     "(sudo usermod -aG dialout $USER) and log in again. For a USB adapter,\n"
+                     "fonerix-probe --udev-rule --port N prints a udev rule that opens it to the\n"
+                     "user at the seat without the group.\n");
+    }
+    if (seen.absent == last - first + 1) {
+        std::fprintf(stderr,
+                     "A USB adapter is usually /dev/ttyUSB0: make it COM1 with\n"
+                     "FONERIX_COM1=/dev/ttyUSB0 or a line COM1=/dev/ttyUSB0 in\n"
+                     "~/.config/fonerix/ports.conf.\n");
+    }
     return kExitNoSet;
 }
