@@ -160,14 +160,17 @@ void UsePrivateOdbcConfiguration(const std::filesystem::path& dir) {
     setenv("ODBCINI", (dir / "home" / ".odbc.ini").c_str(), 1);
 }
 
+std::filesystem::path CollationExtensionBeside(const std::filesystem::path& program) {
+    return (program.parent_path() / FNDB_COLLATION_FROM_BINDIR / FNDB_COLLATION_FILE_NAME)
+        .lexically_normal();
+}
+
 std::vector<std::filesystem::path> CollationExtensionCandidates() {
     std::vector<std::filesystem::path> candidates;
     std::error_code ec;
     const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", ec);
     if (!ec) {
-        candidates.push_back(
-            (program.parent_path() / FNDB_COLLATION_FROM_BINDIR / FNDB_COLLATION_FILE_NAME)
-                .lexically_normal());
+        candidates.push_back(CollationExtensionBeside(program));
     }
     candidates.emplace_back(FNDB_COLLATION_BUILD_FILE);
     return candidates;

@@ -51,6 +51,8 @@ void UsePrivateOdbcConfiguration(const std::filesystem::path& dir);
 // as installed, then the build tree), and the first of them that exists. Throws SetupError
 // naming the file and the places when there is none.
 std::vector<std::filesystem::path> CollationExtensionCandidates();
+// Where the extension is installed for a program installed at program.
+std::filesystem::path CollationExtensionBeside(const std::filesystem::path& program);
 std::filesystem::path FindCollationExtension(const std::vector<std::filesystem::path>& candidates);
 std::filesystem::path CollationExtension();
 
