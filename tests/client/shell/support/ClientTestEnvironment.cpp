@@ -63,7 +63,8 @@ CClientTestEnvironment::CClientTestEnvironment() {
     }
     m_folder = pattern;
     static RemoveAtExit remover{m_folder};
-    fndb::UsePrivateOdbcConfiguration(m_folder);
+    const fs::path dir = m_folder;
+    fndb::UsePrivateOdbcConfiguration(dir);
     // No test may put notifications on the desktop of the person running it: the session bus is
     // one that is not there, unless the test runs on a private bus of its own (dbus-run-session).
     if (getenv("FONEDESK_TEST_PRIVATE_BUS") == nullptr) {
