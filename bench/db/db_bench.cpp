@@ -141,6 +141,8 @@ int main(int argc, char** argv) {
     int status = 0;
     try {
         fndb::SetupSqlite("FNDB", file);
+        // The shell needs the collation of the name columns as much as the driver does.
+        const std::string load = ".load '" + fndb::CollationExtension().string() + "'";
         fonedesk::CDatabase db;
         std::string message;
         if (!fonedesk::OpenDataSource(db, &message)) {
@@ -159,7 +161,7 @@ int main(int argc, char** argv) {
             "printf('20%02d-%02d-%02d %02d:%02d:00', 3 + i % 20, 1 + i % 12, 1 + i % 28, i % 24, i "
             "% 60), "
             "i % 200, 0, 0, i * 32, i % 7 FROM n";
-        if (Run({"sqlite3", file.string(), fill}) != 0) {
+        if (Run({"sqlite3", "-cmd", load, file.string(), fill}) != 0) {
             throw fonedesk::CDBException(
                 "the sqlite3 shell could not fill the table (apt-get install sqlite3)");
         }
@@ -175,7 +177,9 @@ int main(int argc, char** argv) {
             if (fetched != rows) {
                 throw fonedesk::CDBException("fetched " + std::to_string(fetched) + " rows");
             }
-            const double shell = Best([&] { Run({"sqlite3", "-readonly", file.string(), sql}); });
+            const double shell = Best([&] {
+                Run({"sqlite3", "-readonly", "-cmd", load, file.string(), sql});
+            });
             std::printf(
                 "  %-34s %9.0f r/s %9.0f r/s %13.2fx\n",
                 orderColumn == 1 ? "log by RID (ORDER BY 1 ASC)" : "log by name (ORDER BY 3 ASC)",

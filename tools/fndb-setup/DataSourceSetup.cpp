@@ -9,10 +9,12 @@
 #include <cstring>
 
 #include <cstdlib>
+#include <fstream>
 #include <vector>
 
 #include "client/data/Database.h"
 #include "client/data/DbException.h"
+#include "client/data/Recordset.h"
 #include "platform/xdg/XdgDirectories.h"
 #include "tools/fndb-setup/Schema.h"
 
@@ -82,12 +84,30 @@ void WriteDataSource(std::string_view dsn, std::string_view driver) {
     }
 }
 
+// The SQLite driver reports an extension it could not load on its standard error only and
+// connects all the same; the first statement on a name column would then fail.
+void RequireCollation(fonedesk::CDatabase& db, const std::filesystem::path& extension) {
+    try {
+        fonedesk::CRecordsetEx rs(db);
+        rs.Open("SELECT 'a' < 'b' COLLATE " + std::string(kNameCollation));
+    } catch (const fonedesk::CDBException& e) {
+        throw SetupError("The SQLite ODBC driver did not load " + extension.string() +
+                         ", the extension that gives names their order (" + e.Error() +
+                         "): reinstall Fonedesk, or build the target fonedesk_collation");
+    }
+}
+
 // Connects through the trial entry; the message names the data source being set up.
-void CreateSchemaThrough(std::string_view trial, std::string_view dsn, const std::string& hint) {
+std::vector<std::string> CreateSchemaThrough(std::string_view trial, std::string_view dsn,
+                                             const std::string& hint,
+                                             const std::filesystem::path& extension = {}) {
     fonedesk::CDatabase db;
     try {
         db.OpenEx(ConnectStringOf(trial));
-        fndb::CreateSchema(db);
+        if (!extension.empty()) {
+            RequireCollation(db, extension);
+        }
+        return fndb::CreateSchema(db);
     } catch (const fonedesk::CDBException& e) {
         throw SetupError("The new settings of the data source " + std::string(dsn) +
                          " do not work (it was left as it was): " + e.Error() + "\n" + hint);
@@ -123,6 +143,55 @@ std::string InstalledDriversAsIni() {
         text += "\n";
     }
     return text;
+}
+
+void UsePrivateOdbcConfiguration(const std::filesystem::path& dir) {
+    // Read before ODBCSYSINI moves away from the system's drivers.
+    const std::string drivers = InstalledDriversAsIni();
+    for (const char* sub : {"home", "data", "config", "odbc"}) {
+        std::filesystem::create_directories(dir / sub);
+    }
+    std::ofstream(dir / "odbc" / "odbcinst.ini") << drivers;
+    std::ofstream(dir / "odbc" / "odbc.ini");
+    setenv("HOME", (dir / "home").c_str(), 1);
+    setenv("XDG_DATA_HOME", (dir / "data").c_str(), 1);
+    setenv("XDG_CONFIG_HOME", (dir / "config").c_str(), 1);
+    setenv("ODBCSYSINI", (dir / "odbc").c_str(), 1);
+    setenv("ODBCINI", (dir / "home" / ".odbc.ini").c_str(), 1);
+}
+
+std::filesystem::path CollationExtensionBeside(const std::filesystem::path& program) {
+    return (program.parent_path() / FNDB_COLLATION_FROM_BINDIR / FNDB_COLLATION_FILE_NAME)
+        .lexically_normal();
+}
+
+std::vector<std::filesystem::path> CollationExtensionCandidates() {
+    std::vector<std::filesystem::path> candidates;
+    std::error_code ec;
+    const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", ec);
+    if (!ec) {
+        candidates.push_back(CollationExtensionBeside(program));
+    }
+    candidates.emplace_back(FNDB_COLLATION_BUILD_FILE);
+    return candidates;
+}
+
+std::filesystem::path FindCollationExtension(const std::vector<std::filesystem::path>& candidates) {
+    std::string places;
+    for (const std::filesystem::path& candidate : candidates) {
+        std::error_code ec;
+        if (std::filesystem::is_regular_file(candidate, ec)) {
+            return candidate;
+        }
+        places += (places.empty() ? "" : ", ") + candidate.string();
+    }
+    throw SetupError("The SQLite extension " FNDB_COLLATION_FILE_NAME
+                     " that gives names their order is missing (looked for " +
+                     places + "): reinstall Fonedesk, or build the target fonedesk_collation");
+}
+
+std::filesystem::path CollationExtension() {
+    return FindCollationExtension(CollationExtensionCandidates());
 }
 
 std::filesystem::path DefaultDatabaseFile() {
@@ -164,7 +233,17 @@ static void CheckSqliteFile(const std::filesystem::path& file) {
 }
 
 void WriteSqliteDataSource(std::string_view dsn, const std::filesystem::path& databaseFile) {
+    WriteSqliteDataSource(dsn, databaseFile, CollationExtension());
+}
+
+void WriteSqliteDataSource(std::string_view dsn, const std::filesystem::path& databaseFile,
+                           const std::filesystem::path& collationExtension) {
     RequireDriver(kSqliteDriver, kSqlitePackage);
+    FindCollationExtension({collationExtension});
+    if (collationExtension.string().find(',') != std::string::npos) {
+        throw SetupError("The SQLite ODBC driver cannot load " + collationExtension.string() +
+                         ": its list of extensions is split at commas; install it elsewhere");
+    }
     const std::filesystem::path file = std::filesystem::absolute(databaseFile);
     CheckSqliteFile(file);
     UserConfigMode mode;
@@ -175,6 +254,9 @@ void WriteSqliteDataSource(std::string_view dsn, const std::filesystem::path& da
     // Rows are handed over as SQLite steps to them; otherwise the driver reads a whole result
     // into memory before the first row, and a long log keeps the list empty for seconds.
     WriteKey(dsn, "StepAPI", "1");
+    // The collation of the name columns, in every connection: the driver splits this list at
+    // commas.
+    WriteKey(dsn, "LoadExt", std::filesystem::absolute(collationExtension).string());
 }
 
 void WritePostgresDataSource(std::string_view dsn, const PostgresTarget& target) {
@@ -262,19 +344,28 @@ DataSourceEntry ReadDataSource(std::string_view dsn) {
     return {key("Driver"), key("Database"), key("Servername"), key("Port")};
 }
 
-void SetupSqlite(std::string_view dsn, const std::filesystem::path& databaseFile) {
+std::vector<std::string> SetupSqlite(std::string_view dsn,
+                                     const std::filesystem::path& databaseFile) {
+    return SetupSqlite(dsn, databaseFile, CollationExtension());
+}
+
+std::vector<std::string> SetupSqlite(std::string_view dsn,
+                                     const std::filesystem::path& databaseFile,
+                                     const std::filesystem::path& collationExtension) {
     const std::string hint = "Check that the package " + std::string(kSqlitePackage) +
                              " is installed and that " + databaseFile.string() +
                              " is an SQLite database (or does not exist yet).";
+    std::vector<std::string> upgraded;
     {
         TrialDataSource trial(dsn);
-        WriteSqliteDataSource(trial.Name(), databaseFile);
-        CreateSchemaThrough(trial.Name(), dsn, hint);
+        WriteSqliteDataSource(trial.Name(), databaseFile, collationExtension);
+        upgraded = CreateSchemaThrough(trial.Name(), dsn, hint, collationExtension);
     }
-    WriteSqliteDataSource(dsn, databaseFile);
+    WriteSqliteDataSource(dsn, databaseFile, collationExtension);
+    return upgraded;
 }
 
-void SetupPostgres(std::string_view dsn, const PostgresTarget& target) {
+std::vector<std::string> SetupPostgres(std::string_view dsn, const PostgresTarget& target) {
     const bool plainName =
         target.schema.find_first_not_of("abcdefghijklmnopqrstuvwxyz0123456789_") ==
             std::string::npos &&
@@ -290,6 +381,7 @@ void SetupPostgres(std::string_view dsn, const PostgresTarget& target) {
                              target.port + " is running and accepts the user \"" + target.user +
                              "\" on the database \"" + target.database +
                              "\" (pg_hba.conf, password or ~/.pgpass).";
+    std::vector<std::string> upgraded;
     {
         TrialDataSource trial(dsn);
         if (!target.schema.empty()) {
@@ -307,9 +399,10 @@ void SetupPostgres(std::string_view dsn, const PostgresTarget& target) {
             }
         }
         WritePostgresDataSource(trial.Name(), target);
-        CreateSchemaThrough(trial.Name(), dsn, hint);
+        upgraded = CreateSchemaThrough(trial.Name(), dsn, hint);
     }
     WritePostgresDataSource(dsn, target);
+    return upgraded;
 }
 
 }  // namespace fndb

@@ -1,12 +1,18 @@
 #include "tools/fndb-setup/Schema.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
+
+#include "client/data/DbException.h"
+#include "client/data/Recordset.h"
 
 namespace fndb {
 namespace {
 
 using fonedesk::SqlDialect;
+
+constexpr const char* kTables[] = {"phone_book", "in_data", "out_data"};
 
 // The generated key: SQLite's AUTOINCREMENT never hands out a deleted row's key again, as Jet's
 // counter does not; voice-message file names carry the key.
@@ -26,39 +32,187 @@ std::string TextColumn(SqlDialect dialect, const char* name, int n, const char* 
     return column;
 }
 
+// A column of names, sorted as a Russian user expects.
+std::string NameColumn(SqlDialect dialect, const char* name, int n) {
+    const std::string collate = " COLLATE " + std::string(kNameCollation);
+    return TextColumn(dialect, name, n, collate.c_str());
+}
+
 std::string Timestamp(SqlDialect dialect) {
     return dialect == SqlDialect::PostgreSQL ? "TIMESTAMP(0)" : "TIMESTAMP";
 }
 
-std::string CallLogTable(SqlDialect dialect, const char* table) {
-    return std::string("CREATE TABLE IF NOT EXISTS ") + table + " (" + KeyColumn(dialect) + ", " +
-           TextColumn(dialect, "ABONENT", 30) + ", " + TextColumn(dialect, "PHONE", 20) +
-           ", DT_CALL " + Timestamp(dialect) +
+std::string CreateTable(SqlDialect dialect, std::string_view table, std::string_view as) {
+    const std::string head = "CREATE TABLE IF NOT EXISTS " + std::string(as) + " (";
+    if (table == "phone_book") {
+        return head + KeyColumn(dialect) + ", " +
+               TextColumn(dialect, "PHONE", 20, " NOT NULL UNIQUE") + ", " +
+               NameColumn(dialect, "ABONENT", 30) + ", " + NameColumn(dialect, "COMMENT", 75) + ")";
+    }
+    return head + KeyColumn(dialect) + ", " + NameColumn(dialect, "ABONENT", 30) + ", " +
+           TextColumn(dialect, "PHONE", 20) + ", DT_CALL " + Timestamp(dialect) +
            ", DELAY INTEGER, PARALL INTEGER, FIXED INTEGER, NAND_ADR INTEGER, NAND_MESS INTEGER)";
+}
+
+std::vector<std::string> Columns(std::string_view table) {
+    if (table == "phone_book") {
+        return {"RID", "PHONE", "ABONENT", "COMMENT"};
+    }
+    return {"RID",    "ABONENT", "PHONE",    "DT_CALL",  "DELAY",
+            "PARALL", "FIXED",   "NAND_ADR", "NAND_MESS"};
+}
+
+std::vector<std::string> CreateIndexes(std::string_view table) {
+    const std::string t(table);
+    const auto index = [&](const char* column, const char* suffix) {
+        return "CREATE INDEX IF NOT EXISTS " + t + "_" + suffix + " ON " + t + " (" + column + ")";
+    };
+    // The logs are listed by name first (ORDER BY 3): an index gives the first rows at once.
+    if (table == "phone_book") {
+        return {index("ABONENT", "abonent")};
+    }
+    return {index("ABONENT", "abonent"), index("PHONE", "phone"), index("DT_CALL", "dt_call")};
+}
+
+std::vector<std::string> Column(fonedesk::CDatabase& db, const std::string& sql) {
+    fonedesk::CRecordsetEx rs(db);
+    rs.Open(sql);
+    std::vector<std::string> values;
+    std::string value;
+    while (!rs.IsEOF()) {
+        rs.GetFieldValue(0, value);
+        values.push_back(value);
+        rs.MoveNext();
+    }
+    return values;
+}
+
+std::string Upper(std::string text) {
+    for (char& c : text) {
+        if (c >= 'a' && c <= 'z') {
+            c = static_cast<char>(c - 'a' + 'A');
+        }
+    }
+    return text;
+}
+
+// Runs statements as one transaction: all of them, or none when one fails.
+void RunInOneTransaction(fonedesk::CDatabase& db, const std::vector<std::string>& statements) {
+    db.SetAutoCommit(false);
+    try {
+        for (const std::string& sql : statements) {
+            db.ExecuteSQL(sql);
+        }
+        db.CommitTrans();
+    } catch (...) {
+        try {
+            db.Rollback();
+        } catch (const fonedesk::CDBException&) {
+        }
+        db.SetAutoCommit(true);
+        throw;
+    }
+    db.SetAutoCommit(true);
+}
+
+// SQLite cannot change a column's collation in place: the table is built anew under another
+// name, filled, and takes the old one's place, its key values and sequence with it.
+bool UpgradeSqliteTable(fonedesk::CDatabase& db, const std::string& table) {
+    const std::vector<std::string> definition =
+        Column(db, "SELECT sql FROM sqlite_master WHERE type='table' AND name='" + table + "'");
+    if (definition.empty() ||
+        Upper(definition[0]).find("COLLATE " + Upper(std::string(kNameCollation))) !=
+            std::string::npos) {
+        return false;
+    }
+    const std::vector<std::string> expected = Columns(table);
+    std::vector<std::string> found =
+        Column(db, "SELECT name FROM pragma_table_info('" + table + "') ORDER BY cid");
+    std::transform(found.begin(), found.end(), found.begin(), Upper);
+    if (found != expected) {
+        std::string names;
+        for (const std::string& name : found) {
+            names += (names.empty() ? "" : ", ") + name;
+        }
+        throw fonedesk::CDBException("The table " + table + " has the columns " + names +
+                                     ", not those of Fonedesk: it was left as it was; rename it "
+                                     "and run fndb-setup again to create a new one");
+    }
+    std::string columns;
+    for (const std::string& name : expected) {
+        columns += (columns.empty() ? "" : ",") + name;
+    }
+    const std::vector<std::string> sequence =
+        Column(db, "SELECT seq FROM sqlite_sequence WHERE name='" + table + "'");
+    const std::string rebuilt = table + "_collate_upgrade";
+    std::vector<std::string> statements = {
+        "DROP TABLE IF EXISTS " + rebuilt,
+        CreateTable(SqlDialect::SQLite, table, rebuilt),
+        "INSERT INTO " + rebuilt + " (" + columns + ") SELECT " + columns + " FROM " + table,
+        "DROP TABLE " + table,
+        "ALTER TABLE " + rebuilt + " RENAME TO " + table,
+        // The highest key ever handed out, not merely the highest left.
+        "DELETE FROM sqlite_sequence WHERE name='" + table + "'",
+    };
+    if (!sequence.empty()) {
+        statements.push_back("INSERT INTO sqlite_sequence (name, seq) VALUES ('" + table + "', " +
+                             std::to_string(std::stoll(sequence[0])) + ")");
+    }
+    for (std::string& sql : CreateIndexes(table)) {
+        statements.push_back(std::move(sql));
+    }
+    RunInOneTransaction(db, statements);
+    return true;
+}
+
+bool UpgradePostgresTable(fonedesk::CDatabase& db, const std::string& table) {
+    const std::vector<std::string> columns =
+        Column(db,
+               "SELECT column_name FROM information_schema.columns WHERE table_schema = "
+               "current_schema() AND table_name = '" +
+                   table +
+                   "' AND column_name IN ('abonent', 'comment') AND "
+                   "(collation_name IS NULL OR collation_name <> '" +
+                   std::string(kNameCollation) + "') ORDER BY ordinal_position");
+    if (columns.empty()) {
+        return false;
+    }
+    std::string changes;
+    for (const std::string& column : columns) {
+        const int length = Upper(column) == "COMMENT" ? 75 : 30;
+        changes += std::string(changes.empty() ? "" : ", ") + "ALTER COLUMN " + column +
+                   " TYPE VARCHAR(" + std::to_string(length) + ") COLLATE " +
+                   std::string(kNameCollation);
+    }
+    // One statement: both columns change, with the indexes on them, or neither does.
+    const std::string alter = "ALTER TABLE " + table + " " + changes;
+    db.ExecuteSQL(alter);
+    return true;
 }
 
 }  // namespace
 
-void CreateSchema(fonedesk::CDatabase& db) {
+std::vector<std::string> CreateSchema(fonedesk::CDatabase& db) {
     const SqlDialect dialect = db.Dialect();
-    const std::vector<std::string> statements = {
-        "CREATE TABLE IF NOT EXISTS phone_book (" + KeyColumn(dialect) + ", " +
-            TextColumn(dialect, "PHONE", 20, " NOT NULL UNIQUE") + ", " +
-            TextColumn(dialect, "ABONENT", 30) + ", " + TextColumn(dialect, "COMMENT", 75) + ")",
-        CallLogTable(dialect, "in_data"),
-        CallLogTable(dialect, "out_data"),
-        "CREATE INDEX IF NOT EXISTS phone_book_abonent ON phone_book (ABONENT)",
-        // The logs are listed by name first (ORDER BY 3): an index gives the first rows at once.
-        "CREATE INDEX IF NOT EXISTS in_data_abonent ON in_data (ABONENT)",
-        "CREATE INDEX IF NOT EXISTS out_data_abonent ON out_data (ABONENT)",
-        "CREATE INDEX IF NOT EXISTS in_data_phone ON in_data (PHONE)",
-        "CREATE INDEX IF NOT EXISTS in_data_dt_call ON in_data (DT_CALL)",
-        "CREATE INDEX IF NOT EXISTS out_data_phone ON out_data (PHONE)",
-        "CREATE INDEX IF NOT EXISTS out_data_dt_call ON out_data (DT_CALL)",
-    };
-    for (const std::string& sql : statements) {
-        db.ExecuteSQL(sql);
+    if (dialect == SqlDialect::PostgreSQL) {
+        // Case decides only between names equal in every other respect (level 2), and then
+        // the bytes do (deterministic), as the SQLite extension orders them.
+        db.ExecuteSQL("CREATE COLLATION IF NOT EXISTS " + std::string(kNameCollation) +
+                      " (provider = icu, locale = 'ru-RU-u-ks-level2', deterministic = true)");
     }
+    std::vector<std::string> upgraded;
+    for (const char* table : kTables) {
+        const bool done = dialect == SqlDialect::PostgreSQL ? UpgradePostgresTable(db, table)
+                                                            : UpgradeSqliteTable(db, table);
+        if (done) {
+            upgraded.emplace_back(table);
+        }
+        db.ExecuteSQL(CreateTable(dialect, table, table));
+        for (const std::string& sql : CreateIndexes(table)) {
+            db.ExecuteSQL(sql);
+        }
+    }
+    return upgraded;
 }
 
 }  // namespace fndb

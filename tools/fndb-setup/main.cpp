@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "client/data/DataSource.h"
 #include "tools/fndb-setup/DataSourceSetup.h"
@@ -98,8 +99,9 @@ int main(int argc, char** argv) {
         }
         const fndb::DataSourceEntry before = fndb::ReadDataSource(dsn);
         std::string now;
+        std::vector<std::string> upgraded;
         if (postgres) {
-            fndb::SetupPostgres(dsn, pg);
+            upgraded = fndb::SetupPostgres(dsn, pg);
             std::printf("Data source %s: PostgreSQL database %s on %s:%s, tables ready.\n",
                         dsn.c_str(), pg.database.c_str(), pg.server.c_str(), pg.port.c_str());
             if (!pg.password.empty()) {
@@ -113,10 +115,14 @@ int main(int argc, char** argv) {
             const std::filesystem::path file =
                 std::filesystem::absolute(sqliteFile.empty() ? fndb::DefaultDatabaseFile()
                                                              : std::filesystem::path(sqliteFile));
-            fndb::SetupSqlite(dsn, file);
+            upgraded = fndb::SetupSqlite(dsn, file);
             std::printf("Data source %s: SQLite database %s, tables ready.\n", dsn.c_str(),
                         file.c_str());
             now = file.string();
+        }
+        for (const std::string& table : upgraded) {
+            std::printf("The table %s now sorts names as in Russian (its rows were kept).\n",
+                        table.c_str());
         }
         // Another database than before: say that its rows stay where they are.
         if (!before.driver.empty()) {

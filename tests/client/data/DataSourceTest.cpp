@@ -87,8 +87,9 @@ TEST(DataSource, SqliteSourceStepsRowsAndTheLogsAreIndexedByName) {
 // Runs fndb-setup with its own environment and returns its exit code and standard error, or
 // its standard output.
 std::pair<int, std::string> RunSetup(const std::string& environment, const std::string& arguments,
-                                     bool standardOutput = false) {
-    const std::string command = "env " + environment + " " FNDB_SETUP_PATH " " + arguments +
+                                     bool standardOutput = false,
+                                     const std::string& program = FNDB_SETUP_PATH) {
+    const std::string command = "env " + environment + " " + program + " " + arguments +
                                 (standardOutput ? " 2>/dev/null" : " 2>&1 >/dev/null");
     std::string output;
     FILE* pipe = popen(command.c_str(), "r");
@@ -210,6 +211,46 @@ TEST(FndbSetupProgram, SwitchingTheDatabaseSaysThatNothingIsCopied) {
     std::tie(code, text) = RunSetupOutput(env, "--sqlite " + file.string());  // the same again
     EXPECT_EQ(code, 0) << text;
     EXPECT_EQ(text.find("Nothing was copied"), std::string::npos) << text;
+}
+
+// Installed, the program finds the collation extension in the private library folder beside it
+// and has the data source load it from there; a database made before names had their order is
+// upgraded on the way, and the program says so.
+TEST(FndbSetupProgram, InstalledItLoadsTheExtensionFromItsPrivateLibraryFolder) {
+    const fs::path dir = fs::path(TestDataSources::Instance().Folder()) / "installed";
+    const std::string env = OwnConfiguration(dir);
+    const fs::path program = dir / "usr" / "bin" / "fndb-setup";
+    const fs::path extension = fndb::CollationExtensionBeside(program);
+    fs::create_directories(program.parent_path());
+    fs::create_directories(extension.parent_path());
+    fs::copy_file(FNDB_SETUP_PATH, program);
+    fs::copy_file(fndb::CollationExtension(), extension);
+    const fs::path file = dir / "old.db";
+    fndb::WriteSqliteDataSource("OLD_TABLES", file);
+    {
+        CDatabase db;
+        ASSERT_TRUE(OpenDataSource(db, nullptr, "DSN=OLD_TABLES;"));
+        db.ExecuteSQL(
+            "CREATE TABLE phone_book (RID INTEGER PRIMARY KEY AUTOINCREMENT, PHONE "
+            "VARCHAR(20), ABONENT VARCHAR(30), COMMENT VARCHAR(75))");
+        db.ExecuteSQL("INSERT INTO phone_book (PHONE,ABONENT,COMMENT) VALUES('7','Zoe','')");
+        db.ExecuteSQL("INSERT INTO phone_book (PHONE,ABONENT,COMMENT) VALUES('8','яков','')");
+    }
+    auto [code, text] = RunSetup(env, "--sqlite " + file.string(), true, program.string());
+    EXPECT_EQ(code, 0) << text;
+    EXPECT_NE(text.find("The table phone_book now sorts names"), std::string::npos) << text;
+    EXPECT_NE(FileText(dir / "odbc.ini").find("LoadExt=" + extension.string()), std::string::npos)
+        << FileText(dir / "odbc.ini");
+    CDatabase db;
+    ASSERT_TRUE(OpenDataSource(db, nullptr, "DSN=OLD_TABLES;"));
+    CRecordsetEx rs(db);
+    rs.Open("SELECT ABONENT FROM phone_book ORDER BY ABONENT");
+    std::vector<std::string> names;
+    for (std::string name; !rs.IsEOF(); rs.MoveNext()) {
+        rs.GetFieldValue(0, name);
+        names.push_back(name);
+    }
+    EXPECT_EQ(names, (std::vector<std::string>{"яков", "Zoe"}));
 }
 
 TEST(FndbSetupProgram, APasswordIsKeptInAFileOnlyItsOwnerCanRead) {

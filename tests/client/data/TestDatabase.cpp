@@ -4,7 +4,6 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <random>
 
 #include "client/data/DataSource.h"
@@ -104,24 +103,13 @@ TestDataSources& TestDataSources::Instance() {
 }
 
 TestDataSources::TestDataSources() {
-    const std::string drivers = fndb::InstalledDriversAsIni();
     char pattern[] = "/tmp/fonedesk-db-test-XXXXXX";
     if (mkdtemp(pattern) == nullptr) {
         std::abort();
     }
     m_folder = pattern;
     ::testing::AddGlobalTestEnvironment(new RemoveFolder(m_folder));
-    const fs::path dir = m_folder;
-    for (const char* sub : {"home", "data", "config", "odbc"}) {
-        fs::create_directories(dir / sub);
-    }
-    std::ofstream(dir / "odbc" / "odbcinst.ini") << drivers;
-    std::ofstream(dir / "odbc" / "odbc.ini");
-    setenv("HOME", (dir / "home").c_str(), 1);
-    setenv("XDG_DATA_HOME", (dir / "data").c_str(), 1);
-    setenv("XDG_CONFIG_HOME", (dir / "config").c_str(), 1);
-    setenv("ODBCSYSINI", (dir / "odbc").c_str(), 1);
-    setenv("ODBCINI", (dir / "home" / ".odbc.ini").c_str(), 1);
+    fndb::UsePrivateOdbcConfiguration(m_folder);
     try {
         fndb::SetupSqlite(kSqliteDsn, fndb::DefaultDatabaseFile());
         m_sqliteReady = true;

@@ -5,7 +5,6 @@
 #include <QProcess>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <stdexcept>
 
 #include "client/data/DataSource.h"
@@ -58,7 +57,6 @@ CClientTestEnvironment& CClientTestEnvironment::Instance() {
 }
 
 CClientTestEnvironment::CClientTestEnvironment() {
-    const std::string drivers = fndb::InstalledDriversAsIni();
     char pattern[] = "/tmp/fonedesk-window-test-XXXXXX";
     if (mkdtemp(pattern) == nullptr) {
         throw std::runtime_error("cannot make a temporary folder");
@@ -66,16 +64,7 @@ CClientTestEnvironment::CClientTestEnvironment() {
     m_folder = pattern;
     static RemoveAtExit remover{m_folder};
     const fs::path dir = m_folder;
-    for (const char* sub : {"home", "data", "config", "odbc"}) {
-        fs::create_directories(dir / sub);
-    }
-    std::ofstream(dir / "odbc" / "odbcinst.ini") << drivers;
-    std::ofstream(dir / "odbc" / "odbc.ini");
-    setenv("HOME", (dir / "home").c_str(), 1);
-    setenv("XDG_DATA_HOME", (dir / "data").c_str(), 1);
-    setenv("XDG_CONFIG_HOME", (dir / "config").c_str(), 1);
-    setenv("ODBCSYSINI", (dir / "odbc").c_str(), 1);
-    setenv("ODBCINI", (dir / "home" / ".odbc.ini").c_str(), 1);
+    fndb::UsePrivateOdbcConfiguration(dir);
     // No test may put notifications on the desktop of the person running it: the session bus is
     // one that is not there, unless the test runs on a private bus of its own (dbus-run-session).
     if (getenv("FONEDESK_TEST_PRIVATE_BUS") == nullptr) {
