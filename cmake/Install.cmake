@@ -5,8 +5,9 @@
 install(TARGETS fonedesk fonerixctl fonerix-sim fonerix-regsvr fndb-setup fonerix-probe
         RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 # libfonerix.so.1.0.0.1 with its links libfonerix.so.1 and libfonerix.so: the README's
-# `fonerix-regsvr .../libfonerix.so` works on the installed tree as on the build tree.
-install(TARGETS fonerix LIBRARY DESTINATION ${FONERIX_PRIVATE_LIBDIR})
+# `fonerix-regsvr .../libfonerix.so` works on the installed tree as on the build tree. Beside it
+# the collation extension the SQLite data source has its driver load.
+install(TARGETS fonerix fonedesk_collation LIBRARY DESTINATION ${FONERIX_PRIVATE_LIBDIR})
 
 install(FILES README.md docs/simulator.md docs/fonerixctl.md docs/database.md docs/control.md
               docs/protocol.md
