@@ -12,7 +12,7 @@ void CFonerixCtrl::OnDeviceEvent(uint16_t code, const char* number) {
     const uint64_t generation = deviceGeneration_;
     // The watcher is blocked in its notification; keeping it stopped lets a sink run exchanges.
     if (device != nullptr) {
-        device->Port().StopWatcher();
+        device->Gate().Stop();
     }
 
     if (const std::optional<MappedEvent> event = MapDeviceEvent(code)) {
@@ -48,7 +48,7 @@ void CFonerixCtrl::OnDeviceEvent(uint16_t code, const char* number) {
     // Only the device the event came from is handed back its watcher: one made by a sink's
     // LookForDevice has no events until the host enables them.
     if (device_ != nullptr && deviceGeneration_ == generation) {
-        device_->Port().StartWatcher(true);
+        device_->Gate().Start(true);
     }
 }
 

@@ -10,10 +10,12 @@
 namespace fonerix {
 
 using namespace protocol;
-using Hold = SerialLink::WatcherHold;
+using Hold = WatcherGate::Hold;
 
 CDevice::CDevice(uint32_t familyBaud, std::unique_ptr<SerialLink> port)
-    : port_(port ? std::move(port) : std::make_unique<CSerialPort>()), familyBaud_(familyBaud) {}
+    : port_(port ? std::move(port) : std::make_unique<CSerialPort>()),
+      gate_(*port_),
+      familyBaud_(familyBaud) {}
 
 CDevice::~CDevice() {
     port_->Close();
@@ -86,7 +88,7 @@ bool CDevice::WakeupLink() {
 }
 
 bool CDevice::WakeupDevice(bool permit) {
-    Hold hold(*port_);
+    Hold hold(gate_);
     if (!WakeupLink()) {
         return false;
     }
@@ -99,14 +101,14 @@ bool CDevice::WakeupDevice(bool permit) {
 }
 
 bool CDevice::SleepDevice() {
-    Hold hold(*port_);
+    Hold hold(gate_);
     const bool prefixSent = port_->TransmitChar(kSleepPrefix);
     const bool sleepSent = port_->SendByte(kSleep);
     return prefixSent && sleepSent;
 }
 
 bool CDevice::ReadRegister(uint8_t reg, uint8_t& value) {
-    Hold hold(*port_);
+    Hold hold(gate_);
     for (int attempt = 0; attempt < kRegisterAttempts; ++attempt) {
         if (SendCommand(kReadRegister) && port_->Purge() && port_->SendByte(reg) &&
             port_->ReadByte(value)) {
@@ -120,7 +122,7 @@ bool CDevice::WriteRegister(uint8_t reg, uint8_t value) {
     if (!writePermit_) {
         return false;
     }
-    Hold hold(*port_);
+    Hold hold(gate_);
     for (int attempt = 0; attempt < kRegisterAttempts; ++attempt) {
         if (SendCommand(kWriteRegister) && SendBytes({reg, value})) {
             return true;
@@ -133,7 +135,7 @@ bool CDevice::ReadMemory(uint16_t address, uint8_t count, uint8_t* buffer) {
     if (count == 0) {
         return true;
     }
-    Hold hold(*port_);
+    Hold hold(gate_);
     const uint32_t offset = address % kMemoryPage;
     const uint8_t first =
         offset + count <= kMemoryPage ? count : static_cast<uint8_t>(kMemoryPage - offset);
@@ -156,7 +158,7 @@ bool CDevice::ReadMemory(uint16_t address, uint8_t count, uint8_t* buffer) {
 }
 
 bool CDevice::WriteMemory(uint16_t address, uint8_t count, const uint8_t* data) {
-    Hold hold(*port_);
+    Hold hold(gate_);
     bool sendFailed = false;
     uint32_t written = 0;
     for (uint32_t i = 0; i < count; ++i) {
@@ -181,13 +183,13 @@ bool CDevice::SendFlashAddress(const FlashAddress& a) {
 }
 
 bool CDevice::ReadFlash(const FlashAddress& address, uint8_t* buffer) {
-    Hold hold(*port_);
+    Hold hold(gate_);
     return port_->Purge() && SendCommand(kFlash) && port_->SendByte(kFlashRead) &&
            SendFlashAddress(address) && ReadExactly(buffer, address.count);
 }
 
 bool CDevice::WriteFlash(const FlashAddress& address, const uint8_t* data) {
-    Hold hold(*port_);
+    Hold hold(gate_);
     uint32_t sent = 0;
     return port_->Purge() && SendCommand(kFlash) && port_->SendByte(kFlashWrite) &&
            SendFlashAddress(address) && port_->Write(data, address.count, sent) &&
@@ -195,7 +197,7 @@ bool CDevice::WriteFlash(const FlashAddress& address, const uint8_t* data) {
 }
 
 bool CDevice::EraseFlashBlock(const FlashAddress& address) {
-    Hold hold(*port_);
+    Hold hold(gate_);
     const bool ok =
         SendCommand(kFlash) && SendBytes({kFlashErase, address.blockLow, address.blockHigh});
     // The set is busy erasing whether or not every byte made it.
@@ -254,7 +256,7 @@ bool CDevice::GetDeviceInfo(DEVICEINFO& info) {
     info.devType = kTypeNotRead;
     uint8_t version = 0;
     {
-        Hold hold(*port_);
+        Hold hold(gate_);
         uint8_t type = 0;
         if (ReadMemory(kTypeAddress, 1, &type)) {
             info.devType = type;
@@ -280,19 +282,21 @@ bool CDevice::GetDeviceInfo(DEVICEINFO& info) {
 }
 
 void CDevice::SetNotifyWindow(INotifyWindow* window) {
-    port_->SetNotifyWindow(window);
+    if (LineWatcher* const watcher = port_->Watcher()) {
+        watcher->SetNotifyWindow(window);
+    }
 }
 
 void CDevice::EnableEvents() {
-    port_->SetEventsDisabled(false);
-    port_->StartWatcher(true);
+    gate_.SetEventsDisabled(false);
+    gate_.Start(true);
 }
 
 void CDevice::DisableEvents() {
     // Every exchange ends by starting the watcher again; the flag keeps it stopped until the
     // host enables events.
-    port_->SetEventsDisabled(true);
-    port_->StopWatcher();
+    gate_.SetEventsDisabled(true);
+    gate_.Stop();
 }
 
 }  // namespace fonerix

@@ -7,6 +7,7 @@
 #include "control/device/FlashAddress.h"
 #include "control/device/Records.h"
 #include "control/serial/SerialLink.h"
+#include "control/serial/WatcherGate.h"
 #include "platform/automation/Date.h"
 
 namespace fonerix {
@@ -18,7 +19,7 @@ class INotifyWindow;
 //
 // Exchanges are paced by the host byte by byte: a command byte, its echo, then each parameter
 // in a write of its own. Operations that stop the watcher themselves say so; the others expect
-// their caller to hold the line (SerialLink::WatcherHold), and holds nest.
+// their caller to hold the line (WatcherGate::Hold), and holds nest.
 class CDevice {
   public:
     // `familyBaud`: the rate the family answers at. `port`: the line; a CSerialPort by default.
@@ -135,6 +136,8 @@ class CDevice {
     bool WritePermitted() const { return writePermit_; }
     uint32_t FamilyBaudRate() const { return familyBaud_; }
     SerialLink& Port() { return *port_; }
+    // When the port's watcher runs: held off the line by every exchange.
+    WatcherGate& Gate() { return gate_; }
 
     // Where a family keeps its clock, alarm and number buffer.
     struct ClockRegisters {
@@ -168,6 +171,7 @@ class CDevice {
 
     bool needsRewake_ = false;
     std::unique_ptr<SerialLink> port_;
+    WatcherGate gate_;
     uint32_t familyBaud_;
     bool writePermit_ = false;
     // Cleared by a command's re-wake and set again when that command ends, so that a command

@@ -12,7 +12,7 @@ namespace fonerix {
 
 namespace {
 
-using Hold = SerialLink::WatcherHold;
+using Hold = WatcherGate::Hold;
 
 constexpr CDevice::ClockRegisters kClock{
     .year = 61,
@@ -257,7 +257,7 @@ bool CVarkonDevice::GetPhoneBook(PHBOOKRECORD& record) {
 }
 
 bool CVarkonDevice::ReadList(List list, PHBOOKRECORD& record) {
-    Hold hold(*port_);
+    Hold hold(gate_);
     MemoryReader& reader = Reader(static_cast<int>(list));
     const auto rewind = [&reader] {
         reader.index = 0;
@@ -365,7 +365,7 @@ bool CVarkonDevice::SetAutodetParams(const AUTODETPARAMS* current, const AUTODET
     if (current == nullptr) {
         return false;
     }
-    Hold hold(*port_);
+    Hold hold(gate_);
     uint8_t raw[kAutodetSize] = {};
     if (!ReadMemory(kAutodetAddress, kAutodetSize, raw)) {
         return false;

@@ -11,7 +11,7 @@ namespace fonerix {
 
 namespace {
 
-using Hold = SerialLink::WatcherHold;
+using Hold = WatcherGate::Hold;
 
 CZeltaDevice::FlashReaders gReaders;
 
@@ -75,7 +75,7 @@ bool CZelta7Device::LookForDevice(DEVICEINFO& info, uint8_t port) {
 }
 
 std::u16string CZelta7Device::GetRedirectionNumber() {
-    Hold hold(*port_);
+    Hold hold(gate_);
     LoadFlashMap();
     const uint8_t high = map_[kListAreaMap];
     for (int b = map_[kListAreaMap + 1]; b <= map_[kListAreaMap + 2]; ++b) {
@@ -89,7 +89,7 @@ std::u16string CZelta7Device::GetRedirectionNumber() {
 }
 
 std::u16string CZelta7Device::GetAutoDialList(int16_t delimiter) {
-    Hold hold(*port_);
+    Hold hold(gate_);
     LoadFlashMap();
     const uint8_t high = map_[kListAreaMap];
     std::u16string text;
@@ -138,7 +138,7 @@ bool CZelta7Device::SetAutoDialList(const std::u16string& list, int16_t delimite
 
 bool CZelta7Device::RewriteList(const std::u16string* redirection,
                                 const std::vector<std::u16string>* list) {
-    Hold hold(*port_);
+    Hold hold(gate_);
     LoadFlashMap();
     const uint8_t high = map_[kListAreaMap];
     const int first = map_[kListAreaMap + 1];

@@ -11,7 +11,7 @@ namespace fonerix {
 
 namespace {
 
-using Hold = SerialLink::WatcherHold;
+using Hold = WatcherGate::Hold;
 
 constexpr CDevice::ClockRegisters kClock{
     .year = 216,
@@ -211,7 +211,7 @@ void CZeltaDevice::SetSndRecordTime(int16_t value) {
 }
 
 void CZeltaDevice::SetUtCallup(int16_t value) {
-    Hold hold(*port_);
+    Hold hold(gate_);
     // A value the register refused (no write permission) is not stored in flash either, so
     // that the register and its stored copy agree.
     if (WriteSetting(kUtCallup, value, 70, 150)) {
@@ -224,7 +224,7 @@ void CZeltaDevice::SetUtCallup(int16_t value) {
 }
 
 void CZeltaDevice::SetUtLineFree(int16_t value) {
-    Hold hold(*port_);
+    Hold hold(gate_);
     if (WriteSetting(kUtLineFree, value, 1, 50)) {
         uint8_t record[kSettingsSize];
         if (ReadSettingsBlock(record)) {
@@ -301,7 +301,7 @@ bool CZeltaDevice::FindSettings(uint16_t& block, int& firstUntagged) {
 
 bool CZeltaDevice::ReadSettingsBlock(uint8_t* record) {
     std::memset(record, 0, kSettingsSize);
-    Hold hold(*port_);
+    Hold hold(gate_);
     uint16_t block = 0;
     int firstUntagged = 0;
     if (!FindSettings(block, firstUntagged)) {
@@ -321,7 +321,7 @@ bool CZeltaDevice::ReadSettingsBlock(uint8_t* record) {
 
 bool CZeltaDevice::WriteSettingsBlock(const uint8_t* record) {
     const FlashGeometry& g = Geometry();
-    Hold hold(*port_);
+    Hold hold(gate_);
     uint16_t block = 0;
     int firstUntagged = 0;
     if (!FindSettings(block, firstUntagged)) {
@@ -389,7 +389,7 @@ bool CZeltaDevice::SetAutodetParams(const AUTODETPARAMS* current, const AUTODETP
     if (current == nullptr) {
         return false;
     }
-    Hold hold(*port_);
+    Hold hold(gate_);
     uint8_t s[kSettingsSize];
     if (!ReadSettingsBlock(s)) {
         return false;

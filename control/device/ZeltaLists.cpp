@@ -10,7 +10,7 @@ namespace fonerix {
 
 namespace {
 
-using Hold = SerialLink::WatcherHold;
+using Hold = WatcherGate::Hold;
 
 constexpr uint8_t kMapTag = 0x80;
 constexpr uint8_t kMapColumn = 6;
@@ -111,7 +111,7 @@ bool CZeltaDevice::GetIncomeBook(PHBOOKRECORD& record) {
 }
 
 bool CZeltaDevice::ReadLog(Log log, PHBOOKRECORD& record) {
-    Hold hold(*port_);
+    Hold hold(gate_);
     LoadFlashMap();
     const FlashGeometry& g = Geometry();
     const bool outgoing = log == Log::kOutgoing;
@@ -159,7 +159,7 @@ bool CZeltaDevice::ReadLog(Log log, PHBOOKRECORD& record) {
 }
 
 bool CZeltaDevice::GetPhoneBook(PHBOOKRECORD& record) {
-    Hold hold(*port_);
+    Hold hold(gate_);
     LoadFlashMap();
     const FlashGeometry& g = Geometry();
     FlashReader& r = Readers().book;

@@ -13,6 +13,7 @@
 #include "control/serial/ByteTrace.h"
 #include "control/serial/PortPath.h"
 #include "control/serial/SerialClock.h"
+#include "control/serial/WatcherState.h"
 
 namespace fonerix {
 
@@ -180,6 +181,73 @@ uint32_t CSerialPort::TakePending(uint8_t* buffer, uint32_t count) {
 
 bool CSerialPort::Read(uint8_t* buffer, uint32_t count, uint32_t& received) {
     return ReadFromLine(buffer, count, received, nullptr);
+}
+
+bool CSerialPort::ReadFromLine(uint8_t* buffer, uint32_t count, uint32_t& received,
+                               WatcherState* interruptible) {
+    received = 0;
+    if (!IsOpen()) {
+        return false;
+    }
+    received = TakePending(buffer, count);
+    if (received == count) {
+        return true;
+    }
+    const CommTimeouts t = timeouts_;
+    // The special setting "return at once with what is there".
+    const bool immediate =
+        t.readInterval == UINT32_MAX && t.readMultiplier == 0 && t.readConstant == 0;
+    const uint64_t totalMs = ReadTotalMs(t, count);
+    const Deadline deadline(immediate ? 0 : (totalMs > 0 ? totalMs : ReadWaitLimitMs(t, count)));
+    auto lastByte = Deadline::Clock::now();
+
+    pollfd fds[2] = {{fd_, POLLIN, 0}, {interruptible ? interruptible->wakeFd : -1, POLLIN, 0}};
+    while (received < count) {
+        ssize_t n = ::read(fd_, buffer + received, count - received);
+        if (n > 0) {
+            ByteTrace::Bytes(port_, '<', buffer + received, static_cast<uint32_t>(n));
+            received += static_cast<uint32_t>(n);
+            lastByte = Deadline::Clock::now();
+            continue;
+        }
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n < 0 && errno != EAGAIN) {
+            return false;  // the line is gone
+        }
+        if (immediate) {
+            return true;
+        }
+        Deadline wait = deadline;
+        if (t.readInterval > 0 && received > 0) {
+            wait = Deadline(
+                std::min(deadline.End(), lastByte + std::chrono::milliseconds(t.readInterval)));
+            if (wait.Passed()) {
+                return true;  // the gap between bytes ended the read
+            }
+        }
+        const int ready = WaitFor(fds, 2, wait);
+        if (ready < 0) {
+            return false;
+        }
+        if (ready == 0) {
+            if (deadline.Passed()) {
+                break;
+            }
+            continue;
+        }
+        if (fds[1].revents != 0 && interruptible->MustLeaveLine()) {
+            return false;
+        }
+        if ((fds[0].revents & (POLLERR | POLLNVAL)) != 0 ||
+            (fds[0].revents & (POLLHUP | POLLIN)) == POLLHUP) {
+            return false;
+        }
+    }
+    // Short reads complete like a serial driver's total time-out; without one the host's own
+    // wait limit has passed, which is a failure.
+    return received == count || totalMs > 0;
 }
 
 bool CSerialPort::Write(const uint8_t* data, uint32_t count, uint32_t& sent) {

@@ -10,6 +10,7 @@
 
 #include "control/serial/CommTimeouts.h"
 #include "control/serial/SerialLink.h"
+#include "control/serial/WatcherGate.h"
 
 namespace fonerix {
 
@@ -17,12 +18,13 @@ class Deadline;
 
 // One COM port on a POSIX terminal: raw 8N1, no flow control, RTS on and DTR off, reads and
 // writes bounded by the port's time-outs, and the watcher thread that turns the set's
-// unsolicited frames into kDeviceEventMessage calls to the notify window.
+// unsolicited frames into kDeviceEventMessage calls to the notify window (SerialWatcher.cpp;
+// when it runs is decided by a WatcherGate).
 //
 // Thread contract: every member is called from one thread, the owner's. The watcher thread
-// touches the line only while it runs; StopWatcher returns once it has left the line alone, and
+// touches the line only while it runs; RestWatcher returns once it has left the line alone, and
 // Close returns once it will never touch the port again.
-class CSerialPort : public SerialLink {
+class CSerialPort : public SerialLink, public LineWatcher {
   public:
     CSerialPort();
     ~CSerialPort() override;
@@ -51,9 +53,13 @@ class CSerialPort : public SerialLink {
     void ClearLineErrors() override;
     void Pause(std::chrono::milliseconds duration) override;
 
+    LineWatcher* Watcher() override { return this; }
     void SetNotifyWindow(INotifyWindow* window) override;
-    void StartWatcher(bool create) override;
-    void StopWatcher() override;
+    bool WatcherExists() const override { return watcher_ != nullptr; }
+    bool CreateWatcher() override;
+    bool WatcherRunning() const override { return !watcherSuspended_; }
+    void RunWatcher() override;
+    void RestWatcher() override;
 
     uint8_t GetPort() const override { return port_; }
     uint32_t GetBaudRate() const override { return baud_; }

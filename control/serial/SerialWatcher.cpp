@@ -1,19 +1,15 @@
 // The line-event watcher of CSerialPort: a thread that waits for the set's frame-start byte,
-// reads the frame and hands the event synchronously to the notify window.
+// reads the frame and hands the event synchronously to the notify window. When it runs is
+// WatcherGate's decision; this file is how it is made, run, rested and ended.
 
 #include <poll.h>
-#include <unistd.h>
 
-#include <cerrno>
 #include <cstdint>
 
-#include <algorithm>
 #include <system_error>
 
-#include "control/serial/ByteTrace.h"
 #include "control/serial/EventFrame.h"
 #include "control/serial/NotifyWindow.h"
-#include "control/serial/SerialClock.h"
 #include "control/serial/SerialPort.h"
 #include "control/serial/WatcherState.h"
 #include "platform/automation/Unknown.h"
@@ -21,7 +17,7 @@
 namespace fonerix {
 
 // The watcher's reads of a frame: like the owner's, but they give up as soon as the owner wants
-// the line back, so that StopWatcher never waits for a frame that stopped arriving.
+// the line back, so that RestWatcher never waits for a frame that stopped arriving.
 class CSerialPort::WatcherSource final : public ByteSource {
   public:
     WatcherSource(CSerialPort& port, WatcherState& state) : port_(port), state_(state) {}
@@ -35,73 +31,6 @@ class CSerialPort::WatcherSource final : public ByteSource {
     WatcherState& state_;
 };
 
-bool CSerialPort::ReadFromLine(uint8_t* buffer, uint32_t count, uint32_t& received,
-                               WatcherState* interruptible) {
-    received = 0;
-    if (!IsOpen()) {
-        return false;
-    }
-    received = TakePending(buffer, count);
-    if (received == count) {
-        return true;
-    }
-    const CommTimeouts t = timeouts_;
-    // The special setting "return at once with what is there".
-    const bool immediate =
-        t.readInterval == UINT32_MAX && t.readMultiplier == 0 && t.readConstant == 0;
-    const uint64_t totalMs = ReadTotalMs(t, count);
-    const Deadline deadline(immediate ? 0 : (totalMs > 0 ? totalMs : ReadWaitLimitMs(t, count)));
-    auto lastByte = Deadline::Clock::now();
-
-    pollfd fds[2] = {{fd_, POLLIN, 0}, {interruptible ? interruptible->wakeFd : -1, POLLIN, 0}};
-    while (received < count) {
-        ssize_t n = ::read(fd_, buffer + received, count - received);
-        if (n > 0) {
-            ByteTrace::Bytes(port_, '<', buffer + received, static_cast<uint32_t>(n));
-            received += static_cast<uint32_t>(n);
-            lastByte = Deadline::Clock::now();
-            continue;
-        }
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n < 0 && errno != EAGAIN) {
-            return false;  // the line is gone
-        }
-        if (immediate) {
-            return true;
-        }
-        Deadline wait = deadline;
-        if (t.readInterval > 0 && received > 0) {
-            wait = Deadline(
-                std::min(deadline.End(), lastByte + std::chrono::milliseconds(t.readInterval)));
-            if (wait.Passed()) {
-                return true;  // the gap between bytes ended the read
-            }
-        }
-        const int ready = WaitFor(fds, 2, wait);
-        if (ready < 0) {
-            return false;
-        }
-        if (ready == 0) {
-            if (deadline.Passed()) {
-                break;
-            }
-            continue;
-        }
-        if (fds[1].revents != 0 && interruptible->MustLeaveLine()) {
-            return false;
-        }
-        if ((fds[0].revents & (POLLERR | POLLNVAL)) != 0 ||
-            (fds[0].revents & (POLLHUP | POLLIN)) == POLLHUP) {
-            return false;
-        }
-    }
-    // Short reads complete like a serial driver's total time-out; without one the host's own
-    // wait limit has passed, which is a failure.
-    return received == count || totalMs > 0;
-}
-
 void CSerialPort::SetNotifyWindow(INotifyWindow* window) {
     notifyWindow_ = window;
     if (watcher_) {
@@ -110,38 +39,31 @@ void CSerialPort::SetNotifyWindow(INotifyWindow* window) {
     }
 }
 
-void CSerialPort::StartWatcher(bool create) {
+bool CSerialPort::CreateWatcher() {
+    if (watcher_) {
+        return true;
+    }
     if (!IsOpen()) {
+        return false;
+    }
+    auto state = std::make_shared<WatcherState>();
+    if (state->wakeFd < 0) {
+        return false;
+    }
+    state->notifyWindow = notifyWindow_;
+    try {
+        watcherThread_ = std::thread(&CSerialPort::WatchLine, this, state);
+    } catch (const std::system_error&) {
+        return false;
+    }
+    watcher_ = std::move(state);
+    watcherSuspended_ = true;
+    return true;
+}
+
+void CSerialPort::RunWatcher() {
+    if (!IsOpen() || !watcher_ || !watcherSuspended_) {
         return;
-    }
-    bool created = false;
-    if (!watcher_) {
-        if (!create || EventsDisabled()) {
-            if (!HeldByExchange()) {
-                Purge();
-            }
-            return;
-        }
-        auto state = std::make_shared<WatcherState>();
-        if (state->wakeFd < 0) {
-            return;
-        }
-        state->notifyWindow = notifyWindow_;
-        try {
-            watcherThread_ = std::thread(&CSerialPort::WatchLine, this, state);
-        } catch (const std::system_error&) {
-            return;
-        }
-        watcher_ = std::move(state);
-        watcherSuspended_ = true;
-        created = true;
-    }
-    if (HeldByExchange() || !watcherSuspended_ || EventsDisabled()) {
-        return;
-    }
-    // A new watcher never listened: whatever waits is from before events were wanted.
-    if (TakeInputStale() || created) {
-        Purge();
     }
     {
         std::lock_guard lock(watcher_->mutex);
@@ -151,7 +73,7 @@ void CSerialPort::StartWatcher(bool create) {
     watcherSuspended_ = false;
 }
 
-void CSerialPort::StopWatcher() {
+void CSerialPort::RestWatcher() {
     if (!IsOpen() || !watcher_ || watcherSuspended_) {
         return;
     }
@@ -255,7 +177,7 @@ void CSerialPort::WatchLine(std::shared_ptr<WatcherState> state) {
             window = w.notifyWindow;
             w.inNotify = true;
         }
-        w.changed.notify_all();  // a StopWatcher waiting for the line may go on
+        w.changed.notify_all();  // a RestWatcher waiting for the line may go on
         if (window != nullptr) {
             window->SendMessage(kDeviceEventMessage, event.code,
                                 event.digitCount != 0 ? reinterpret_cast<intptr_t>(event.text) : 0);

@@ -121,14 +121,4 @@ void MemoryPort::Pause(std::chrono::milliseconds duration) {
     Token("pause" + std::to_string(duration.count()));
 }
 
-void MemoryPort::StartWatcher(bool create) {
-    if (!HeldByExchange()) {
-        Token(create ? "start+" : "start");
-    }
-}
-
-void MemoryPort::StopWatcher() {
-    Token("stop");
-}
-
 }  // namespace fonerix::test

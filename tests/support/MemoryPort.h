@@ -19,7 +19,7 @@ namespace fonerix::test {
 //   <82   byte read             <--   a read that ended short
 //   purge                       pause17    a protocol pause of 17 ms
 //   T:h / T:d / T:a,b,c,d,e     handshake, default or other time-outs applied
-//   stop / start / start+       watcher stopped, started, started with create
+//   stop / start / start+       the gate stopped the watcher, started it, started with create
 class MemoryPort final : public SerialLink {
   public:
     using Responder = std::function<void(uint8_t byte, std::vector<uint8_t>& answer)>;
@@ -53,9 +53,8 @@ class MemoryPort final : public SerialLink {
     using SerialLink::SetTimeouts;
     void ClearLineErrors() override {}
     void Pause(std::chrono::milliseconds duration) override;
-    void SetNotifyWindow(INotifyWindow*) override {}
-    void StartWatcher(bool create) override;
-    void StopWatcher() override;
+    // No watcher: the gate's requests only go into the trace.
+    void NoteWatcherRequest(const char* request) override { Token(request); }
 
   private:
     void Token(const std::string& token);
