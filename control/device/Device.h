@@ -6,6 +6,7 @@
 
 #include "control/device/FlashAddress.h"
 #include "control/device/Records.h"
+#include "control/device/Settings.h"
 #include "control/serial/SerialLink.h"
 #include "control/serial/WatcherGate.h"
 #include "platform/automation/Date.h"
@@ -52,33 +53,16 @@ class CDevice {
     virtual DATE GetDeviceTime() = 0;
     virtual void SetAlarmTime(DATE date) = 0;
     virtual DATE GetAlarmTime() = 0;
-    virtual int16_t GetAlarmActivity() = 0;
-    virtual void SetAlarmActivity(int16_t value) = 0;
     virtual std::u16string GetDeviceBuffer() = 0;
     virtual bool SetDeviceBuffer(const std::u16string& number) = 0;
-    virtual int16_t GetNumLength() { return -1; }
-    virtual void SetNumLength(int16_t) {}
-    virtual int16_t GetSkipBells() { return -1; }
-    virtual void SetSkipBells(int16_t) {}
-    virtual int16_t GetBellMelody() { return -1; }
-    virtual void SetBellMelody(int16_t) {}
-    virtual int16_t GetBellVolume() { return -1; }
-    virtual void SetBellVolume(int16_t) {}
-    virtual int16_t GetSoundVolume() { return -1; }
-    virtual void SetSoundVolume(int16_t) {}
-    virtual int16_t GetUtCallup() { return -1; }
-    virtual void SetUtCallup(int16_t) {}
-    virtual int16_t GetUtLineFree() { return -1; }
-    virtual void SetUtLineFree(int16_t) {}
-    virtual int16_t GetUtCurrent() { return -1; }
+    // The register properties, from the family's table (Settings): a read starts from the
+    // register's preset, which it answers when the set does not; a write brings the value's low
+    // byte into the register's range. A property the family lacks reads -1 and writes nothing.
+    int16_t GetSetting(Setting setting);
+    // True if the write went out.
+    virtual bool SetSetting(Setting setting, int16_t value);
     virtual int16_t GetStateRegister(int16_t) { return -1; }
     virtual void SetStateRegister(int16_t, int16_t) {}
-    virtual int16_t GetConfigRegister() { return -1; }
-    virtual void SetConfigRegister(int16_t) {}
-    virtual int16_t GetDeviceMode() { return -1; }
-    virtual void SetDeviceMode(int16_t) {}
-    virtual int16_t GetDeviceRang() { return -1; }
-    virtual void SetDeviceRang(int16_t) {}
     virtual bool GetCallsStatistic(CALLSTATISTIC& stat) = 0;
     // `parallel` may be null.
     virtual bool GetAutodetParams(AUTODETPARAMS* current, AUTODETPARAMS* parallel) = 0;
@@ -89,8 +73,6 @@ class CDevice {
     virtual int16_t GetSoundHandles(int16_t*, int16_t) { return -1; }
     virtual bool SetSoundHandles(const int16_t*, int16_t) { return false; }
     virtual int32_t GetFreeSoundSpace() { return 0; }
-    virtual int16_t GetSndRecordTime() { return -1; }
-    virtual void SetSndRecordTime(int16_t) {}
     virtual std::u16string GetRedirectionNumber() { return {}; }
     virtual void SetRedirectionNumber(const std::u16string&) {}
     virtual std::u16string GetAutoDialList(int16_t) { return {}; }
@@ -148,6 +130,8 @@ class CDevice {
     };
 
   protected:
+    // Where the family keeps its register properties; the base has none.
+    virtual const SettingTable& Settings() const;
     // The accessor pattern of the register properties: hold the line, preset, read.
     int16_t ReadSetting(uint8_t reg, uint8_t preset = 0xFF);
     // Brings the value's low byte into lo..hi and writes it; true if the write went out.

@@ -1,5 +1,5 @@
-// The register side of CDevice that both families share: settings, clock, alarm and the number
-// buffer, each over the family's own register numbers.
+// The register side of CDevice that both families share: the register properties, clock, alarm
+// and the number buffer, each over the family's own register numbers.
 
 #include <algorithm>
 
@@ -27,6 +27,21 @@ uint8_t DayOfWeekBit(int dayOfWeek) {
 }
 
 }  // namespace
+
+const SettingTable& CDevice::Settings() const {
+    static constexpr SettingTable kNone;
+    return kNone;
+}
+
+int16_t CDevice::GetSetting(Setting setting) {
+    const SettingRegister& r = Settings()[setting];
+    return r.present ? ReadSetting(r.reg, r.preset) : int16_t{-1};
+}
+
+bool CDevice::SetSetting(Setting setting, int16_t value) {
+    const SettingRegister& r = Settings()[setting];
+    return r.present && r.writable && WriteSetting(r.reg, value, r.lo, r.hi);
+}
 
 int16_t CDevice::ReadSetting(uint8_t reg, uint8_t preset) {
     Hold hold(gate_);

@@ -29,15 +29,17 @@ constexpr CDevice::ClockRegisters kClock{
     .dialByte = 0x0C,
 };
 
-constexpr uint8_t kNumLength = 39;
-constexpr uint8_t kSkipBells = 40;
-constexpr uint8_t kBellMelody = 41;
-constexpr uint8_t kBellVolume = 43;
-constexpr uint8_t kUtCallup = 56;
-constexpr uint8_t kUtLineFree = 57;
-constexpr uint8_t kUtCurrent = 83;
-constexpr uint8_t kConfig = 38;
-constexpr uint8_t kAlarmActivity = 45;
+constexpr SettingTable kSettings{
+    {Setting::kNumLength, Register(39, 4, 7)},
+    {Setting::kSkipBells, Register(40, 0, 9)},
+    {Setting::kBellMelody, Register(41, 1, 4)},
+    {Setting::kBellVolume, Register(43, 0, 5)},
+    {Setting::kUtCallup, Register(56, 70, 150)},
+    {Setting::kUtLineFree, Register(57, 1, 50)},
+    {Setting::kUtCurrent, ReadOnlyRegister(83)},
+    {Setting::kConfigRegister, Register(38)},
+    {Setting::kAlarmActivity, Register(45, 0, 0xFF, 0)},
+};
 
 // Memory: the list map, the call statistics and the caller-ID parameters.
 constexpr uint16_t kMapAddress = 9;
@@ -156,62 +158,14 @@ void CVarkonDevice::SetAlarmTime(DATE date) {
 DATE CVarkonDevice::GetAlarmTime() {
     return ReadAlarm(kClock);
 }
-int16_t CVarkonDevice::GetAlarmActivity() {
-    return ReadSetting(kAlarmActivity, 0);
-}
-void CVarkonDevice::SetAlarmActivity(int16_t value) {
-    WriteSetting(kAlarmActivity, value);
-}
 std::u16string CVarkonDevice::GetDeviceBuffer() {
     return ReadNumberBuffer(kClock);
 }
 bool CVarkonDevice::SetDeviceBuffer(const std::u16string& number) {
     return WriteNumberBuffer(kClock, number);
 }
-int16_t CVarkonDevice::GetNumLength() {
-    return ReadSetting(kNumLength);
-}
-void CVarkonDevice::SetNumLength(int16_t value) {
-    WriteSetting(kNumLength, value, 4, 7);
-}
-int16_t CVarkonDevice::GetSkipBells() {
-    return ReadSetting(kSkipBells);
-}
-void CVarkonDevice::SetSkipBells(int16_t value) {
-    WriteSetting(kSkipBells, value, 0, 9);
-}
-int16_t CVarkonDevice::GetBellMelody() {
-    return ReadSetting(kBellMelody);
-}
-void CVarkonDevice::SetBellMelody(int16_t value) {
-    WriteSetting(kBellMelody, value, 1, 4);
-}
-int16_t CVarkonDevice::GetBellVolume() {
-    return ReadSetting(kBellVolume);
-}
-void CVarkonDevice::SetBellVolume(int16_t value) {
-    WriteSetting(kBellVolume, value, 0, 5);
-}
-int16_t CVarkonDevice::GetUtCallup() {
-    return ReadSetting(kUtCallup);
-}
-void CVarkonDevice::SetUtCallup(int16_t value) {
-    WriteSetting(kUtCallup, value, 70, 150);
-}
-int16_t CVarkonDevice::GetUtLineFree() {
-    return ReadSetting(kUtLineFree);
-}
-void CVarkonDevice::SetUtLineFree(int16_t value) {
-    WriteSetting(kUtLineFree, value, 1, 50);
-}
-int16_t CVarkonDevice::GetUtCurrent() {
-    return ReadSetting(kUtCurrent);
-}
-int16_t CVarkonDevice::GetConfigRegister() {
-    return ReadSetting(kConfig);
-}
-void CVarkonDevice::SetConfigRegister(int16_t value) {
-    WriteSetting(kConfig, value);
+const SettingTable& CVarkonDevice::Settings() const {
+    return kSettings;
 }
 
 int16_t CVarkonDevice::StateRegisterOf(int16_t selector) const {

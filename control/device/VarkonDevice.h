@@ -24,27 +24,10 @@ class CVarkonDevice : public CDevice {
     DATE GetDeviceTime() override;
     void SetAlarmTime(DATE date) override;
     DATE GetAlarmTime() override;
-    int16_t GetAlarmActivity() override;
-    void SetAlarmActivity(int16_t value) override;
     std::u16string GetDeviceBuffer() override;
     bool SetDeviceBuffer(const std::u16string& number) override;
-    int16_t GetNumLength() override;
-    void SetNumLength(int16_t value) override;
-    int16_t GetSkipBells() override;
-    void SetSkipBells(int16_t value) override;
-    int16_t GetBellMelody() override;
-    void SetBellMelody(int16_t value) override;
-    int16_t GetBellVolume() override;
-    void SetBellVolume(int16_t value) override;
-    int16_t GetUtCallup() override;
-    void SetUtCallup(int16_t value) override;
-    int16_t GetUtLineFree() override;
-    void SetUtLineFree(int16_t value) override;
-    int16_t GetUtCurrent() override;
     int16_t GetStateRegister(int16_t selector) override;
     void SetStateRegister(int16_t selector, int16_t value) override;
-    int16_t GetConfigRegister() override;
-    void SetConfigRegister(int16_t value) override;
     bool GetCallsStatistic(CALLSTATISTIC& stat) override;
     // Only `current` is used: the family has no parameters of its own for the parallel set.
     bool GetAutodetParams(AUTODETPARAMS* current, AUTODETPARAMS* parallel) override;
@@ -68,6 +51,9 @@ class CVarkonDevice : public CDevice {
         // A chunk of records, with room for the last record's bytes past the 250 read.
         std::array<uint8_t, 250 + 16> buffer{};
     };
+
+  protected:
+    const SettingTable& Settings() const override;
 
   private:
     enum class List { kOutgoing, kIncoming, kBook };

@@ -143,15 +143,15 @@ TEST_P(SettingsTest, CopyIsAlwaysWrittenWithItsTagAndRewakesWhereTheGenerationNe
 TEST_P(SettingsTest, UtCallupIsMirroredInANewCopyOnlyWhenTheRegisterTookIt) {
     const uint16_t block = GetParam().firstBlock;
     set.PutTriples(block, 0, 0, Record(1));
-    device->SetUtCallup(200);  // no write permission yet: refused
+    device->SetSetting(Setting::kUtCallup, 200);  // no write permission yet: refused
     EXPECT_EQ(set.Count('w'), 0);
     EXPECT_EQ(set.registers[32], 0);
 
     ASSERT_TRUE(device->WakeupDevice(true));
-    device->SetUtCallup(200);
+    device->SetSetting(Setting::kUtCallup, 200);
     EXPECT_EQ(set.registers[32], 150);
     EXPECT_EQ(Read()[2], 150);
-    device->SetUtLineFree(0);
+    device->SetSetting(Setting::kUtLineFree, 0);
     EXPECT_EQ(set.registers[33], 1);
     const auto record = Read();
     EXPECT_EQ(record[2], 150);
