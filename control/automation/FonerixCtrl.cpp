@@ -112,16 +112,16 @@ Record* RecordArg(const DispArgs& args, size_t i) {
 
 CFonerixCtrl::CFonerixCtrl()
     : CDispatchObject(FonerixDispatchInfo()),
-      events_(*static_cast<IDispatch*>(this), kFonerixEventsIid),
-      window_([this](uint32_t message, uintptr_t wParam, intptr_t lParam) {
+      m_events(*static_cast<IDispatch*>(this), kFonerixEventsIid),
+      m_window([this](uint32_t message, uintptr_t wParam, intptr_t lParam) {
           return OnWindowMessage(message, wParam, lParam);
       }) {}
 
 CFonerixCtrl::~CFonerixCtrl() {
-    events_.UnadviseAll();
+    m_events.UnadviseAll();
     // Sends the set to sleep and closes the port, which ends the watcher, before the window
     // it notifies goes away.
-    device_.reset();
+    m_device.reset();
 }
 
 HRESULT CFonerixCtrl::FindConnectionPoint(const IID& events, IConnectionPoint** point) {
@@ -132,13 +132,13 @@ HRESULT CFonerixCtrl::FindConnectionPoint(const IID& events, IConnectionPoint** 
     if (events != kFonerixEventsIid) {
         return E_NOINTERFACE;
     }
-    *point = &events_;
-    events_.AddRef();
+    *point = &m_events;
+    m_events.AddRef();
     return S_OK;
 }
 
 HRESULT CFonerixCtrl::SetSite(IUnknown* site) {
-    site_ = CComPtr<IUnknown>(site);
+    m_site = CComPtr<IUnknown>(site);
     return S_OK;
 }
 
@@ -146,7 +146,7 @@ HRESULT CFonerixCtrl::GetDescriptor(int* fd) {
     if (fd == nullptr) {
         return E_POINTER;
     }
-    *fd = window_.Descriptor();
+    *fd = m_window.Descriptor();
     return S_OK;
 }
 
@@ -154,7 +154,7 @@ HRESULT CFonerixCtrl::DispatchPending(uint32_t* handled) {
     // A sink may release the host's last reference while an event runs; the window must stay
     // until it has finished dispatching.
     const CComPtr<IEventWindow> self(this);
-    const int count = window_.DispatchPending();
+    const int count = m_window.DispatchPending();
     if (handled != nullptr) {
         *handled = static_cast<uint32_t>(count);
     }
@@ -190,9 +190,9 @@ HRESULT CFonerixCtrl::CallProperty(const MemberInfo& member, const DispArgs& arg
                                    VARIANT* result) {
     const bool put = member.kind == MemberKind::PropertyPut;
     if (put) {
-        modified_ = true;
+        m_modified = true;
     }
-    CDevice* const dev = device_.get();
+    CDevice* const dev = m_device.get();
     for (const Property& p : kProperties) {
         if (p.dispid != member.dispid) {
             continue;
@@ -217,7 +217,7 @@ HRESULT CFonerixCtrl::CallProperty(const MemberInfo& member, const DispArgs& arg
 }
 
 HRESULT CFonerixCtrl::CallMethod(const MemberInfo& member, const DispArgs& args, VARIANT* result) {
-    CDevice* const dev = device_.get();
+    CDevice* const dev = m_device.get();
     switch (member.dispid) {
         case kDispLookForDevice:
             ReturnBool(result, LookForDevice(RecordArg<DEVICEINFO>(args, 0)));
@@ -364,8 +364,8 @@ HRESULT CFonerixCtrl::CallMethod(const MemberInfo& member, const DispArgs& args,
 
 bool CFonerixCtrl::LookForDevice(DEVICEINFO* info) {
     // The current device goes first, also when there is no record to fill.
-    device_.reset();
-    ++deviceGeneration_;
+    m_device.reset();
+    ++m_deviceGeneration;
     if (info == nullptr) {
         return false;
     }
@@ -411,14 +411,14 @@ bool CFonerixCtrl::LookForDevice(DEVICEINFO* info) {
         info->inUse = 0;
         return false;
     }
-    device_ = std::move(found);
-    device_->SetNotifyWindow(&window_);
-    device_->SleepDevice();
+    m_device = std::move(found);
+    m_device->SetNotifyWindow(&m_window);
+    m_device->SleepDevice();
     return true;
 }
 
 void CFonerixCtrl::ShowAboutBox() {
-    const CComPtr<IHostDialogs> dialogs = FindHostDialogs(site_.Get());
+    const CComPtr<IHostDialogs> dialogs = FindHostDialogs(m_site.Get());
     if (!dialogs) {
         return;
     }

@@ -113,13 +113,13 @@ class CDevice {
     void DisableEvents();
 
     // Set after the user pressed a key on the set: the next command or key re-wakes it first.
-    void SetNeedsRewake(bool value) { needsRewake_ = value; }
-    bool NeedsRewake() const { return needsRewake_; }
-    bool WritePermitted() const { return writePermit_; }
-    uint32_t FamilyBaudRate() const { return familyBaud_; }
-    SerialLink& Port() { return *port_; }
+    void SetNeedsRewake(bool value) { m_needsRewake = value; }
+    bool NeedsRewake() const { return m_needsRewake; }
+    bool WritePermitted() const { return m_writePermit; }
+    uint32_t FamilyBaudRate() const { return m_familyBaud; }
+    SerialLink& Port() { return *m_port; }
     // When the port's watcher runs: held off the line by every exchange.
-    WatcherGate& Gate() { return gate_; }
+    WatcherGate& Gate() { return m_gate; }
 
     // Where a family keeps its clock, alarm and number buffer.
     struct ClockRegisters {
@@ -153,16 +153,16 @@ class CDevice {
     bool ReadExactly(uint8_t* buffer, uint32_t count);
     bool SendFlashAddress(const FlashAddress& address);
 
-    bool needsRewake_ = false;
-    std::unique_ptr<SerialLink> port_;
-    WatcherGate gate_;
-    uint32_t familyBaud_;
-    bool writePermit_ = false;
+    bool m_needsRewake = false;
+    std::unique_ptr<SerialLink> m_port;
+    WatcherGate m_gate;
+    uint32_t m_familyBaud;
+    bool m_writePermit = false;
     // Cleared by a command's re-wake and set again when that command ends, so that a command
     // re-wakes at most once.
-    bool rewakeAllowed_ = true;
-    // A command's re-wake is running: the commands inside it leave rewakeAllowed_ alone.
-    bool rewaking_ = false;
+    bool m_rewakeAllowed = true;
+    // A command's re-wake is running: the commands inside it leave m_rewakeAllowed alone.
+    bool m_rewaking = false;
 };
 
 }  // namespace fonerix

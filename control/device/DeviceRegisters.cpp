@@ -44,14 +44,14 @@ bool CDevice::SetSetting(Setting setting, int16_t value) {
 }
 
 int16_t CDevice::ReadSetting(uint8_t reg, uint8_t preset) {
-    Hold hold(gate_);
+    Hold hold(m_gate);
     uint8_t value = preset;
     ReadRegister(reg, value);
     return value;
 }
 
 bool CDevice::WriteSetting(uint8_t reg, int16_t value, uint8_t lo, uint8_t hi) {
-    Hold hold(gate_);
+    Hold hold(m_gate);
     const auto low = static_cast<uint8_t>(value & 0xFF);
     return WriteRegister(reg, std::clamp(low, lo, hi));
 }
@@ -61,7 +61,7 @@ bool CDevice::WriteClock(const ClockRegisters& map, DATE date) {
     if (!SplitDate(date, p)) {
         return false;
     }
-    Hold hold(gate_);
+    Hold hold(m_gate);
     bool ok = WriteRegister(map.year, static_cast<uint8_t>(p.year % 100));
     ok = WriteRegister(map.month, static_cast<uint8_t>(p.month)) && ok;
     ok = WriteRegister(map.day, static_cast<uint8_t>(p.day)) && ok;
@@ -73,7 +73,7 @@ bool CDevice::WriteClock(const ClockRegisters& map, DATE date) {
 }
 
 DATE CDevice::ReadClock(const ClockRegisters& map) {
-    Hold hold(gate_);
+    Hold hold(m_gate);
     uint8_t second = 0, minute = 0, hour = 0, day = 0, month = 0, year = 0;
     if (!ReadRegister(map.secondRead, second) || !ReadRegister(map.minute, minute) ||
         !ReadRegister(map.hour, hour)) {
@@ -99,13 +99,13 @@ void CDevice::WriteAlarm(const ClockRegisters& map, DATE date) {
     if (!SplitDate(date, p)) {
         return;
     }
-    Hold hold(gate_);
+    Hold hold(m_gate);
     WriteRegister(map.alarmHour, static_cast<uint8_t>(p.hour));
     WriteRegister(map.alarmMinute, static_cast<uint8_t>(p.minute));
 }
 
 DATE CDevice::ReadAlarm(const ClockRegisters& map) {
-    Hold hold(gate_);
+    Hold hold(m_gate);
     uint8_t hour = 0, minute = 0;
     if (!ReadRegister(map.alarmHour, hour) || !ReadRegister(map.alarmMinute, minute)) {
         return 0.0;
@@ -118,7 +118,7 @@ DATE CDevice::ReadAlarm(const ClockRegisters& map) {
 }
 
 std::u16string CDevice::ReadNumberBuffer(const ClockRegisters& map) {
-    Hold hold(gate_);
+    Hold hold(m_gate);
     uint8_t length = 0;
     if (!ReadRegister(map.bufferLength, length)) {
         length = 0;
@@ -137,7 +137,7 @@ std::u16string CDevice::ReadNumberBuffer(const ClockRegisters& map) {
 }
 
 bool CDevice::WriteNumberBuffer(const ClockRegisters& map, const std::u16string& number) {
-    Hold hold(gate_);
+    Hold hold(m_gate);
     const auto length = static_cast<uint8_t>(number.size() & 0xFF);
     if (!WriteRegister(map.bufferLength, length)) {
         return false;
@@ -154,7 +154,7 @@ bool CDevice::WriteNumberBuffer(const ClockRegisters& map, const std::u16string&
 }
 
 bool CDevice::Dial(const ClockRegisters& map, const std::u16string& number) {
-    Hold hold(gate_);
+    Hold hold(m_gate);
     if (!WriteNumberBuffer(map, number)) {
         return false;
     }

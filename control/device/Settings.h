@@ -51,15 +51,15 @@ class SettingTable {
     constexpr SettingTable() = default;
     constexpr SettingTable(std::initializer_list<std::pair<Setting, SettingRegister>> rows) {
         for (const auto& [setting, where] : rows) {
-            rows_[static_cast<size_t>(setting)] = where;
+            m_rows[static_cast<size_t>(setting)] = where;
         }
     }
     constexpr const SettingRegister& operator[](Setting setting) const {
-        return rows_[static_cast<size_t>(setting)];
+        return m_rows[static_cast<size_t>(setting)];
     }
 
   private:
-    std::array<SettingRegister, kSettingCount> rows_{};
+    std::array<SettingRegister, kSettingCount> m_rows{};
 };
 
 }  // namespace fonerix

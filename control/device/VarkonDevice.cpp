@@ -97,9 +97,9 @@ CVarkonDevice::~CVarkonDevice() {
 }
 
 void CVarkonDevice::SetRecordedDate(uint8_t year, uint8_t month, uint8_t day) {
-    year_ = year;
-    month_ = month;
-    day_ = day;
+    m_year = year;
+    m_month = month;
+    m_day = day;
 }
 
 namespace {
@@ -113,16 +113,16 @@ uint8_t DaysIn(uint8_t month, uint8_t year) {
 }  // namespace
 
 bool CVarkonDevice::InferMonth(uint8_t day, uint8_t& month, uint8_t& year) const {
-    if (day < 1 || day > 31 || month_ < 1 || month_ > 12) {
+    if (day < 1 || day > 31 || m_month < 1 || m_month > 12) {
         return false;
     }
-    month = month_;
-    year = year_;
+    month = m_month;
+    year = m_year;
     const auto back = [&] {
         year = month == 1 ? (year == 0 ? 99 : static_cast<uint8_t>(year - 1)) : year;
         month = month == 1 ? 12 : static_cast<uint8_t>(month - 1);
     };
-    if (day > day_) {
+    if (day > m_day) {
         back();
     }
     // At most two steps: of any two months in a row one has 31 days.
@@ -194,10 +194,10 @@ void CVarkonDevice::SetStateRegister(int16_t selector, int16_t value) {
 }
 
 bool CVarkonDevice::LoadMemoryMap() {
-    if (!mapLoaded_) {
-        mapLoaded_ = ReadMemory(kMapAddress, static_cast<uint8_t>(map_.size()), map_.data());
+    if (!m_mapLoaded) {
+        m_mapLoaded = ReadMemory(kMapAddress, static_cast<uint8_t>(m_map.size()), m_map.data());
     }
-    return mapLoaded_;
+    return m_mapLoaded;
 }
 
 bool CVarkonDevice::GetOutcomeBook(PHBOOKRECORD& record) {
@@ -211,7 +211,7 @@ bool CVarkonDevice::GetPhoneBook(PHBOOKRECORD& record) {
 }
 
 bool CVarkonDevice::ReadList(List list, PHBOOKRECORD& record) {
-    Hold hold(gate_);
+    Hold hold(m_gate);
     MemoryReader& reader = Reader(static_cast<int>(list));
     const auto rewind = [&reader] {
         reader.index = 0;
@@ -222,7 +222,7 @@ bool CVarkonDevice::ReadList(List list, PHBOOKRECORD& record) {
     record.inUse = 0;
     // Map bytes 1..4 describe the outgoing log, 6..9 the incoming log, 11..14 the phone book:
     // start address (high, low), index of the last record, record size.
-    const uint8_t* d = &map_[1 + 5 * static_cast<size_t>(list)];
+    const uint8_t* d = &m_map[1 + 5 * static_cast<size_t>(list)];
     const uint16_t start = BigEndian(d);
     const int last = d[2];
     const int size = d[3];
@@ -319,7 +319,7 @@ bool CVarkonDevice::SetAutodetParams(const AUTODETPARAMS* current, const AUTODET
     if (current == nullptr) {
         return false;
     }
-    Hold hold(gate_);
+    Hold hold(m_gate);
     uint8_t raw[kAutodetSize] = {};
     if (!ReadMemory(kAutodetAddress, kAutodetSize, raw)) {
         return false;
@@ -331,7 +331,7 @@ bool CVarkonDevice::SetAutodetParams(const AUTODETPARAMS* current, const AUTODET
     out[2] = static_cast<uint8_t>((1000 - std::clamp<int>(current->firstDelay, 10, 990)) / 10);
     out[3] = std::min<uint8_t>(current->minDigits, 5);
     out[4] = static_cast<uint8_t>((1000 - std::clamp<int>(current->resolTime, 10, 990)) / 10);
-    if (writePermit_) {
+    if (m_writePermit) {
         WriteRegister(protocol::kPermitRegister, protocol::kPermitValue);
     }
     return WriteMemory(kAutodetAddress, kAutodetWritten, out);

@@ -61,11 +61,11 @@ class CVarkonDevice : public CDevice {
     bool LoadMemoryMap();
     int16_t StateRegisterOf(int16_t selector) const;
 
-    std::array<uint8_t, 15> map_{};
-    bool mapLoaded_ = false;
-    uint8_t year_ = 0;
-    uint8_t month_ = 1;
-    uint8_t day_ = 1;
+    std::array<uint8_t, 15> m_map{};
+    bool m_mapLoaded = false;
+    uint8_t m_year = 0;
+    uint8_t m_month = 1;
+    uint8_t m_day = 1;
 };
 
 }  // namespace fonerix

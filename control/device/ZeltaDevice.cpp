@@ -153,7 +153,7 @@ bool CZeltaDevice::SetSetting(Setting setting, int16_t value) {
     if (kept == 0) {
         return CDevice::SetSetting(setting, value);
     }
-    Hold hold(gate_);
+    Hold hold(m_gate);
     // A value the register refused (no write permission) is not stored in flash either, so
     // that the register and its stored copy agree.
     if (!CDevice::SetSetting(setting, value)) {
@@ -235,7 +235,7 @@ bool CZeltaDevice::FindSettings(uint16_t& block, int& firstUntagged) {
 
 bool CZeltaDevice::ReadSettingsBlock(uint8_t* record) {
     std::memset(record, 0, kSettingsSize);
-    Hold hold(gate_);
+    Hold hold(m_gate);
     uint16_t block = 0;
     int firstUntagged = 0;
     if (!FindSettings(block, firstUntagged)) {
@@ -255,7 +255,7 @@ bool CZeltaDevice::ReadSettingsBlock(uint8_t* record) {
 
 bool CZeltaDevice::WriteSettingsBlock(const uint8_t* record) {
     const FlashGeometry& g = Geometry();
-    Hold hold(gate_);
+    Hold hold(m_gate);
     uint16_t block = 0;
     int firstUntagged = 0;
     if (!FindSettings(block, firstUntagged)) {
@@ -268,7 +268,7 @@ bool CZeltaDevice::WriteSettingsBlock(const uint8_t* record) {
     uint8_t raw[kSettingsRaw];
     EncodeTriples(copy, kSettingsSize, raw);
     if (g.rewakeBeforeSettingsWrite) {
-        WakeupDevice(writePermit_);
+        WakeupDevice(m_writePermit);
     }
     uint8_t page = 0;
     if (firstUntagged > g.settingsLastIndex) {
@@ -281,7 +281,7 @@ bool CZeltaDevice::WriteSettingsBlock(const uint8_t* record) {
     }
     const bool written = WriteFlash(FlashAddress::At(block, page, 0, kSettingsRaw), raw);
     if (!g.rewakeBeforeSettingsWrite) {
-        port_->Pause(protocol::kFlashPause);
+        m_port->Pause(protocol::kFlashPause);
     }
     return written;
 }
@@ -323,7 +323,7 @@ bool CZeltaDevice::SetAutodetParams(const AUTODETPARAMS* current, const AUTODETP
     if (current == nullptr) {
         return false;
     }
-    Hold hold(gate_);
+    Hold hold(m_gate);
     uint8_t s[kSettingsSize];
     if (!ReadSettingsBlock(s)) {
         return false;

@@ -167,9 +167,9 @@ class CZeltaDevice : public CDevice {
     bool ReadRecord(uint16_t block, uint8_t page, uint8_t column, uint8_t* entry);
 
     // The map of flash areas (bytes 0..13 used) and the area-selection flags of the settings.
-    std::array<uint8_t, 25> map_{};
-    bool mapLoaded_ = false;
-    uint8_t areaFlags_ = 0;
+    std::array<uint8_t, 25> m_map{};
+    bool m_mapLoaded = false;
+    uint8_t m_areaFlags = 0;
 
   private:
     // The blocks of the chain from `first`, with their headers, up to `limit` blocks. True when

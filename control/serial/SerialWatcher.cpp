@@ -20,27 +20,27 @@ namespace fonerix {
 // the line back, so that RestWatcher never waits for a frame that stopped arriving.
 class CSerialPort::WatcherSource final : public ByteSource {
   public:
-    WatcherSource(CSerialPort& port, WatcherState& state) : port_(port), state_(state) {}
-    uint32_t BytesWaiting() override { return port_.BytesWaiting(); }
+    WatcherSource(CSerialPort& port, WatcherState& state) : m_port(port), m_state(state) {}
+    uint32_t BytesWaiting() override { return m_port.BytesWaiting(); }
     bool Read(uint8_t* buffer, uint32_t count, uint32_t& received) override {
-        return port_.ReadFromLine(buffer, count, received, &state_);
+        return m_port.ReadFromLine(buffer, count, received, &m_state);
     }
 
   private:
-    CSerialPort& port_;
-    WatcherState& state_;
+    CSerialPort& m_port;
+    WatcherState& m_state;
 };
 
 void CSerialPort::SetNotifyWindow(INotifyWindow* window) {
-    notifyWindow_ = window;
-    if (watcher_) {
-        std::lock_guard lock(watcher_->mutex);
-        watcher_->notifyWindow = window;
+    m_notifyWindow = window;
+    if (m_watcher) {
+        std::lock_guard lock(m_watcher->mutex);
+        m_watcher->notifyWindow = window;
     }
 }
 
 bool CSerialPort::CreateWatcher() {
-    if (watcher_) {
+    if (m_watcher) {
         return true;
     }
     if (!IsOpen()) {
@@ -50,34 +50,34 @@ bool CSerialPort::CreateWatcher() {
     if (state->wakeFd < 0) {
         return false;
     }
-    state->notifyWindow = notifyWindow_;
+    state->notifyWindow = m_notifyWindow;
     try {
-        watcherThread_ = std::thread(&CSerialPort::WatchLine, this, state);
+        m_watcherThread = std::thread(&CSerialPort::WatchLine, this, state);
     } catch (const std::system_error&) {
         return false;
     }
-    watcher_ = std::move(state);
-    watcherSuspended_ = true;
+    m_watcher = std::move(state);
+    m_watcherSuspended = true;
     return true;
 }
 
 void CSerialPort::RunWatcher() {
-    if (!IsOpen() || !watcher_ || !watcherSuspended_) {
+    if (!IsOpen() || !m_watcher || !m_watcherSuspended) {
         return;
     }
     {
-        std::lock_guard lock(watcher_->mutex);
-        watcher_->runRequested = true;
+        std::lock_guard lock(m_watcher->mutex);
+        m_watcher->runRequested = true;
     }
-    watcher_->changed.notify_all();
-    watcherSuspended_ = false;
+    m_watcher->changed.notify_all();
+    m_watcherSuspended = false;
 }
 
 void CSerialPort::RestWatcher() {
-    if (!IsOpen() || !watcher_ || watcherSuspended_) {
+    if (!IsOpen() || !m_watcher || m_watcherSuspended) {
         return;
     }
-    WatcherState& w = *watcher_;
+    WatcherState& w = *m_watcher;
     {
         std::lock_guard lock(w.mutex);
         w.runRequested = false;
@@ -85,14 +85,14 @@ void CSerialPort::RestWatcher() {
     w.Wake();
     std::unique_lock lock(w.mutex);
     w.changed.wait(lock, [&] { return w.atRest || w.inNotify || w.exited; });
-    watcherSuspended_ = true;
+    m_watcherSuspended = true;
 }
 
 void CSerialPort::EndWatcher() {
-    if (!watcher_) {
+    if (!m_watcher) {
         return;
     }
-    WatcherState& w = *watcher_;
+    WatcherState& w = *m_watcher;
     bool stillNotifying = false;
     {
         std::lock_guard lock(w.mutex);
@@ -109,14 +109,14 @@ void CSerialPort::EndWatcher() {
     // the handler returns, without touching the port again. Joining it here would wait for the
     // handler that called us; the module joins it once it has ended and stays loaded till then.
     if (stillNotifying) {
-        ModuleAdoptThread(std::move(watcherThread_), [state = watcher_] {
+        ModuleAdoptThread(std::move(m_watcherThread), [state = m_watcher] {
             std::lock_guard lock(state->mutex);
             return state->exited.load();
         });
     } else {
-        watcherThread_.join();
+        m_watcherThread.join();
     }
-    watcher_.reset();
+    m_watcher.reset();
 }
 
 void CSerialPort::WatchLine(std::shared_ptr<WatcherState> state) {
@@ -142,7 +142,7 @@ void CSerialPort::WatchLine(std::shared_ptr<WatcherState> state) {
         }
 
         if (!PendingHasFrameStart()) {
-            pollfd fds[2] = {{lineGone ? -1 : fd_, POLLIN, 0}, {w.wakeFd, POLLIN, 0}};
+            pollfd fds[2] = {{lineGone ? -1 : m_fd, POLLIN, 0}, {w.wakeFd, POLLIN, 0}};
             if (::poll(fds, 2, -1) < 0) {
                 continue;
             }

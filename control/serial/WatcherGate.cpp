@@ -7,19 +7,19 @@
 namespace fonerix {
 
 void WatcherGate::Start(bool create) {
-    if (holdDepth_ > 0) {
+    if (m_holdDepth > 0) {
         return;
     }
-    line_.NoteWatcherRequest(create ? "start+" : "start");
-    LineWatcher* const watcher = line_.Watcher();
-    if (watcher == nullptr || !line_.IsOpen()) {
+    m_line.NoteWatcherRequest(create ? "start+" : "start");
+    LineWatcher* const watcher = m_line.Watcher();
+    if (watcher == nullptr || !m_line.IsOpen()) {
         return;
     }
     bool created = false;
     if (!watcher->WatcherExists()) {
-        if (!create || eventsDisabled_) {
+        if (!create || m_eventsDisabled) {
             // An exchange ended while nobody listens: what it left in the input is no event.
-            line_.Purge();
+            m_line.Purge();
             return;
         }
         if (!watcher->CreateWatcher()) {
@@ -27,34 +27,34 @@ void WatcherGate::Start(bool create) {
         }
         created = true;
     }
-    if (watcher->WatcherRunning() || eventsDisabled_) {
+    if (watcher->WatcherRunning() || m_eventsDisabled) {
         return;
     }
     // A new watcher never listened: whatever waits is from before events were wanted.
-    if (std::exchange(inputStale_, false) || created) {
-        line_.Purge();
+    if (std::exchange(m_inputStale, false) || created) {
+        m_line.Purge();
     }
     watcher->RunWatcher();
 }
 
 void WatcherGate::Stop() {
-    line_.NoteWatcherRequest("stop");
-    LineWatcher* const watcher = line_.Watcher();
-    if (watcher != nullptr && line_.IsOpen() && watcher->WatcherRunning()) {
+    m_line.NoteWatcherRequest("stop");
+    LineWatcher* const watcher = m_line.Watcher();
+    if (watcher != nullptr && m_line.IsOpen() && watcher->WatcherRunning()) {
         watcher->RestWatcher();
     }
 }
 
-WatcherGate::Hold::Hold(WatcherGate& gate) : gate_(gate) {
-    if (gate_.holdDepth_++ == 0) {
-        gate_.inputStale_ = true;
-        gate_.Stop();
+WatcherGate::Hold::Hold(WatcherGate& gate) : m_gate(gate) {
+    if (m_gate.m_holdDepth++ == 0) {
+        m_gate.m_inputStale = true;
+        m_gate.Stop();
     }
 }
 
 WatcherGate::Hold::~Hold() {
-    if (--gate_.holdDepth_ == 0) {
-        gate_.Start(false);
+    if (--m_gate.m_holdDepth == 0) {
+        m_gate.Start(false);
     }
 }
 

@@ -31,7 +31,7 @@ class LineWatcher {
 // watcher (one in memory) is only told what the gate was asked.
 class WatcherGate {
   public:
-    explicit WatcherGate(SerialLink& line) : line_(line) {}
+    explicit WatcherGate(SerialLink& line) : m_line(line) {}
     WatcherGate(const WatcherGate&) = delete;
     WatcherGate& operator=(const WatcherGate&) = delete;
 
@@ -42,10 +42,10 @@ class WatcherGate {
     void Stop();
     // Set while the host has turned events off (DisableDeviceEvents).
     void SetEventsDisabled(bool disabled) {
-        eventsDisabled_ = disabled;
-        inputStale_ = inputStale_ || disabled;
+        m_eventsDisabled = disabled;
+        m_inputStale = m_inputStale || disabled;
     }
-    bool EventsDisabled() const { return eventsDisabled_; }
+    bool EventsDisabled() const { return m_eventsDisabled; }
 
     // Keeps the watcher away from the line for the life of the object.
     class Hold {
@@ -56,18 +56,18 @@ class WatcherGate {
         Hold& operator=(const Hold&) = delete;
 
       private:
-        WatcherGate& gate_;
+        WatcherGate& m_gate;
     };
 
   private:
-    SerialLink& line_;
-    int holdDepth_ = 0;
-    bool eventsDisabled_ = false;
+    SerialLink& m_line;
+    int m_holdDepth = 0;
+    bool m_eventsDisabled = false;
     // Whether the input must be discarded before the watcher listens again: true once an
     // exchange has used the line (its leftovers are no frames) or the host turned events off
     // since the watcher last listened. A frame that came while the watcher only stood aside for
     // the handling of the previous event is a real event and must not be thrown away.
-    bool inputStale_ = true;
+    bool m_inputStale = true;
 };
 
 }  // namespace fonerix

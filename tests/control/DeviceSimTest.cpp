@@ -70,7 +70,7 @@ class DeviceSimTest : public ::testing::TestWithParam<SimType> {
         return device;
     }
 
-    fonerix::testing::SimProcess sim;
+    fonerix::test::SimProcess sim;
 };
 
 TEST_P(DeviceSimTest, AcceptingClassFindsAndIdentifiesTheSet) {
@@ -398,7 +398,7 @@ class DeviceListsSimTest : public ::testing::TestWithParam<ListsCase> {
 
     // The date the host records at construction, fixed so that the inferred years are known.
     int recorded_year = 26, recorded_month = 12, recorded_day = 9;
-    fonerix::testing::SimProcess sim;
+    fonerix::test::SimProcess sim;
 };
 
 // Every entry the set holds, read to the end of each list and compared field by field with what
@@ -504,14 +504,14 @@ std::ostream& operator<<(std::ostream& out, const FaultCase& c) {
 class FaultySetTest : public ::testing::TestWithParam<FaultCase> {};
 
 TEST_P(FaultySetTest, TheHostStopsWhereTheSetGoesWrong) {
-    fonerix::testing::TemporaryDirectory directory;
+    fonerix::test::TemporaryDirectory directory;
     const std::string scenario = directory.File("faulty.txt");
     {
         std::ifstream base(std::string(FONERIX_SCENARIO_DIR) + "/zelta5.txt");
         std::ofstream out(scenario);
         out << base.rdbuf() << "\n" << GetParam().fault << "\n";
     }
-    fonerix::testing::SimProcess sim({.type = 5, .scenario = scenario});
+    fonerix::test::SimProcess sim({.type = 5, .scenario = scenario});
     setenv("FONERIX_COM1", sim.LinkPath().c_str(), 1);
     CZeltaDevice::ResetReaders();
     CZeltaDevice device;
@@ -551,7 +551,7 @@ INSTANTIATE_TEST_SUITE_P(
 class UnacceptedTypeTest : public ::testing::TestWithParam<int> {};
 
 TEST_P(UnacceptedTypeTest, NoClassAcceptsIt) {
-    fonerix::testing::SimProcess sim({.type = GetParam()});
+    fonerix::test::SimProcess sim({.type = GetParam()});
     setenv("FONERIX_COM1", sim.LinkPath().c_str(), 1);
     const char* captions[] = {"Ringolo Zelta", "", "", "Varkon", "", "", "", "", "Ringolo Zelta+"};
     // Whichever family's speed the set answers at, the classes of that speed identify it and

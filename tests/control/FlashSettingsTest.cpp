@@ -281,8 +281,8 @@ TEST_P(SettingsTest, NewMessageHandleFollowsTheFamilysHandleRule) {
     const std::string path = (std::filesystem::temp_directory_path() /
                               ("fonerix-handle-" + std::to_string(::getpid()) + ".wav"))
                                  .string();
-    fonerix::testing::WriteBytes(
-        path, fonerix::testing::WavBytes(fonerix::testing::Sine(100, rate), {rate}));
+    fonerix::test::WriteBytes(path,
+                              fonerix::test::WavBytes(fonerix::test::Sine(100, rate), {rate}));
     const struct {
         uint16_t freeHead, handle;  // types 5 and 6
         uint16_t freeHead7, handle7;
