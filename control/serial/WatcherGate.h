@@ -36,7 +36,8 @@ class WatcherGate {
     WatcherGate& operator=(const WatcherGate&) = delete;
 
     // Lets the watcher run, making it first if `create`. Nothing happens while an exchange holds
-    // the line or while events are off: the end of an exchange does not turn them back on.
+    // the line; while events are off the watcher stays off it, so that the end of an exchange
+    // does not turn them back on.
     void Start(bool create);
     // Takes the watcher off the line until the next start.
     void Stop();
