@@ -42,30 +42,30 @@ Engine::Engine(std::uint8_t device_type, WallClock wall_clock)
              std::move(wall_clock)) {}
 
 Engine::Engine(DeviceStores stores, WallClock wall_clock)
-    : stores_(std::move(stores)),
-      traits_(KnownTraits(stores_.memory.DeviceType())),
-      clock_(RegisterMapOf(traits_.family).clock),
+    : m_stores(std::move(stores)),
+      m_traits(KnownTraits(m_stores.memory.DeviceType())),
+      m_clock(RegisterMapOf(m_traits.family).clock),
       wall_clock_(std::move(wall_clock)) {
-    if (!stores_.clock_synced_ms) {
-        stores_.clock_synced_ms = MillisecondsOf(wall_clock_());
+    if (!m_stores.clock_synced_ms) {
+        m_stores.clock_synced_ms = MillisecondsOf(wall_clock_());
     }
 }
 
 std::string Engine::RecordCall(CallEntry call) {
     AdvanceClock();
-    const RegisterFile& registers = stores_.registers;
-    const int year = registers.Read(clock_.year);
+    const RegisterFile& registers = m_stores.registers;
+    const int year = registers.Read(m_clock.year);
     call.year = year < 50 ? 2000 + year : 1900 + year;
-    call.month = registers.Read(clock_.month);
-    call.day = registers.Read(clock_.day);
-    call.hour = registers.Read(clock_.hour);
-    call.minute = registers.Read(clock_.minute);
+    call.month = registers.Read(m_clock.month);
+    call.day = registers.Read(m_clock.day);
+    call.hour = registers.Read(m_clock.hour);
+    call.minute = registers.Read(m_clock.minute);
     try {
         const int type = DeviceType();
         if (StorageOfType(type) == Storage::kMemory) {
-            MemorySide(stores_.memory).AppendCall(call);
+            MemorySide(m_stores.memory).AppendCall(call);
         } else {
-            FlashSide(stores_.flash, FlashPlanOf(type)).AppendCall(call);
+            FlashSide(m_stores.flash, FlashPlanOf(type)).AppendCall(call);
         }
     } catch (const std::invalid_argument& error) {
         return error.what();
@@ -75,31 +75,31 @@ std::string Engine::RecordCall(CallEntry call) {
 }
 
 void Engine::AdvanceClock() {
-    sim::AdvanceClock(stores_.registers, clock_, *stores_.clock_synced_ms,
+    sim::AdvanceClock(m_stores.registers, m_clock, *m_stores.clock_synced_ms,
                       MillisecondsOf(wall_clock_()));
 }
 
 std::vector<Transmission> Engine::TakeTransmissions() {
-    return std::exchange(outbox_, {});
+    return std::exchange(m_outbox, {});
 }
 
 void Engine::Send(TransmissionKind kind, std::vector<std::uint8_t> bytes) {
-    outbox_.push_back(Transmission{kind, std::move(bytes)});
+    m_outbox.push_back(Transmission{kind, std::move(bytes)});
 }
 
 void Engine::Receive(std::uint8_t byte) {
-    if (!awake_) {
+    if (!m_awake) {
         ReceiveWhileAsleep(byte);
         return;
     }
-    switch (position_) {
+    switch (m_position) {
         case Position::kParameters:
             ReceiveParameter(byte);
             return;
         case Position::kAfterSleepPrefix:
-            position_ = Position::kCommand;
+            m_position = Position::kCommand;
             if (byte == wire::kSleep) {
-                awake_ = false;
+                m_awake = false;
                 zero_run_ = 0;
                 return;
             }
@@ -121,8 +121,8 @@ void Engine::ReceiveWhileAsleep(std::uint8_t byte) {
     ++zero_run_;
     const std::size_t needed = deep_sleep_ ? wire::kDeepSleepWakeRun : 1;
     if (zero_run_ >= needed) {
-        awake_ = true;
-        position_ = Position::kCommand;
+        m_awake = true;
+        m_position = Position::kCommand;
         // The zero that wakes the set is always answered, so that the host's long path,
         // which accepts any answer, sees one.
         Send(TransmissionKind::kWakeAnswer, {wire::kWakeAnswer});
@@ -146,43 +146,43 @@ void Engine::ReceiveAtCommandPosition(std::uint8_t byte) {
         case wire::kReadMemory:
         case wire::kWriteMemoryByte:
         case wire::kFlash:
-            command_ = byte;
-            parameters_.clear();
-            position_ = Position::kParameters;
+            m_command = byte;
+            m_parameters.clear();
+            m_position = Position::kParameters;
             Send(TransmissionKind::kEcho, {byte});
             return;
         case wire::kSleepPrefix:
-            position_ = Position::kAfterSleepPrefix;
+            m_position = Position::kAfterSleepPrefix;
             return;
         default:
             break;
     }
-    if (byte == traits_.dial_byte) {
+    if (byte == m_traits.dial_byte) {
         Dial();
     } else if (wire::IsKeyCode(byte)) {
         NoteKey(byte);
     } else {
-        ++activity_.ignored_bytes;
+        ++m_activity.ignored_bytes;
     }
 }
 
 void Engine::ReceiveParameter(std::uint8_t byte) {
-    parameters_.push_back(byte);
+    m_parameters.push_back(byte);
     const auto needed = ParametersNeeded();
     if (!needed) {
         // An unknown flash sub-command: nothing more is expected.
-        position_ = Position::kCommand;
-        ++activity_.ignored_bytes;
+        m_position = Position::kCommand;
+        ++m_activity.ignored_bytes;
         return;
     }
-    if (parameters_.size() == *needed) {
-        position_ = Position::kCommand;
+    if (m_parameters.size() == *needed) {
+        m_position = Position::kCommand;
         Execute();
     }
 }
 
 std::optional<std::size_t> Engine::ParametersNeeded() const {
-    switch (command_) {
+    switch (m_command) {
         case wire::kReadRegister:
             return 1;
         case wire::kWriteRegister:
@@ -196,15 +196,15 @@ std::optional<std::size_t> Engine::ParametersNeeded() const {
             assert(false && "only echoed commands take parameters");
             return std::nullopt;
     }
-    if (parameters_.empty()) {
+    if (m_parameters.empty()) {
         return 1;
     }
-    switch (parameters_[0]) {
+    switch (m_parameters[0]) {
         case wire::kFlashRead:
             return kFlashHeader;
         case wire::kFlashWrite:
-            return parameters_.size() < kFlashHeader ? kFlashHeader
-                                                     : kFlashHeader + parameters_[kCountAt];
+            return m_parameters.size() < kFlashHeader ? kFlashHeader
+                                                      : kFlashHeader + m_parameters[kCountAt];
         case wire::kFlashErase:
             return 3;
         default:
@@ -213,32 +213,32 @@ std::optional<std::size_t> Engine::ParametersNeeded() const {
 }
 
 void Engine::Execute() {
-    const std::vector<std::uint8_t>& p = parameters_;
-    switch (command_) {
+    const std::vector<std::uint8_t>& p = m_parameters;
+    switch (m_command) {
         case wire::kReadRegister:
-            if (IsClockRegister(clock_, p[0])) {
+            if (IsClockRegister(m_clock, p[0])) {
                 AdvanceClock();
             }
-            Send(TransmissionKind::kAnswer, {stores_.registers.Read(p[0])});
+            Send(TransmissionKind::kAnswer, {m_stores.registers.Read(p[0])});
             return;
         case wire::kWriteRegister:
-            if (IsClockRegister(clock_, p[0])) {
+            if (IsClockRegister(m_clock, p[0])) {
                 // Writing restarts the clock's count of the current second, as a clock chip's
                 // divider is reset, so that a carry between the host's writes of one setting
                 // cannot move a field it has just written.
                 AdvanceClock();
-                stores_.clock_synced_ms = MillisecondsOf(wall_clock_());
-                if (p[0] == clock_.second_written) {
-                    stores_.registers.Write(clock_.second, p[1]);
+                m_stores.clock_synced_ms = MillisecondsOf(wall_clock_());
+                if (p[0] == m_clock.second_written) {
+                    m_stores.registers.Write(m_clock.second, p[1]);
                 }
             }
-            NoteChange(stores_.registers.Write(p[0], p[1]));
+            NoteChange(m_stores.registers.Write(p[0], p[1]));
             return;
         case wire::kReadMemory: {
             const std::uint16_t address = Word(p[1], p[2]);
             std::vector<std::uint8_t> answer(p[0]);
             for (std::size_t i = 0; i < answer.size(); ++i) {
-                answer[i] = stores_.memory.Read(static_cast<std::uint16_t>(address + i));
+                answer[i] = m_stores.memory.Read(static_cast<std::uint16_t>(address + i));
             }
             if (!answer.empty()) {
                 Send(TransmissionKind::kAnswer, std::move(answer));
@@ -246,7 +246,7 @@ void Engine::Execute() {
             return;
         }
         case wire::kWriteMemoryByte:
-            NoteChange(stores_.memory.Write(Word(p[0], p[1]), p[2]));
+            NoteChange(m_stores.memory.Write(Word(p[0], p[1]), p[2]));
             return;
         case wire::kFlash:
             ExecuteFlash();
@@ -257,9 +257,9 @@ void Engine::Execute() {
 }
 
 void Engine::ExecuteFlash() {
-    const std::vector<std::uint8_t>& p = parameters_;
+    const std::vector<std::uint8_t>& p = m_parameters;
     if (p[0] == wire::kFlashErase) {
-        NoteChange(stores_.flash.EraseBlock(Word(p[2], p[1])));
+        NoteChange(m_stores.flash.EraseBlock(Word(p[2], p[1])));
         return;
     }
     const FlashLocation at{Word(p[kBlockHighAt], p[kBlockLowAt]), p[kPageAt], p[kColumnAt]};
@@ -268,9 +268,9 @@ void Engine::ExecuteFlash() {
     if (p[0] == wire::kFlashRead) {
         std::vector<std::uint8_t> answer(p[kCountAt]);
         if (halves) {
-            stores_.flash.ReadHalves(at, answer);
+            m_stores.flash.ReadHalves(at, answer);
         } else {
-            stores_.flash.Read(at, answer);
+            m_stores.flash.Read(at, answer);
         }
         if (!answer.empty()) {
             Send(TransmissionKind::kAnswer, std::move(answer));
@@ -278,29 +278,29 @@ void Engine::ExecuteFlash() {
         return;
     }
     const std::span<const std::uint8_t> data(p.begin() + kFlashHeader, p.end());
-    NoteChange(halves ? stores_.flash.ProgramHalves(at, data) : stores_.flash.Program(at, data));
+    NoteChange(halves ? m_stores.flash.ProgramHalves(at, data) : m_stores.flash.Program(at, data));
 }
 
 void Engine::Dial() {
-    const std::uint8_t length_register = traits_.number_buffer_register;
+    const std::uint8_t length_register = m_traits.number_buffer_register;
     const std::size_t length =
-        std::min<std::size_t>(stores_.registers.Read(length_register), wire::kNumberBufferDigits);
+        std::min<std::size_t>(m_stores.registers.Read(length_register), wire::kNumberBufferDigits);
     std::vector<std::uint8_t> codes;
     for (std::size_t i = 1; i <= length; ++i) {
-        codes.push_back(stores_.registers.Read(static_cast<std::uint8_t>(length_register + i)));
+        codes.push_back(m_stores.registers.Read(static_cast<std::uint8_t>(length_register + i)));
     }
-    activity_.last_dialled = TextOfDigitCodes(codes);
-    ++activity_.dial_count;
+    m_activity.last_dialled = TextOfDigitCodes(codes);
+    ++m_activity.dial_count;
 }
 
 void Engine::NoteKey(std::uint8_t key) {
-    activity_.last_key = key;
-    ++activity_.key_count;
+    m_activity.last_key = key;
+    ++m_activity.key_count;
 }
 
 void Engine::NoteChange(bool changed) {
     if (changed) {
-        ++revision_;
+        ++m_revision;
     }
 }
 

@@ -67,7 +67,7 @@ class Engine {
     std::string RecordCall(CallEntry call);
 
     // A set starts asleep, as it is whenever the host has not just woken it.
-    bool Awake() const { return awake_; }
+    bool Awake() const { return m_awake; }
     // In deep sleep only a run of wire::kDeepSleepWakeRun zeros wakes the set. Switching it
     // starts a new run, so that zeros counted under the old rule do not eat the answers to
     // the host's next handshake.
@@ -77,12 +77,12 @@ class Engine {
     }
     bool DeepSleep() const { return deep_sleep_; }
 
-    std::uint8_t DeviceType() const { return stores_.memory.DeviceType(); }
-    const FamilyTraits& Traits() const { return traits_; }
-    const DeviceStores& Stores() const { return stores_; }
-    const HostActivity& Activity() const { return activity_; }
+    std::uint8_t DeviceType() const { return m_stores.memory.DeviceType(); }
+    const FamilyTraits& Traits() const { return m_traits; }
+    const DeviceStores& Stores() const { return m_stores; }
+    const HostActivity& Activity() const { return m_activity; }
     // Grows whenever a store changes, so that a caller can tell when to save them.
-    std::uint64_t Revision() const { return revision_; }
+    std::uint64_t Revision() const { return m_revision; }
 
   private:
     enum class Position { kCommand, kParameters, kAfterSleepPrefix };
@@ -99,20 +99,20 @@ class Engine {
     void AdvanceClock();
     void Send(TransmissionKind kind, std::vector<std::uint8_t> bytes);
 
-    DeviceStores stores_;
-    FamilyTraits traits_;
-    ClockRegisters clock_;
+    DeviceStores m_stores;
+    FamilyTraits m_traits;
+    ClockRegisters m_clock;
     WallClock wall_clock_;
-    HostActivity activity_;
-    std::uint64_t revision_ = 0;
+    HostActivity m_activity;
+    std::uint64_t m_revision = 0;
 
-    bool awake_ = false;
+    bool m_awake = false;
     bool deep_sleep_ = false;
     std::size_t zero_run_ = 0;  // consecutive wake-up zeros at the command position
-    Position position_ = Position::kCommand;
-    std::uint8_t command_ = 0;
-    std::vector<std::uint8_t> parameters_;
-    std::vector<Transmission> outbox_;
+    Position m_position = Position::kCommand;
+    std::uint8_t m_command = 0;
+    std::vector<std::uint8_t> m_parameters;
+    std::vector<Transmission> m_outbox;
 };
 
 }  // namespace fonerix::sim

@@ -111,12 +111,12 @@ Record NumberRecord(const std::string& number) {
 }
 
 void FlashSide::Write(const FlashLocation& at, std::span<const std::uint8_t> decoded) {
-    flash_.Program(at, EncodeTriples(decoded));
+    m_flash.Program(at, EncodeTriples(decoded));
 }
 
 std::optional<Record> FlashSide::ReadRecord(const FlashLocation& at) const {
     std::array<std::uint8_t, kRecordBytes * 3> raw{};
-    flash_.Read(at, raw);
+    m_flash.Read(at, raw);
     const auto decoded = DecodeTriples(raw);
     if (!decoded) {
         return std::nullopt;
@@ -128,19 +128,19 @@ std::optional<Record> FlashSide::ReadRecord(const FlashLocation& at) const {
 
 bool FlashSide::SlotErased(const FlashLocation& at) const {
     std::array<std::uint8_t, 3> raw{};
-    flash_.Read(at, raw);
+    m_flash.Read(at, raw);
     return raw == std::array<std::uint8_t, 3>{0xFF, 0xFF, 0xFF};
 }
 
 bool FlashSide::BlockErased(std::uint16_t block) const {
-    const auto& pages = flash_.Pages();
+    const auto& pages = m_flash.Pages();
     const auto next = pages.lower_bound(FlashStore::PageKey{block, 0});
     return next == pages.end() || next->first.block != block;
 }
 
 std::uint8_t FlashSide::PageTag(std::uint16_t block, std::uint8_t page) const {
     std::array<std::uint8_t, 6> raw{};
-    flash_.Read(FlashLocation{block, page, 0}, raw);
+    m_flash.Read(FlashLocation{block, page, 0}, raw);
     const auto decoded = DecodeTriples(raw);
     return decoded && (*decoded)[0] == kValid ? (*decoded)[1] : 0;
 }
@@ -155,32 +155,32 @@ MapBytes FlashSide::AreaMap() const {
             map[at + 3] = span.alternative_last;
         }
     };
-    put(0, plan_.book, false);
-    if (plan_.has_list) {
-        put(3, plan_.list, false);
+    put(0, m_plan.book, false);
+    if (m_plan.has_list) {
+        put(3, m_plan.list, false);
     }
-    put(6, plan_.incoming, true);
-    put(10, plan_.outgoing, true);
+    put(6, m_plan.incoming, true);
+    put(10, m_plan.outgoing, true);
     return map;
 }
 
 void FlashSide::WriteMap(const MapBytes& map) {
     std::array<std::uint8_t, 2 + kMapBytes> page{kValid, kMapTag};
     std::copy(map.begin(), map.end(), page.begin() + 2);
-    flash_.EraseBlock(plan_.map_block);
-    Write(FlashLocation{plan_.map_block, 0, 0}, page);
+    m_flash.EraseBlock(m_plan.map_block);
+    Write(FlashLocation{m_plan.map_block, 0, 0}, page);
 }
 
 void FlashSide::Format(const SettingsRecord& settings) {
     WriteMap(AreaMap());
     AppendSettings(settings);
-    if (plan_.has_list) {
+    if (m_plan.has_list) {
         PutLists({}, {});
     }
 }
 
 std::optional<std::uint16_t> FlashSide::SettingsBlock() const {
-    for (std::uint16_t block = plan_.settings_first; block <= plan_.settings_last; ++block) {
+    for (std::uint16_t block = m_plan.settings_first; block <= m_plan.settings_last; ++block) {
         if (PageTag(block, 0) == kSettingsTag) {
             return block;
         }
@@ -194,13 +194,13 @@ std::optional<FlashSide::SettingsCopy> FlashSide::CurrentSettings() const {
         return std::nullopt;
     }
     unsigned copy = 0;
-    while (copy + 1 < plan_.SettingsCopies() &&
-           PageTag(*block, plan_.SettingsCopy(*block, copy + 1).page) == kSettingsTag) {
+    while (copy + 1 < m_plan.SettingsCopies() &&
+           PageTag(*block, m_plan.SettingsCopy(*block, copy + 1).page) == kSettingsTag) {
         ++copy;
     }
-    const FlashLocation at = plan_.SettingsCopy(*block, copy);
+    const FlashLocation at = m_plan.SettingsCopy(*block, copy);
     std::array<std::uint8_t, kSettingsBytes * 3> raw{};
-    flash_.Read(at, raw);
+    m_flash.Read(at, raw);
     const auto decoded = DecodeTriples(raw);
     if (!decoded) {
         return std::nullopt;
@@ -211,31 +211,31 @@ std::optional<FlashSide::SettingsCopy> FlashSide::CurrentSettings() const {
 }
 
 void FlashSide::AppendSettings(const SettingsRecord& settings) {
-    std::uint16_t block = plan_.settings_block;
+    std::uint16_t block = m_plan.settings_block;
     unsigned copy = 0;
     if (const auto current = CurrentSettings()) {
         block = current->at.block;
-        copy = current->at.page / plan_.settings_step + 1u;
-        if (copy == plan_.SettingsCopies()) {
-            flash_.EraseBlock(block);
+        copy = current->at.page / m_plan.settings_step + 1u;
+        if (copy == m_plan.SettingsCopies()) {
+            m_flash.EraseBlock(block);
             copy = 0;
         }
     }
-    Write(plan_.SettingsCopy(block, copy), settings);
+    Write(m_plan.SettingsCopy(block, copy), settings);
 }
 
 void FlashSide::AppendCall(const CallEntry& call) {
-    const BlockSpan& span = call.log == CallLog::kOutgoing ? plan_.outgoing : plan_.incoming;
-    const unsigned per_block = plan_.records_per_block;
+    const BlockSpan& span = call.log == CallLog::kOutgoing ? m_plan.outgoing : m_plan.incoming;
+    const unsigned per_block = m_plan.records_per_block;
     const unsigned slots = (span.alternative_last - span.first + 1u) * per_block;
     unsigned slot = 0;
     while (slot < slots &&
-           !SlotErased(plan_.Slot(span.Block(span.first + slot / per_block), slot % per_block))) {
+           !SlotErased(m_plan.Slot(span.Block(span.first + slot / per_block), slot % per_block))) {
         ++slot;
     }
     if (slot == slots) {
         // Only a set whose flash was filled by hand gets here: make room as the round would.
-        flash_.EraseBlock(span.Block(span.first));
+        m_flash.EraseBlock(span.Block(span.first));
         slot = 0;
     }
     const unsigned low = span.first + slot / per_block;
@@ -247,30 +247,30 @@ void FlashSide::AppendCall(const CallEntry& call) {
             AppendSettings(settings);
         }
     }
-    Write(plan_.Slot(span.Block(low), slot % per_block), CallRecord(call));
+    Write(m_plan.Slot(span.Block(low), slot % per_block), CallRecord(call));
     if (slot % per_block == per_block - 1u) {
         const unsigned next = low == span.alternative_last ? span.first : low + 1u;
         if (!BlockErased(span.Block(next))) {
-            flash_.EraseBlock(span.Block(next));
+            m_flash.EraseBlock(span.Block(next));
         }
     }
 }
 
 void FlashSide::PutBookEntry(const BookEntry& entry, bool first_half) {
-    const unsigned half = plan_.book.Count() / 2;
+    const unsigned half = m_plan.book.Count() / 2;
     const unsigned index = entry.position - 1;
-    if (entry.position == 0 || index >= half * plan_.records_per_block) {
+    if (entry.position == 0 || index >= half * m_plan.records_per_block) {
         throw std::invalid_argument("phone-book position " + std::to_string(entry.position) +
                                     " is outside 1.." +
-                                    std::to_string(half * plan_.records_per_block));
+                                    std::to_string(half * m_plan.records_per_block));
     }
-    const unsigned low = plan_.book.first + index / plan_.records_per_block;
-    const unsigned slot = index % plan_.records_per_block;
+    const unsigned low = m_plan.book.first + index / m_plan.records_per_block;
+    const unsigned slot = index % m_plan.records_per_block;
     const Record record = BookRecord(entry);
     if (first_half) {
-        Write(plan_.Slot(plan_.book.Block(low), slot), record);
+        Write(m_plan.Slot(m_plan.book.Block(low), slot), record);
     }
-    Write(plan_.Slot(plan_.book.Block(low + half), slot), record);
+    Write(m_plan.Slot(m_plan.book.Block(low + half), slot), record);
 }
 
 void FlashSide::PutLists(const std::string& redirection, const std::vector<std::string>& autodial) {
@@ -278,10 +278,10 @@ void FlashSide::PutLists(const std::string& redirection, const std::vector<std::
         throw std::invalid_argument("the auto-dial list holds at most " +
                                     std::to_string(kAutoDialEntries) + " numbers");
     }
-    for (unsigned low = plan_.list.first; low <= plan_.list.last; ++low) {
-        flash_.EraseBlock(plan_.list.Block(low));
+    for (unsigned low = m_plan.list.first; low <= m_plan.list.last; ++low) {
+        m_flash.EraseBlock(m_plan.list.Block(low));
     }
-    const std::uint16_t block = plan_.list.Block(plan_.list.first);
+    const std::uint16_t block = m_plan.list.Block(m_plan.list.first);
     Write(FlashLocation{block, kRedirectionPage, kListColumn}, NumberRecord(redirection));
     for (std::size_t i = 0; i < autodial.size(); ++i) {
         Write(FlashLocation{block, static_cast<std::uint8_t>(kFirstAutoDialPage + 2 * i),
@@ -291,15 +291,15 @@ void FlashSide::PutLists(const std::string& redirection, const std::vector<std::
 }
 
 std::vector<FlashSide::Found> FlashSide::LogRecords(CallLog log) const {
-    const BlockSpan& span = log == CallLog::kOutgoing ? plan_.outgoing : plan_.incoming;
+    const BlockSpan& span = log == CallLog::kOutgoing ? m_plan.outgoing : m_plan.incoming;
     const std::uint8_t kind = log == CallLog::kOutgoing ? kKindOutgoing : kKindIncoming;
     const auto settings = CurrentSettings();
     const bool spare = settings && (settings->record[kSettingsAreaFlags] & AreaFlag(log)) != 0;
     const unsigned last = spare ? span.alternative_last : span.last;
     std::vector<Found> found;
     for (unsigned low = span.first; low <= last; ++low) {
-        for (unsigned slot = 0; slot < plan_.records_per_block; ++slot) {
-            const FlashLocation at = plan_.Slot(span.Block(low), slot);
+        for (unsigned slot = 0; slot < m_plan.records_per_block; ++slot) {
+            const FlashLocation at = m_plan.Slot(span.Block(low), slot);
             const auto record = ReadRecord(at);
             if (record && (*record)[0] == kValid && (*record)[1] == kind) {
                 found.push_back({at, *record});
@@ -310,16 +310,16 @@ std::vector<FlashSide::Found> FlashSide::LogRecords(CallLog log) const {
 }
 
 std::vector<std::pair<unsigned, FlashSide::Found>> FlashSide::BookRecords() const {
-    const unsigned half = plan_.book.Count() / 2;
+    const unsigned half = m_plan.book.Count() / 2;
     std::vector<std::pair<unsigned, Found>> found;
     for (unsigned d = 0; d < half; ++d) {
-        for (const unsigned low : {plan_.book.first + d, plan_.book.first + d + half}) {
+        for (const unsigned low : {m_plan.book.first + d, m_plan.book.first + d + half}) {
             bool any = false;
-            for (unsigned slot = 0; slot < plan_.records_per_block; ++slot) {
-                const FlashLocation at = plan_.Slot(plan_.book.Block(low), slot);
+            for (unsigned slot = 0; slot < m_plan.records_per_block; ++slot) {
+                const FlashLocation at = m_plan.Slot(m_plan.book.Block(low), slot);
                 const auto record = ReadRecord(at);
                 if (record && (*record)[0] == kValid && (*record)[1] == kKindBook) {
-                    found.push_back({d * plan_.records_per_block + slot + 1, Found{at, *record}});
+                    found.push_back({d * m_plan.records_per_block + slot + 1, Found{at, *record}});
                     any = true;
                 }
             }
@@ -332,11 +332,11 @@ std::vector<std::pair<unsigned, FlashSide::Found>> FlashSide::BookRecords() cons
 }
 
 std::optional<FlashSide::Found> FlashSide::Redirection() const {
-    if (!plan_.has_list) {
+    if (!m_plan.has_list) {
         return std::nullopt;
     }
-    for (unsigned low = plan_.list.first; low <= plan_.list.last; ++low) {
-        const FlashLocation at{plan_.list.Block(low), kRedirectionPage, kListColumn};
+    for (unsigned low = m_plan.list.first; low <= m_plan.list.last; ++low) {
+        const FlashLocation at{m_plan.list.Block(low), kRedirectionPage, kListColumn};
         const auto record = ReadRecord(at);
         if (record && (*record)[0] == kValid && (*record)[1] == kKindBook) {
             return Found{at, *record};
@@ -347,12 +347,12 @@ std::optional<FlashSide::Found> FlashSide::Redirection() const {
 
 std::vector<FlashSide::Found> FlashSide::AutoDial() const {
     std::vector<Found> found;
-    if (!plan_.has_list) {
+    if (!m_plan.has_list) {
         return found;
     }
-    for (unsigned low = plan_.list.first; low <= plan_.list.last && found.empty(); ++low) {
+    for (unsigned low = m_plan.list.first; low <= m_plan.list.last && found.empty(); ++low) {
         for (std::size_t i = 0; i < kAutoDialEntries; ++i) {
-            const FlashLocation at{plan_.list.Block(low),
+            const FlashLocation at{m_plan.list.Block(low),
                                    static_cast<std::uint8_t>(kFirstAutoDialPage + 2 * i),
                                    kListColumn};
             const auto record = ReadRecord(at);

@@ -69,9 +69,9 @@ Record NumberRecord(const std::string& number);  // a redirection or auto-dial e
 
 class FlashSide {
   public:
-    FlashSide(FlashStore& flash, const FlashPlan& plan) : flash_(flash), plan_(plan) {}
+    FlashSide(FlashStore& flash, const FlashPlan& plan) : m_flash(flash), m_plan(plan) {}
 
-    const FlashPlan& Plan() const { return plan_; }
+    const FlashPlan& Plan() const { return m_plan; }
 
     // A fresh set: the map page, the first settings copy and, on types 7 and 8, an empty
     // redirection entry (the list area always has one, so that the host finds it to rewrite).
@@ -129,8 +129,8 @@ class FlashSide {
     std::uint8_t PageTag(std::uint16_t block, std::uint8_t page) const;
     std::optional<std::uint16_t> SettingsBlock() const;
 
-    FlashStore& flash_;
-    FlashPlan plan_;
+    FlashStore& m_flash;
+    FlashPlan m_plan;
 };
 
 }  // namespace fonerix::sim

@@ -68,7 +68,7 @@ bool FlashStore::ProgramHalves(const FlashLocation& at, std::span<const std::uin
 }
 
 bool FlashStore::Contains(PageKey key) const {
-    return key.block < geometry_.blocks && key.page < geometry_.pages_per_block;
+    return key.block < m_geometry.blocks && key.page < m_geometry.pages_per_block;
 }
 
 void FlashStore::Read(const FlashLocation& at, std::span<std::uint8_t> out) const {
@@ -81,8 +81,8 @@ bool FlashStore::Program(const FlashLocation& at, std::span<const std::uint8_t> 
 }
 
 void FlashStore::ReadAt(PageKey key, std::size_t column, std::span<std::uint8_t> out) const {
-    const auto page = pages_.find(key);
-    if (page == pages_.end()) {
+    const auto page = m_pages.find(key);
+    if (page == m_pages.end()) {
         return;
     }
     const std::vector<std::uint8_t>& bytes = page->second;
@@ -95,9 +95,9 @@ bool FlashStore::ProgramAt(PageKey key, std::size_t column, std::span<const std:
     if (!Contains(key)) {
         return false;
     }
-    auto [page, inserted] = pages_.try_emplace(key);
+    auto [page, inserted] = m_pages.try_emplace(key);
     if (inserted) {
-        page->second.assign(geometry_.page_size, kErased);
+        page->second.assign(m_geometry.page_size, kErased);
     }
     std::vector<std::uint8_t>& bytes = page->second;
     for (std::size_t i = 0; i < data.size() && column + i < bytes.size(); ++i) {
@@ -107,18 +107,19 @@ bool FlashStore::ProgramAt(PageKey key, std::size_t column, std::span<const std:
 }
 
 bool FlashStore::EraseBlock(std::uint16_t block) {
-    if (block >= geometry_.blocks) {
+    if (block >= m_geometry.blocks) {
         return false;
     }
-    pages_.erase(pages_.lower_bound(PageKey{block, 0}), pages_.upper_bound(PageKey{block, 0xFF}));
+    m_pages.erase(m_pages.lower_bound(PageKey{block, 0}),
+                  m_pages.upper_bound(PageKey{block, 0xFF}));
     return true;
 }
 
 bool FlashStore::RestorePage(PageKey key, std::span<const std::uint8_t> bytes) {
-    if (!Contains(key) || bytes.size() != geometry_.page_size) {
+    if (!Contains(key) || bytes.size() != m_geometry.page_size) {
         return false;
     }
-    pages_[key].assign(bytes.begin(), bytes.end());
+    m_pages[key].assign(bytes.begin(), bytes.end());
     return true;
 }
 

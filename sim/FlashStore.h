@@ -24,9 +24,9 @@ struct FlashLocation {
 
 class FlashStore {
   public:
-    explicit FlashStore(FlashGeometry geometry = {}) : geometry_(geometry) {}
+    explicit FlashStore(FlashGeometry geometry = {}) : m_geometry(geometry) {}
 
-    const FlashGeometry& Geometry() const { return geometry_; }
+    const FlashGeometry& Geometry() const { return m_geometry; }
 
     // Fills `out` from `at` onwards. Bytes past the end of the page or outside the array read
     // 0xFF, as erased flash does.
@@ -55,7 +55,7 @@ class FlashStore {
         std::uint8_t page;
         auto operator<=>(const PageKey&) const = default;
     };
-    const std::map<PageKey, std::vector<std::uint8_t>>& Pages() const { return pages_; }
+    const std::map<PageKey, std::vector<std::uint8_t>>& Pages() const { return m_pages; }
     // False when the page is outside the array or `bytes` is not one page long.
     bool RestorePage(PageKey key, std::span<const std::uint8_t> bytes);
 
@@ -65,8 +65,8 @@ class FlashStore {
     void ReadAt(PageKey key, std::size_t column, std::span<std::uint8_t> out) const;
     bool ProgramAt(PageKey key, std::size_t column, std::span<const std::uint8_t> data);
 
-    FlashGeometry geometry_;
-    std::map<PageKey, std::vector<std::uint8_t>> pages_;
+    FlashGeometry m_geometry;
+    std::map<PageKey, std::vector<std::uint8_t>> m_pages;
 };
 
 }  // namespace fonerix::sim

@@ -16,10 +16,10 @@ namespace {
 // arithmetic on it is our own.
 class Dice {
   public:
-    explicit Dice(std::uint32_t seed) : engine_(seed) {}
+    explicit Dice(std::uint32_t seed) : m_engine(seed) {}
     // Uniform enough in low..high for content that only has to look real.
     unsigned Between(unsigned low, unsigned high) {
-        return low + static_cast<unsigned>(engine_() % (high - low + 1u));
+        return low + static_cast<unsigned>(m_engine() % (high - low + 1u));
     }
     bool Chance(unsigned percent) { return Between(1, 100) <= percent; }
     std::string Digits(unsigned count) {
@@ -31,7 +31,7 @@ class Dice {
     }
 
   private:
-    std::mt19937 engine_;
+    std::mt19937 m_engine;
 };
 
 std::string PhoneNumber(Dice& dice) {

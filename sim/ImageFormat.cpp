@@ -16,9 +16,9 @@ constexpr std::uint8_t kFormatWithoutClock = 1;
 class Writer {
   public:
     void Bytes(std::span<const std::uint8_t> bytes) {
-        out_.insert(out_.end(), bytes.begin(), bytes.end());
+        m_out.insert(m_out.end(), bytes.begin(), bytes.end());
     }
-    void U8(std::uint8_t value) { out_.push_back(value); }
+    void U8(std::uint8_t value) { m_out.push_back(value); }
     void U16(std::uint16_t value) {
         U8(static_cast<std::uint8_t>(value));
         U8(static_cast<std::uint8_t>(value >> 8));
@@ -27,23 +27,23 @@ class Writer {
         U16(static_cast<std::uint16_t>(value));
         U16(static_cast<std::uint16_t>(value >> 16));
     }
-    std::vector<std::uint8_t> Take() { return std::move(out_); }
+    std::vector<std::uint8_t> Take() { return std::move(m_out); }
 
   private:
-    std::vector<std::uint8_t> out_;
+    std::vector<std::uint8_t> m_out;
 };
 
 // Reads from the front of the image; every read fails once the bytes run out.
 class Reader {
   public:
-    explicit Reader(std::span<const std::uint8_t> bytes) : rest_(bytes) {}
+    explicit Reader(std::span<const std::uint8_t> bytes) : m_rest(bytes) {}
 
     std::optional<std::span<const std::uint8_t>> Bytes(std::size_t count) {
-        if (rest_.size() < count) {
+        if (m_rest.size() < count) {
             return std::nullopt;
         }
-        const auto bytes = rest_.first(count);
-        rest_ = rest_.subspan(count);
+        const auto bytes = m_rest.first(count);
+        m_rest = m_rest.subspan(count);
         return bytes;
     }
     std::optional<std::uint32_t> Unsigned(std::size_t width) {
@@ -57,10 +57,10 @@ class Reader {
         }
         return value;
     }
-    bool AtEnd() const { return rest_.empty(); }
+    bool AtEnd() const { return m_rest.empty(); }
 
   private:
-    std::span<const std::uint8_t> rest_;
+    std::span<const std::uint8_t> m_rest;
 };
 
 template <std::size_t N>

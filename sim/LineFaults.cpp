@@ -68,7 +68,7 @@ FaultSwitchResult ParseFaultSwitch(std::string_view name, std::string_view value
 void LineFaults::Apply(const FaultSwitch& change) {
     switch (change.fault) {
         case Fault::kSilent:
-            silent_ = change.value != 0;
+            m_silent = change.value != 0;
             return;
         case Fault::kDrop:
             drop_every_ = change.value;
@@ -78,7 +78,7 @@ void LineFaults::Apply(const FaultSwitch& change) {
             wrong_echo_ = change.value != 0;
             return;
         case Fault::kNoise:
-            noise_ = change.value;
+            m_noise = change.value;
             return;
         case Fault::kHangup:
             hangup_after_ = change.value;
@@ -104,7 +104,7 @@ Reception LineFaults::Receive() {
 void LineFaults::Transmit(const Transmission& transmission, std::vector<std::uint8_t>& wire) {
     // Raw bytes are exactly what was asked for; everything the set says itself can be noisy.
     if (transmission.kind != TransmissionKind::kRaw) {
-        for (unsigned i = 0; i < noise_; ++i) {
+        for (unsigned i = 0; i < m_noise; ++i) {
             Put(NextGarbage(), wire);
         }
     }
@@ -139,7 +139,7 @@ std::uint8_t LineFaults::NextGarbage() {
 std::string LineFaults::Describe() const {
     std::string text;
     const auto add = [&text](const std::string& item) { text += text.empty() ? item : "," + item; };
-    if (silent_) {
+    if (m_silent) {
         add("silent");
     }
     if (drop_every_ != 0) {
@@ -148,8 +148,8 @@ std::string LineFaults::Describe() const {
     if (wrong_echo_) {
         add("echo");
     }
-    if (noise_ != 0) {
-        add("noise=" + std::to_string(noise_));
+    if (m_noise != 0) {
+        add("noise=" + std::to_string(m_noise));
     }
     if (hangup_after_ != 0) {
         add(hung_up_ ? "hangup=" + std::to_string(hangup_after_) + "(dead)"

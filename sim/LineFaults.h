@@ -58,15 +58,15 @@ class LineFaults {
     std::string Describe() const;
 
   private:
-    bool Dead() const { return silent_ || hung_up_; }
+    bool Dead() const { return m_silent || hung_up_; }
     void Put(std::uint8_t byte, std::vector<std::uint8_t>& wire);
     std::uint8_t NextGarbage();
 
-    bool silent_ = false;
+    bool m_silent = false;
     unsigned drop_every_ = 0;
     unsigned received_since_drop_ = 0;
     bool wrong_echo_ = false;
-    unsigned noise_ = 0;
+    unsigned m_noise = 0;
     std::uint32_t noise_state_ = 0x2545F491;  // fixed seed: the same garbage every run
     unsigned hangup_after_ = 0;
     unsigned sent_before_hangup_ = 0;

@@ -69,7 +69,7 @@ MemoryListPlan MemoryPlanOf(MemoryList list) {
 
 void MemorySide::PutBytes(std::uint16_t address, const std::vector<std::uint8_t>& bytes) {
     for (std::size_t i = 0; i < bytes.size(); ++i) {
-        memory_.Write(static_cast<std::uint16_t>(address + i), bytes[i]);
+        m_memory.Write(static_cast<std::uint16_t>(address + i), bytes[i]);
     }
 }
 
@@ -80,13 +80,13 @@ void MemorySide::Format(const CallStatistics& statistics, const CallerIdParamete
          {MemoryList::kOutgoing, MemoryList::kIncoming, MemoryList::kBook}) {
         const MemoryListPlan plan = MemoryPlanOf(list);
         const MapBytes map = MapBytesOf(list);
-        memory_.Write(map.start_high, static_cast<std::uint8_t>(plan.start >> 8));
-        memory_.Write(static_cast<std::uint16_t>(map.start_high + 1),
-                      static_cast<std::uint8_t>(plan.start));
-        memory_.Write(map.last_index, 0);
-        memory_.Write(map.record_size, plan.record_size);
+        m_memory.Write(map.start_high, static_cast<std::uint8_t>(plan.start >> 8));
+        m_memory.Write(static_cast<std::uint16_t>(map.start_high + 1),
+                       static_cast<std::uint8_t>(plan.start));
+        m_memory.Write(map.last_index, 0);
+        m_memory.Write(map.record_size, plan.record_size);
         if (map.write_index) {
-            memory_.Write(*map.write_index, 0);
+            m_memory.Write(*map.write_index, 0);
         }
         PutBytes(plan.start, std::vector<std::uint8_t>(plan.capacity * plan.record_size, 0));
     }
@@ -117,8 +117,8 @@ void MemorySide::PutCallerId(const CallerIdParameters& p) {
 
 void MemorySide::NoteInUse(MemoryList list, unsigned index) {
     const MapBytes map = MapBytesOf(list);
-    if (index > memory_.Read(map.last_index)) {
-        memory_.Write(map.last_index, static_cast<std::uint8_t>(index));
+    if (index > m_memory.Read(map.last_index)) {
+        m_memory.Write(map.last_index, static_cast<std::uint8_t>(index));
     }
 }
 
@@ -127,7 +127,7 @@ void MemorySide::AppendCall(const CallEntry& call) {
         call.log == CallLog::kOutgoing ? MemoryList::kOutgoing : MemoryList::kIncoming;
     const MemoryListPlan plan = MemoryPlanOf(list);
     const MapBytes map = MapBytesOf(list);
-    unsigned index = memory_.Read(*map.write_index);
+    unsigned index = m_memory.Read(*map.write_index);
     if (index >= plan.capacity) {
         index = 0;
     }
@@ -141,7 +141,7 @@ void MemorySide::AppendCall(const CallEntry& call) {
     }
     PutBytes(static_cast<std::uint16_t>(plan.start + index * plan.record_size), record);
     NoteInUse(list, index);
-    memory_.Write(*map.write_index, static_cast<std::uint8_t>((index + 1) % plan.capacity));
+    m_memory.Write(*map.write_index, static_cast<std::uint8_t>((index + 1) % plan.capacity));
 }
 
 void MemorySide::PutBookEntry(const BookEntry& entry) {
@@ -164,16 +164,16 @@ void MemorySide::PutBookEntry(const BookEntry& entry) {
 
 std::vector<MemorySide::Found> MemorySide::Records(MemoryList list) const {
     const MapBytes map = MapBytesOf(list);
-    const std::uint16_t start = static_cast<std::uint16_t>(memory_.Read(map.start_high) << 8 |
-                                                           memory_.Read(map.start_high + 1));
-    const unsigned last = memory_.Read(map.last_index);
-    const unsigned size = memory_.Read(map.record_size);
+    const std::uint16_t start = static_cast<std::uint16_t>(m_memory.Read(map.start_high) << 8 |
+                                                           m_memory.Read(map.start_high + 1));
+    const unsigned last = m_memory.Read(map.last_index);
+    const unsigned size = m_memory.Read(map.record_size);
     std::vector<Found> found;
     for (unsigned index = 0; index <= last && size > 0; ++index) {
         const auto address = static_cast<std::uint16_t>(start + index * size);
         std::vector<std::uint8_t> bytes(size);
         for (unsigned i = 0; i < size; ++i) {
-            bytes[i] = memory_.Read(static_cast<std::uint16_t>(address + i));
+            bytes[i] = m_memory.Read(static_cast<std::uint16_t>(address + i));
         }
         if (size > CountByteOf(list) && (bytes[CountByteOf(list)] & 0x0F) != 0) {
             found.push_back({index, address, std::move(bytes)});

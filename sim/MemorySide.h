@@ -41,7 +41,7 @@ MemoryListPlan MemoryPlanOf(MemoryList list);
 
 class MemorySide {
   public:
-    explicit MemorySide(DeviceMemory& memory) : memory_(memory) {}
+    explicit MemorySide(DeviceMemory& memory) : m_memory(memory) {}
 
     // A fresh set: statistics, caller-ID parameters and the map with empty lists.
     void Format(const CallStatistics& statistics, const CallerIdParameters& caller_id);
@@ -68,7 +68,7 @@ class MemorySide {
     void PutBytes(std::uint16_t address, const std::vector<std::uint8_t>& bytes);
     void NoteInUse(MemoryList list, unsigned index);
 
-    DeviceMemory& memory_;
+    DeviceMemory& m_memory;
 };
 
 }  // namespace fonerix::sim

@@ -89,41 +89,41 @@ class Options {
         for (std::size_t i = from; i < words.size(); ++i) {
             const std::size_t equals = words[i].find('=');
             if (equals == std::string_view::npos) {
-                values_[std::string(words[i])] = {};
+                m_values[std::string(words[i])] = {};
             } else {
-                values_[std::string(words[i].substr(0, equals))] =
+                m_values[std::string(words[i].substr(0, equals))] =
                     std::string(words[i].substr(equals + 1));
             }
         }
     }
     unsigned Get(const std::string& name, unsigned low, unsigned high, unsigned fallback) {
-        const auto found = values_.find(name);
-        if (found == values_.end()) {
+        const auto found = m_values.find(name);
+        if (found == m_values.end()) {
             return fallback;
         }
         const std::string value = found->second;
-        values_.erase(found);
+        m_values.erase(found);
         return Number(value, low, high, name);
     }
     bool Flag(const std::string& name) {
-        const auto found = values_.find(name);
-        if (found == values_.end()) {
+        const auto found = m_values.find(name);
+        if (found == m_values.end()) {
             return false;
         }
         if (!found->second.empty()) {
             throw LineError{name + " takes no value"};
         }
-        values_.erase(found);
+        m_values.erase(found);
         return true;
     }
     void RefuseOthers() const {
-        if (!values_.empty()) {
-            throw LineError{"unknown option '" + values_.begin()->first + "'"};
+        if (!m_values.empty()) {
+            throw LineError{"unknown option '" + m_values.begin()->first + "'"};
         }
     }
 
   private:
-    std::map<std::string, std::string> values_;
+    std::map<std::string, std::string> m_values;
 };
 
 void Expect(const std::vector<std::string_view>& words, std::size_t low, std::size_t high,

@@ -3,10 +3,10 @@
 namespace fonerix::sim {
 
 Reception SimulatedSet::ReceiveFromHost(std::uint8_t byte) {
-    const Reception reception = faults_.Receive();
+    const Reception reception = m_faults.Receive();
     if (reception == Reception::kDelivered) {
-        engine_.Receive(byte);
-        for (const Transmission& transmission : engine_.TakeTransmissions()) {
+        m_engine.Receive(byte);
+        for (const Transmission& transmission : m_engine.TakeTransmissions()) {
             Transmit(transmission);
         }
     }
@@ -23,15 +23,15 @@ void SimulatedSet::SendRaw(std::vector<std::uint8_t> bytes) {
 
 void SimulatedSet::Apply(const FaultSwitch& change) {
     if (change.fault == Fault::kDeepSleep) {
-        engine_.SetDeepSleep(change.value != 0);
+        m_engine.SetDeepSleep(change.value != 0);
     } else {
-        faults_.Apply(change);
+        m_faults.Apply(change);
     }
 }
 
 std::string SimulatedSet::DescribeFaults() const {
-    const std::string line = faults_.Describe();
-    if (!engine_.DeepSleep()) {
+    const std::string line = m_faults.Describe();
+    if (!m_engine.DeepSleep()) {
         return line;
     }
     return line == "none" ? "deep-sleep" : line + ",deep-sleep";

@@ -44,17 +44,17 @@ std::vector<std::uint8_t> Decoded(std::span<const std::uint8_t> raw) {
 }  // namespace
 
 std::uint8_t AdaptiveCode::Move(bool large, bool down) {
-    const unsigned step = kSteps[index_];
+    const unsigned step = kSteps[m_index];
     const int delta = static_cast<int>(step / 2 + (large ? step : 0));
-    value_ = static_cast<unsigned>(
-        std::clamp(static_cast<int>(value_) + (down ? -delta : delta), 0, 255));
-    index_ = large ? std::min(index_ + 2, 15u) : (index_ == 0 ? 0 : index_ - 1);
-    return static_cast<std::uint8_t>(value_);
+    m_value = static_cast<unsigned>(
+        std::clamp(static_cast<int>(m_value) + (down ? -delta : delta), 0, 255));
+    m_index = large ? std::min(m_index + 2, 15u) : (m_index == 0 ? 0 : m_index - 1);
+    return static_cast<std::uint8_t>(m_value);
 }
 
 std::uint8_t AdaptiveCode::Record(std::uint8_t sample) {
-    const int error = static_cast<int>(sample) - static_cast<int>(value_);
-    const bool large = static_cast<int>(kSteps[index_]) < std::abs(error);
+    const int error = static_cast<int>(sample) - static_cast<int>(m_value);
+    const bool large = static_cast<int>(kSteps[m_index]) < std::abs(error);
     const bool down = error < 0;
     Move(large, down);
     return static_cast<std::uint8_t>((large ? 1 : 0) | (down ? 2 : 0));
@@ -65,17 +65,17 @@ std::uint8_t AdaptiveCode::Play(std::uint8_t code) {
 }
 
 VoiceStore::VoiceStore(FlashStore& flash, Storage storage, std::optional<std::uint16_t> reserved)
-    : flash_(flash), plain_(storage == Storage::kFlash64), reserved_(reserved) {
+    : m_flash(flash), m_plain(storage == Storage::kFlash64), m_reserved(reserved) {
     if (storage == Storage::kMemory) {
         throw std::invalid_argument("a set without flash keeps no voice messages");
     }
 }
 
 bool VoiceStore::IsVoiceBlock(std::uint16_t block) const {
-    if (reserved_ && block == *reserved_) {
+    if (m_reserved && block == *m_reserved) {
         return false;
     }
-    if (plain_) {
+    if (m_plain) {
         return block == 16 || (block >= 30 && block <= 255) || (block >= 261 && block <= 1023);
     }
     return (block >= 33 && block <= 255) || (block >= 261 && block <= 511);
@@ -92,11 +92,11 @@ std::vector<std::uint16_t> VoiceStore::VoiceBlocks() const {
 }
 
 unsigned VoiceStore::Pages() const {
-    return plain_ ? kPlainPages : kCodedPages;
+    return m_plain ? kPlainPages : kCodedPages;
 }
 
 std::size_t VoiceStore::PageSamples(unsigned page) const {
-    if (plain_) {
+    if (m_plain) {
         return kPlainData - (page == 0 ? kPlainFirstAt : kPlainOtherAt);
     }
     return 4 * (kCodedPageBytes - (page == 0 ? kFirstHeadRaw : kHeadRaw));
@@ -114,7 +114,7 @@ void VoiceStore::ReadWhole(std::uint16_t block, unsigned page, unsigned offset,
                            std::span<std::uint8_t> out) const {
     const unsigned half = offset >= kPlainData ? 128u + 2 * page : 2 * page + offset / 256;
     const unsigned column = offset >= kPlainData ? offset - kPlainData : offset % 256;
-    flash_.ReadHalves(
+    m_flash.ReadHalves(
         FlashLocation{block, static_cast<std::uint8_t>(half), static_cast<std::uint8_t>(column)},
         out);
 }
@@ -123,13 +123,13 @@ void VoiceStore::ProgramWhole(std::uint16_t block, unsigned page, unsigned offse
                               std::span<const std::uint8_t> data) {
     const unsigned half = offset >= kPlainData ? 128u + 2 * page : 2 * page + offset / 256;
     const unsigned column = offset >= kPlainData ? offset - kPlainData : offset % 256;
-    flash_.ProgramHalves(
+    m_flash.ProgramHalves(
         FlashLocation{block, static_cast<std::uint8_t>(half), static_cast<std::uint8_t>(column)},
         data);
 }
 
 std::optional<std::uint16_t> VoiceStore::Link(std::uint16_t raw) const {
-    if (plain_ && (raw & 0x8000) != 0) {
+    if (m_plain && (raw & 0x8000) != 0) {
         return std::nullopt;
     }
     return IsVoiceBlock(raw) ? std::optional<std::uint16_t>(raw) : std::nullopt;
@@ -139,7 +139,7 @@ std::optional<VoiceStore::BlockHead> VoiceStore::Head(std::uint16_t block) const
     if (!IsVoiceBlock(block)) {
         return std::nullopt;
     }
-    if (plain_) {
+    if (m_plain) {
         std::array<std::uint8_t, 6> head{};
         std::array<std::uint8_t, 6> link{};
         ReadWhole(block, 0, 0, head);
@@ -152,7 +152,7 @@ std::optional<VoiceStore::BlockHead> VoiceStore::Head(std::uint16_t block) const
         return BlockHead{Link(static_cast<std::uint16_t>(l[0] << 8 | l[1]))};
     }
     std::array<std::uint8_t, 12> raw{};
-    flash_.Read(FlashLocation{block, 0, 0}, raw);
+    m_flash.Read(FlashLocation{block, 0, 0}, raw);
     const auto h = Decoded(raw);
     if (h[0] != 0 || h[1] != kSoundTag) {
         return std::nullopt;
@@ -177,7 +177,7 @@ std::vector<std::uint16_t> VoiceStore::Chain(std::uint16_t block) const {
 }
 
 void VoiceStore::WriteBlockHead(std::uint16_t block, std::optional<std::uint16_t> next) {
-    if (plain_) {
+    if (m_plain) {
         const std::array<std::uint8_t, 4> head{};
         ProgramWhole(block, 0, 0, EncodeTriples(head));
         const std::array<std::uint8_t, 2> link{
@@ -190,13 +190,13 @@ void VoiceStore::WriteBlockHead(std::uint16_t block, std::optional<std::uint16_t
     const std::array<std::uint8_t, 4> head{0, kSoundTag,
                                            static_cast<std::uint8_t>(next ? *next >> 8 : 0),
                                            static_cast<std::uint8_t>(next ? *next & 0xFF : 0)};
-    flash_.Program(FlashLocation{block, 0, 0}, EncodeTriples(head));
+    m_flash.Program(FlashLocation{block, 0, 0}, EncodeTriples(head));
 }
 
 std::uint16_t VoiceStore::FormatFreeChain() {
     const std::vector<std::uint16_t> blocks = VoiceBlocks();
     for (std::size_t i = 0; i < blocks.size(); ++i) {
-        flash_.EraseBlock(blocks[i]);
+        m_flash.EraseBlock(blocks[i]);
         WriteBlockHead(blocks[i],
                        i + 1 < blocks.size() ? std::optional(blocks[i + 1]) : std::nullopt);
     }
@@ -205,7 +205,7 @@ std::uint16_t VoiceStore::FormatFreeChain() {
 
 void VoiceStore::WritePage(std::uint16_t block, unsigned page,
                            std::span<const std::uint8_t> samples, AdaptiveCode& code, bool last) {
-    if (plain_) {
+    if (m_plain) {
         std::vector<std::uint8_t> bytes(samples.begin(), samples.end());
         for (std::uint8_t& b : bytes) {
             b ^= 0x80;  // signed: the sample minus 128
@@ -226,13 +226,13 @@ void VoiceStore::WritePage(std::uint16_t block, unsigned page,
     const std::uint8_t flags = last ? kLastPage : 0;
     if (page == 0) {
         const std::array<std::uint8_t, 2> head{flags, 0};
-        flash_.Program(FlashLocation{block, 0, 12}, EncodeTriples(head));
-        flash_.Program(FlashLocation{block, 0, kFirstHeadRaw}, coded);
+        m_flash.Program(FlashLocation{block, 0, 12}, EncodeTriples(head));
+        m_flash.Program(FlashLocation{block, 0, kFirstHeadRaw}, coded);
     } else {
         const std::array<std::uint8_t, 2> head{flags, 0};
-        flash_.Program(FlashLocation{block, static_cast<std::uint8_t>(page), 0},
-                       EncodeTriples(head));
-        flash_.Program(FlashLocation{block, static_cast<std::uint8_t>(page), kHeadRaw}, coded);
+        m_flash.Program(FlashLocation{block, static_cast<std::uint8_t>(page), 0},
+                        EncodeTriples(head));
+        m_flash.Program(FlashLocation{block, static_cast<std::uint8_t>(page), kHeadRaw}, coded);
     }
 }
 
@@ -254,7 +254,7 @@ VoiceStore::Recorded VoiceStore::Record(std::span<const std::uint8_t> samples,
     std::size_t at = 0;
     for (std::size_t b = 0; b < needed; ++b) {
         const std::uint16_t block = chain[b];
-        flash_.EraseBlock(block);
+        m_flash.EraseBlock(block);
         WriteBlockHead(block, b + 1 < needed ? std::optional(chain[b + 1]) : std::nullopt);
         for (unsigned page = 0; page < Pages() && at < samples.size(); ++page) {
             // The page the message ends on is filled with silence, so that nothing is played
@@ -271,7 +271,7 @@ VoiceStore::Recorded VoiceStore::Record(std::span<const std::uint8_t> samples,
 
 std::vector<std::uint8_t> VoiceStore::ReadPage(std::uint16_t block, unsigned page,
                                                AdaptiveCode& code, bool& last) const {
-    if (plain_) {
+    if (m_plain) {
         const unsigned from = page == 0 ? kPlainFirstAt : kPlainOtherAt;
         std::vector<std::uint8_t> samples(kPlainData - from);
         ReadWhole(block, page, from, samples);
@@ -285,7 +285,7 @@ std::vector<std::uint8_t> VoiceStore::ReadPage(std::uint16_t block, unsigned pag
     }
     const unsigned head_raw = page == 0 ? kFirstHeadRaw : kHeadRaw;
     std::vector<std::uint8_t> raw(kCodedPageBytes);
-    flash_.Read(FlashLocation{block, static_cast<std::uint8_t>(page), 0}, raw);
+    m_flash.Read(FlashLocation{block, static_cast<std::uint8_t>(page), 0}, raw);
     const auto head = Decoded(std::span(raw).first(head_raw));
     last = (head[page == 0 ? 4 : 0] & kLastPage) != 0;
     std::vector<std::uint8_t> samples;

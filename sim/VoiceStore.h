@@ -40,8 +40,8 @@ class AdaptiveCode {
   private:
     std::uint8_t Move(bool large, bool down);
 
-    unsigned index_ = 0;
-    unsigned value_ = 255;
+    unsigned m_index = 0;
+    unsigned m_value = 255;
 };
 
 struct VoiceMessageInfo {
@@ -109,9 +109,9 @@ class VoiceStore {
     void ProgramWhole(std::uint16_t block, unsigned page, unsigned offset,
                       std::span<const std::uint8_t> data);
 
-    FlashStore& flash_;
-    bool plain_;  // types 7 and 8
-    std::optional<std::uint16_t> reserved_;
+    FlashStore& m_flash;
+    bool m_plain;  // types 7 and 8
+    std::optional<std::uint16_t> m_reserved;
 };
 
 }  // namespace fonerix::sim

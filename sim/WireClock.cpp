@@ -6,7 +6,7 @@ namespace fonerix::sim {
 
 WireClock::TimePoint WireClock::At(std::uint64_t bytes) const {
     // Whole nanoseconds from the burst start, so rounding never accumulates.
-    const std::uint64_t nanoseconds = bytes * wire::kBitsPerByte * 1'000'000'000ULL / baud_;
+    const std::uint64_t nanoseconds = bytes * wire::kBitsPerByte * 1'000'000'000ULL / m_baud;
     return burst_start_ + std::chrono::nanoseconds(nanoseconds);
 }
 

@@ -12,7 +12,7 @@ class WireClock {
   public:
     using TimePoint = std::chrono::steady_clock::time_point;
 
-    explicit WireClock(unsigned baud) : baud_(baud) {}
+    explicit WireClock(unsigned baud) : m_baud(baud) {}
 
     // A byte handed to the line at `ready` starts once the previous byte has gone out and
     // takes one byte time (10 bits); returns when it has arrived at the far end.
@@ -21,7 +21,7 @@ class WireClock {
   private:
     TimePoint At(std::uint64_t bytes) const;
 
-    unsigned baud_;
+    unsigned m_baud;
     TimePoint burst_start_{};
     std::uint64_t burst_bytes_ = 0;  // bytes since burst_start_, back to back
 };

@@ -61,13 +61,7 @@ class CountingLink final : public SerialLink {
         lastPause_ = duration;
         port_->Pause(duration);
     }
-    void SetNotifyWindow(INotifyWindow* window) override { port_->SetNotifyWindow(window); }
-    void StartWatcher(bool create) override {
-        if (!HeldByExchange()) {
-            port_->StartWatcher(create);
-        }
-    }
-    void StopWatcher() override { port_->StopWatcher(); }
+    LineWatcher* Watcher() override { return port_->Watcher(); }
 
   private:
     std::unique_ptr<SerialLink> port_;

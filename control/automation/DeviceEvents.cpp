@@ -8,17 +8,17 @@
 namespace fonerix {
 
 void CFonerixCtrl::OnDeviceEvent(uint16_t code, const char* number) {
-    CDevice* const device = device_.get();
-    const uint64_t generation = deviceGeneration_;
+    CDevice* const device = m_device.get();
+    const uint64_t generation = m_deviceGeneration;
     // The watcher is blocked in its notification; keeping it stopped lets a sink run exchanges.
     if (device != nullptr) {
-        device->Port().StopWatcher();
+        device->Gate().Stop();
     }
 
     if (const std::optional<MappedEvent> event = MapDeviceEvent(code)) {
         switch (event->args) {
             case MappedEvent::Args::None:
-                events_.Fire(event->dispid);
+                m_events.Fire(event->dispid);
                 break;
             case MappedEvent::Args::Key: {
                 // The set left the host's session when its key was pressed. Flagged before the
@@ -27,7 +27,7 @@ void CFonerixCtrl::OnDeviceEvent(uint16_t code, const char* number) {
                     device->SetNeedsRewake(true);
                 }
                 const CVariant key(event->keyCode);
-                events_.Fire(event->dispid, {&key, 1});
+                m_events.Fire(event->dispid, {&key, 1});
                 break;
             }
             case MappedEvent::Args::Number: {
@@ -35,7 +35,7 @@ void CFonerixCtrl::OnDeviceEvent(uint16_t code, const char* number) {
                 // it after the call, so a sink that frees (or keeps) it harms no other sink.
                 const std::string text = number != nullptr ? number : "";
                 const DISPID dispid = event->dispid;
-                events_.FireEach([&text, dispid](IDispatch* sink) {
+                m_events.FireEach([&text, dispid](IDispatch* sink) {
                     BSTR owned = BstrFromUtf8(text.c_str());
                     const CVariant slot = CVariant::Ref(&owned);
                     DispatchCall(sink, dispid, DISPATCH_METHOD, {&slot, 1}, nullptr);
@@ -47,8 +47,8 @@ void CFonerixCtrl::OnDeviceEvent(uint16_t code, const char* number) {
 
     // Only the device the event came from is handed back its watcher: one made by a sink's
     // LookForDevice has no events until the host enables them.
-    if (device_ != nullptr && deviceGeneration_ == generation) {
-        device_->Port().StartWatcher(true);
+    if (m_device != nullptr && m_deviceGeneration == generation) {
+        m_device->Gate().Start(true);
     }
 }
 

@@ -15,35 +15,92 @@ namespace fonerix {
 
 namespace {
 
-// The register properties: one accessor pair of the device each, and the answer without one.
-struct I2Property {
-    DISPID dispid;
-    int16_t (CDevice::*get)();
-    void (CDevice::*put)(int16_t);
-    int16_t noDevice;
-};
-
-constexpr I2Property kI2Properties[] = {
-    {kDispNumLength, &CDevice::GetNumLength, &CDevice::SetNumLength, -1},
-    {kDispSkipBells, &CDevice::GetSkipBells, &CDevice::SetSkipBells, -1},
-    {kDispBellMelody, &CDevice::GetBellMelody, &CDevice::SetBellMelody, -1},
-    {kDispBellVolume, &CDevice::GetBellVolume, &CDevice::SetBellVolume, -1},
-    {kDispSoundVolume, &CDevice::GetSoundVolume, &CDevice::SetSoundVolume, -1},
-    {kDispUtCallup, &CDevice::GetUtCallup, &CDevice::SetUtCallup, -1},
-    {kDispUtLineFree, &CDevice::GetUtLineFree, &CDevice::SetUtLineFree, -1},
-    {kDispConfigRegister, &CDevice::GetConfigRegister, &CDevice::SetConfigRegister, -1},
-    {kDispDeviceMode, &CDevice::GetDeviceMode, &CDevice::SetDeviceMode, -1},
-    {kDispDeviceRang, &CDevice::GetDeviceRang, &CDevice::SetDeviceRang, -1},
-    {kDispAlarmActivity, &CDevice::GetAlarmActivity, &CDevice::SetAlarmActivity, 0},
-    {kDispSndRecordTime, &CDevice::GetSndRecordTime, &CDevice::SetSndRecordTime, 0},
-};
-
 std::u16string Text(BSTR text) {
     return text != nullptr ? std::u16string(text, SysStringLen(text)) : std::u16string();
 }
 
 BSTR NewBstr(const std::u16string& text) {
     return SysAllocStringLen(text.data(), static_cast<uint32_t>(text.size()));
+}
+
+// The properties that stand for something the set keeps, one row each: a register property of
+// the family's table, a text or a date. Without a device a read answers `noDevice`, an empty
+// text or date 0, and a write does nothing.
+struct Property {
+    DISPID dispid;
+    VARTYPE type;
+    Setting setting = {};  // VT_I2
+    int16_t noDevice = -1;
+    std::u16string (*getText)(CDevice&) = nullptr;  // VT_BSTR
+    void (*putText)(CDevice&, const std::u16string&) = nullptr;
+    DATE (*getDate)(CDevice&) = nullptr;  // VT_DATE
+    void (*putDate)(CDevice&, DATE) = nullptr;
+};
+
+constexpr Property RegisterProperty(DISPID dispid, Setting setting, int16_t noDevice = -1) {
+    return {.dispid = dispid, .type = VT_I2, .setting = setting, .noDevice = noDevice};
+}
+constexpr Property TextProperty(DISPID dispid, std::u16string (*get)(CDevice&),
+                                void (*put)(CDevice&, const std::u16string&)) {
+    return {.dispid = dispid, .type = VT_BSTR, .getText = get, .putText = put};
+}
+constexpr Property DateProperty(DISPID dispid, DATE (*get)(CDevice&), void (*put)(CDevice&, DATE)) {
+    return {.dispid = dispid, .type = VT_DATE, .getDate = get, .putDate = put};
+}
+
+constexpr Property kProperties[] = {
+    RegisterProperty(kDispNumLength, Setting::kNumLength),
+    RegisterProperty(kDispSkipBells, Setting::kSkipBells),
+    RegisterProperty(kDispBellMelody, Setting::kBellMelody),
+    RegisterProperty(kDispBellVolume, Setting::kBellVolume),
+    RegisterProperty(kDispSoundVolume, Setting::kSoundVolume),
+    RegisterProperty(kDispUtCallup, Setting::kUtCallup),
+    RegisterProperty(kDispUtLineFree, Setting::kUtLineFree),
+    RegisterProperty(kDispConfigRegister, Setting::kConfigRegister),
+    RegisterProperty(kDispDeviceMode, Setting::kDeviceMode),
+    RegisterProperty(kDispDeviceRang, Setting::kDeviceRang),
+    RegisterProperty(kDispAlarmActivity, Setting::kAlarmActivity, 0),
+    RegisterProperty(kDispSndRecordTime, Setting::kSndRecordTime, 0),
+    TextProperty(
+        kDispDeviceBuffer, [](CDevice& d) { return d.GetDeviceBuffer(); },
+        [](CDevice& d, const std::u16string& number) { d.SetDeviceBuffer(number); }),
+    TextProperty(
+        kDispRedirectionNumber, [](CDevice& d) { return d.GetRedirectionNumber(); },
+        [](CDevice& d, const std::u16string& number) { d.SetRedirectionNumber(number); }),
+    DateProperty(
+        kDispDeviceTime, [](CDevice& d) { return d.GetDeviceTime(); },
+        [](CDevice& d, DATE date) { d.SetDeviceTime(date); }),
+    DateProperty(
+        kDispAlarmTime, [](CDevice& d) { return d.GetAlarmTime(); },
+        [](CDevice& d, DATE date) { d.SetAlarmTime(date); }),
+};
+
+void GetProperty(const Property& p, CDevice* dev, VARIANT* result) {
+    switch (p.type) {
+        case VT_I2:
+            ReturnI2(result, dev != nullptr ? dev->GetSetting(p.setting) : p.noDevice);
+            break;
+        case VT_BSTR:
+            ReturnBstr(result, NewBstr(dev != nullptr ? p.getText(*dev) : u""));
+            break;
+        default:
+            ReturnDate(result, dev != nullptr ? p.getDate(*dev) : 0.0);
+            break;
+    }
+}
+
+void PutProperty(const Property& p, CDevice& dev, const DispArgs& args) {
+    switch (p.type) {
+        case VT_I2:
+            dev.SetSetting(p.setting, args.I2(0));
+            break;
+        case VT_BSTR:
+            p.putText(dev, Text(args.Bstr(0)));
+            break;
+        default:
+            p.putDate(dev, args.Date(0));
+            break;
+    }
 }
 
 template <class Record>
@@ -55,16 +112,16 @@ Record* RecordArg(const DispArgs& args, size_t i) {
 
 CFonerixCtrl::CFonerixCtrl()
     : CDispatchObject(FonerixDispatchInfo()),
-      events_(*static_cast<IDispatch*>(this), kFonerixEventsIid),
-      window_([this](uint32_t message, uintptr_t wParam, intptr_t lParam) {
+      m_events(*static_cast<IDispatch*>(this), kFonerixEventsIid),
+      m_window([this](uint32_t message, uintptr_t wParam, intptr_t lParam) {
           return OnWindowMessage(message, wParam, lParam);
       }) {}
 
 CFonerixCtrl::~CFonerixCtrl() {
-    events_.UnadviseAll();
+    m_events.UnadviseAll();
     // Sends the set to sleep and closes the port, which ends the watcher, before the window
     // it notifies goes away.
-    device_.reset();
+    m_device.reset();
 }
 
 HRESULT CFonerixCtrl::FindConnectionPoint(const IID& events, IConnectionPoint** point) {
@@ -75,13 +132,13 @@ HRESULT CFonerixCtrl::FindConnectionPoint(const IID& events, IConnectionPoint** 
     if (events != kFonerixEventsIid) {
         return E_NOINTERFACE;
     }
-    *point = &events_;
-    events_.AddRef();
+    *point = &m_events;
+    m_events.AddRef();
     return S_OK;
 }
 
 HRESULT CFonerixCtrl::SetSite(IUnknown* site) {
-    site_ = CComPtr<IUnknown>(site);
+    m_site = CComPtr<IUnknown>(site);
     return S_OK;
 }
 
@@ -89,7 +146,7 @@ HRESULT CFonerixCtrl::GetDescriptor(int* fd) {
     if (fd == nullptr) {
         return E_POINTER;
     }
-    *fd = window_.Descriptor();
+    *fd = m_window.Descriptor();
     return S_OK;
 }
 
@@ -97,7 +154,7 @@ HRESULT CFonerixCtrl::DispatchPending(uint32_t* handled) {
     // A sink may release the host's last reference while an event runs; the window must stay
     // until it has finished dispatching.
     const CComPtr<IEventWindow> self(this);
-    const int count = window_.DispatchPending();
+    const int count = m_window.DispatchPending();
     if (handled != nullptr) {
         *handled = static_cast<uint32_t>(count);
     }
@@ -133,74 +190,34 @@ HRESULT CFonerixCtrl::CallProperty(const MemberInfo& member, const DispArgs& arg
                                    VARIANT* result) {
     const bool put = member.kind == MemberKind::PropertyPut;
     if (put) {
-        modified_ = true;
+        m_modified = true;
     }
-    CDevice* const dev = device_.get();
-    for (const I2Property& p : kI2Properties) {
-        if (p.dispid == member.dispid) {
-            if (put) {
-                if (dev != nullptr) {
-                    (dev->*p.put)(args.I2(0));
-                }
-            } else {
-                ReturnI2(result, dev != nullptr ? (dev->*p.get)() : p.noDevice);
-            }
-            return S_OK;
+    CDevice* const dev = m_device.get();
+    for (const Property& p : kProperties) {
+        if (p.dispid != member.dispid) {
+            continue;
         }
+        if (!put) {
+            GetProperty(p, dev, result);
+        } else if (dev != nullptr) {
+            PutProperty(p, *dev, args);
+        }
+        return S_OK;
     }
-    switch (member.dispid) {
-        case kDispDeviceBuffer:
-            if (put) {
-                if (dev != nullptr) {
-                    dev->SetDeviceBuffer(Text(args.Bstr(0)));
-                }
-            } else {
-                ReturnBstr(result, NewBstr(dev != nullptr ? dev->GetDeviceBuffer() : u""));
-            }
-            return S_OK;
-        case kDispRedirectionNumber:
-            if (put) {
-                if (dev != nullptr) {
-                    dev->SetRedirectionNumber(Text(args.Bstr(0)));
-                }
-            } else {
-                ReturnBstr(result, NewBstr(dev != nullptr ? dev->GetRedirectionNumber() : u""));
-            }
-            return S_OK;
-        case kDispDeviceTime:
-            if (put) {
-                if (dev != nullptr) {
-                    dev->SetDeviceTime(args.Date(0));
-                }
-            } else {
-                ReturnDate(result, dev != nullptr ? dev->GetDeviceTime() : 0.0);
-            }
-            return S_OK;
-        case kDispAlarmTime:
-            if (put) {
-                if (dev != nullptr) {
-                    dev->SetAlarmTime(args.Date(0));
-                }
-            } else {
-                ReturnDate(result, dev != nullptr ? dev->GetAlarmTime() : 0.0);
-            }
-            return S_OK;
-        case kDispStateRegister:
-            if (put) {
-                if (dev != nullptr) {
-                    dev->SetStateRegister(args.I2(0), args.I2(1));
-                }
-            } else {
-                ReturnI2(result, dev != nullptr ? dev->GetStateRegister(args.I2(0)) : -1);
-            }
-            return S_OK;
-        default:
-            return DISP_E_MEMBERNOTFOUND;
+    // The one property with an index: the selector of a state register.
+    if (member.dispid != kDispStateRegister) {
+        return DISP_E_MEMBERNOTFOUND;
     }
+    if (!put) {
+        ReturnI2(result, dev != nullptr ? dev->GetStateRegister(args.I2(0)) : -1);
+    } else if (dev != nullptr) {
+        dev->SetStateRegister(args.I2(0), args.I2(1));
+    }
+    return S_OK;
 }
 
 HRESULT CFonerixCtrl::CallMethod(const MemberInfo& member, const DispArgs& args, VARIANT* result) {
-    CDevice* const dev = device_.get();
+    CDevice* const dev = m_device.get();
     switch (member.dispid) {
         case kDispLookForDevice:
             ReturnBool(result, LookForDevice(RecordArg<DEVICEINFO>(args, 0)));
@@ -272,7 +289,7 @@ HRESULT CFonerixCtrl::CallMethod(const MemberInfo& member, const DispArgs& args,
             ReturnBool(result, dev->SendKey(static_cast<uint8_t>(args.I2(0))));
             return S_OK;
         case kDispGetUtCurrent:
-            ReturnI2(result, dev->GetUtCurrent());
+            ReturnI2(result, dev->GetSetting(Setting::kUtCurrent));
             return S_OK;
         case kDispGetSoundMessage: {
             BSTR* file = args.BstrRef(1);
@@ -347,8 +364,8 @@ HRESULT CFonerixCtrl::CallMethod(const MemberInfo& member, const DispArgs& args,
 
 bool CFonerixCtrl::LookForDevice(DEVICEINFO* info) {
     // The current device goes first, also when there is no record to fill.
-    device_.reset();
-    ++deviceGeneration_;
+    m_device.reset();
+    ++m_deviceGeneration;
     if (info == nullptr) {
         return false;
     }
@@ -394,14 +411,14 @@ bool CFonerixCtrl::LookForDevice(DEVICEINFO* info) {
         info->inUse = 0;
         return false;
     }
-    device_ = std::move(found);
-    device_->SetNotifyWindow(&window_);
-    device_->SleepDevice();
+    m_device = std::move(found);
+    m_device->SetNotifyWindow(&m_window);
+    m_device->SleepDevice();
     return true;
 }
 
 void CFonerixCtrl::ShowAboutBox() {
-    const CComPtr<IHostDialogs> dialogs = FindHostDialogs(site_.Get());
+    const CComPtr<IHostDialogs> dialogs = FindHostDialogs(m_site.Get());
     if (!dialogs) {
         return;
     }

@@ -29,11 +29,11 @@ class CFonerixCtrl final : public CDispatchObject<IConnectionPointContainer, IOb
     HRESULT GetPages(CLSID* pages, uint32_t capacity, uint32_t* count) override;
 
     // A property was put since the control was created.
-    bool IsModified() const { return modified_; }
+    bool IsModified() const { return m_modified; }
     // The device object, null while there is none (for the control's own diagnostics).
-    CDevice* Device() const { return device_.get(); }
+    CDevice* Device() const { return m_device.get(); }
     // The window the watcher notifies (kDeviceEventMessage).
-    INotifyWindow& NotifyWindow() { return window_; }
+    INotifyWindow& NotifyWindow() { return m_window; }
 
   protected:
     HRESULT CallMember(const MemberInfo& member, const DispArgs& args, VARIANT* result) override;
@@ -48,15 +48,15 @@ class CFonerixCtrl final : public CDispatchObject<IConnectionPointContainer, IOb
     // One line event of the set, on the control's thread (DeviceEvents.cpp).
     void OnDeviceEvent(uint16_t code, const char* number);
 
-    CConnectionPoint events_;
-    CComPtr<IUnknown> site_;
-    bool modified_ = false;
+    CConnectionPoint m_events;
+    CComPtr<IUnknown> m_site;
+    bool m_modified = false;
     // Counts device objects made, so that an event handler can tell whether a sink replaced
     // the device while the event ran.
-    uint64_t deviceGeneration_ = 0;
+    uint64_t m_deviceGeneration = 0;
     // The window outlives the device: closing the port may release a watcher blocked in it.
-    CMessageWindow window_;
-    std::unique_ptr<CDevice> device_;
+    CMessageWindow m_window;
+    std::unique_ptr<CDevice> m_device;
 };
 
 }  // namespace fonerix

@@ -29,7 +29,7 @@ class CMessageWindow final : public INotifyWindow {
     intptr_t SendMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) override;
 
     // An eventfd, readable while messages wait.
-    int Descriptor() const { return eventFd_; }
+    int Descriptor() const { return m_eventFd; }
     // Handles every message waiting, on the owner's thread; returns how many.
     int DispatchPending();
     // Waits up to `timeoutMs` (-1: without limit) for a message, then dispatches what waits.
@@ -44,14 +44,14 @@ class CMessageWindow final : public INotifyWindow {
         bool done = false;
     };
 
-    Handler handler_;
-    std::thread::id owner_;
-    int eventFd_ = -1;
-    std::mutex mutex_;
-    std::condition_variable handled_;
-    std::deque<Pending*> queue_;
-    int senders_ = 0;
-    bool closed_ = false;
+    Handler m_handler;
+    std::thread::id m_owner;
+    int m_eventFd = -1;
+    std::mutex m_mutex;
+    std::condition_variable m_handled;
+    std::deque<Pending*> m_queue;
+    int m_senders = 0;
+    bool m_closed = false;
 };
 
 }  // namespace fonerix

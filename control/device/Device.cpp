@@ -10,18 +10,20 @@
 namespace fonerix {
 
 using namespace protocol;
-using Hold = SerialLink::WatcherHold;
+using Hold = WatcherGate::Hold;
 
 CDevice::CDevice(uint32_t familyBaud, std::unique_ptr<SerialLink> port)
-    : port_(port ? std::move(port) : std::make_unique<CSerialPort>()), familyBaud_(familyBaud) {}
+    : m_port(port ? std::move(port) : std::make_unique<CSerialPort>()),
+      m_gate(*m_port),
+      m_familyBaud(familyBaud) {}
 
 CDevice::~CDevice() {
-    port_->Close();
+    m_port->Close();
 }
 
 bool CDevice::SendBytes(std::initializer_list<uint8_t> bytes) {
     for (const uint8_t b : bytes) {
-        if (!port_->SendByte(b)) {
+        if (!m_port->SendByte(b)) {
             return false;
         }
     }
@@ -30,86 +32,86 @@ bool CDevice::SendBytes(std::initializer_list<uint8_t> bytes) {
 
 bool CDevice::ReadExactly(uint8_t* buffer, uint32_t count) {
     uint32_t received = 0;
-    return port_->Read(buffer, count, received) && received == count;
+    return m_port->Read(buffer, count, received) && received == count;
 }
 
 bool CDevice::SendCommand(uint8_t command) {
-    port_->SetTimeouts(kHandshakeTimeouts);
+    m_port->SetTimeouts(kHandshakeTimeouts);
     bool answered = false;
     uint8_t echo = 0;
     for (int attempt = 0; attempt < kCommandAttempts && !answered; ++attempt) {
-        if (needsRewake_ || (attempt == 1 && rewakeAllowed_)) {
+        if (m_needsRewake || (attempt == 1 && m_rewakeAllowed)) {
             // Both flags stay clear until this command ends: one re-wake per command. The
             // commands of the re-wake itself (the permit register write) neither re-wake nor
             // give the permission back, or a set that answers the wake-up but no command would
             // recurse without end.
-            needsRewake_ = false;
-            rewakeAllowed_ = false;
-            rewaking_ = true;
-            WakeupDevice(writePermit_);
-            rewaking_ = false;
+            m_needsRewake = false;
+            m_rewakeAllowed = false;
+            m_rewaking = true;
+            WakeupDevice(m_writePermit);
+            m_rewaking = false;
         }
-        port_->Purge();
-        answered = port_->SendByte(command) && port_->ReadByte(echo);
+        m_port->Purge();
+        answered = m_port->SendByte(command) && m_port->ReadByte(echo);
     }
-    port_->SetTimeouts(kDefaultTimeouts);
-    if (!rewaking_) {
-        rewakeAllowed_ = true;
+    m_port->SetTimeouts(kDefaultTimeouts);
+    if (!m_rewaking) {
+        m_rewakeAllowed = true;
     }
     return answered && echo == command;
 }
 
 bool CDevice::WakeupLink() {
-    port_->ClearLineErrors();
-    port_->Purge();
-    if (!port_->SetTimeouts(kHandshakeTimeouts)) {
+    m_port->ClearLineErrors();
+    m_port->Purge();
+    if (!m_port->SetTimeouts(kHandshakeTimeouts)) {
         return false;
     }
     const uint8_t shortWake[2] = {kWakeByte, kWakeByte};
     uint8_t answer[5] = {};
     uint32_t count = 0;
     uint32_t received = 0;
-    port_->Write(shortWake, 2, count);
-    port_->Read(answer, 2, received);
-    port_->SetTimeouts(kDefaultTimeouts);
+    m_port->Write(shortWake, 2, count);
+    m_port->Read(answer, 2, received);
+    m_port->SetTimeouts(kDefaultTimeouts);
     if (received >= 1 && answer[0] == kWakeAnswer) {
         return true;
     }
     // A deeper sleep needs a long burst; then any answer will do.
     const std::vector<uint8_t> burst(kLongWakeBurst, kWakeByte);
-    port_->Write(burst.data(), kLongWakeBurst, count);
-    port_->Pause(kLongWakePause);
+    m_port->Write(burst.data(), kLongWakeBurst, count);
+    m_port->Pause(kLongWakePause);
     received = 0;
-    port_->Read(answer, 5, received);
-    port_->Purge();
+    m_port->Read(answer, 5, received);
+    m_port->Purge();
     return received > 0;
 }
 
 bool CDevice::WakeupDevice(bool permit) {
-    Hold hold(*port_);
+    Hold hold(m_gate);
     if (!WakeupLink()) {
         return false;
     }
-    writePermit_ = true;
+    m_writePermit = true;
     if (permit) {
         WriteRegister(kPermitRegister, kPermitValue);
     }
-    writePermit_ = permit;
+    m_writePermit = permit;
     return true;
 }
 
 bool CDevice::SleepDevice() {
-    Hold hold(*port_);
-    const bool prefixSent = port_->TransmitChar(kSleepPrefix);
-    const bool sleepSent = port_->SendByte(kSleep);
+    Hold hold(m_gate);
+    const bool prefixSent = m_port->TransmitChar(kSleepPrefix);
+    const bool sleepSent = m_port->SendByte(kSleep);
     return prefixSent && sleepSent;
 }
 
 bool CDevice::ReadRegister(uint8_t reg, uint8_t& value) {
-    Hold hold(*port_);
+    Hold hold(m_gate);
     for (int attempt = 0; attempt < kRegisterAttempts; ++attempt) {
-        if (SendCommand(kReadRegister) && port_->Purge() && port_->SendByte(reg) &&
-            port_->ReadByte(value)) {
+        if (SendCommand(kReadRegister) && m_port->Purge() && m_port->SendByte(reg) &&
+            m_port->ReadByte(value)) {
             return true;
         }
     }
@@ -117,10 +119,10 @@ bool CDevice::ReadRegister(uint8_t reg, uint8_t& value) {
 }
 
 bool CDevice::WriteRegister(uint8_t reg, uint8_t value) {
-    if (!writePermit_) {
+    if (!m_writePermit) {
         return false;
     }
-    Hold hold(*port_);
+    Hold hold(m_gate);
     for (int attempt = 0; attempt < kRegisterAttempts; ++attempt) {
         if (SendCommand(kWriteRegister) && SendBytes({reg, value})) {
             return true;
@@ -133,17 +135,17 @@ bool CDevice::ReadMemory(uint16_t address, uint8_t count, uint8_t* buffer) {
     if (count == 0) {
         return true;
     }
-    Hold hold(*port_);
+    Hold hold(m_gate);
     const uint32_t offset = address % kMemoryPage;
     const uint8_t first =
         offset + count <= kMemoryPage ? count : static_cast<uint8_t>(kMemoryPage - offset);
     // The set needs a moment before it answers the first request; a second request for the
     // rest of the page follows at once.
-    bool ok = port_->Purge() && SendCommand(kReadMemory) &&
+    bool ok = m_port->Purge() && SendCommand(kReadMemory) &&
               SendBytes({first, static_cast<uint8_t>(address >> 8),
                          static_cast<uint8_t>(address & 0xFF)});
     if (ok) {
-        port_->Pause(kMemoryAnswerPause);
+        m_port->Pause(kMemoryAnswerPause);
         ok = ReadExactly(buffer, first);
     }
     if (ok && first < count) {
@@ -156,7 +158,7 @@ bool CDevice::ReadMemory(uint16_t address, uint8_t count, uint8_t* buffer) {
 }
 
 bool CDevice::WriteMemory(uint16_t address, uint8_t count, const uint8_t* data) {
-    Hold hold(*port_);
+    Hold hold(m_gate);
     bool sendFailed = false;
     uint32_t written = 0;
     for (uint32_t i = 0; i < count; ++i) {
@@ -181,39 +183,39 @@ bool CDevice::SendFlashAddress(const FlashAddress& a) {
 }
 
 bool CDevice::ReadFlash(const FlashAddress& address, uint8_t* buffer) {
-    Hold hold(*port_);
-    return port_->Purge() && SendCommand(kFlash) && port_->SendByte(kFlashRead) &&
+    Hold hold(m_gate);
+    return m_port->Purge() && SendCommand(kFlash) && m_port->SendByte(kFlashRead) &&
            SendFlashAddress(address) && ReadExactly(buffer, address.count);
 }
 
 bool CDevice::WriteFlash(const FlashAddress& address, const uint8_t* data) {
-    Hold hold(*port_);
+    Hold hold(m_gate);
     uint32_t sent = 0;
-    return port_->Purge() && SendCommand(kFlash) && port_->SendByte(kFlashWrite) &&
-           SendFlashAddress(address) && port_->Write(data, address.count, sent) &&
+    return m_port->Purge() && SendCommand(kFlash) && m_port->SendByte(kFlashWrite) &&
+           SendFlashAddress(address) && m_port->Write(data, address.count, sent) &&
            sent == address.count;
 }
 
 bool CDevice::EraseFlashBlock(const FlashAddress& address) {
-    Hold hold(*port_);
+    Hold hold(m_gate);
     const bool ok =
         SendCommand(kFlash) && SendBytes({kFlashErase, address.blockLow, address.blockHigh});
     // The set is busy erasing whether or not every byte made it.
-    port_->Pause(kFlashPause);
+    m_port->Pause(kFlashPause);
     return ok;
 }
 
 bool CDevice::SendKey(uint8_t key) {
-    if (needsRewake_) {
-        WakeupDevice(writePermit_);
-        needsRewake_ = false;
+    if (m_needsRewake) {
+        WakeupDevice(m_writePermit);
+        m_needsRewake = false;
     }
-    return port_->SendByte(key);
+    return m_port->SendByte(key);
 }
 
 bool CDevice::SendDialTrigger(uint8_t dialByte) {
-    port_->Pause(kDialPause);
-    return port_->SendByte(dialByte);
+    m_port->Pause(kDialPause);
+    return m_port->SendByte(dialByte);
 }
 
 bool CDevice::LookForDevice(DEVICEINFO& info, uint8_t port) {
@@ -223,8 +225,8 @@ bool CDevice::LookForDevice(DEVICEINFO& info, uint8_t port) {
     const uint8_t* ports = one ? single : kAllPorts.data();
     const size_t count = one ? 1 : kAllPorts.size();
     for (size_t i = 0; i < count; ++i) {
-        port_->Close();
-        if (!port_->Open(ports[i], familyBaud_)) {
+        m_port->Close();
+        if (!m_port->Open(ports[i], m_familyBaud)) {
             continue;
         }
         // A set that has just been woken from a deep sleep may miss the first handshake.
@@ -254,7 +256,7 @@ bool CDevice::GetDeviceInfo(DEVICEINFO& info) {
     info.devType = kTypeNotRead;
     uint8_t version = 0;
     {
-        Hold hold(*port_);
+        Hold hold(m_gate);
         uint8_t type = 0;
         if (ReadMemory(kTypeAddress, 1, &type)) {
             info.devType = type;
@@ -271,8 +273,8 @@ bool CDevice::GetDeviceInfo(DEVICEINFO& info) {
         const int64_t id = int64_t{static_cast<int32_t>(info.devType)} * 10'000'000 +
                            int64_t{info.devVer} * 100'000 + int64_t{info.prgVer} * 1'000 + 1;
         info.IdZelta = static_cast<int32_t>(static_cast<uint32_t>(id));
-        info.Port = port_->GetPort();
-        info.BaudRate = port_->GetBaudRate();
+        info.Port = m_port->GetPort();
+        info.BaudRate = m_port->GetBaudRate();
     }
     info.Caption = BstrFromUtf8(LoadControlString(CaptionStringId(info.devType)));
     info.inUse = version;
@@ -280,19 +282,21 @@ bool CDevice::GetDeviceInfo(DEVICEINFO& info) {
 }
 
 void CDevice::SetNotifyWindow(INotifyWindow* window) {
-    port_->SetNotifyWindow(window);
+    if (LineWatcher* const watcher = m_port->Watcher()) {
+        watcher->SetNotifyWindow(window);
+    }
 }
 
 void CDevice::EnableEvents() {
-    port_->SetEventsDisabled(false);
-    port_->StartWatcher(true);
+    m_gate.SetEventsDisabled(false);
+    m_gate.Start(true);
 }
 
 void CDevice::DisableEvents() {
     // Every exchange ends by starting the watcher again; the flag keeps it stopped until the
     // host enables events.
-    port_->SetEventsDisabled(true);
-    port_->StopWatcher();
+    m_gate.SetEventsDisabled(true);
+    m_gate.Stop();
 }
 
 }  // namespace fonerix

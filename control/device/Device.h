@@ -6,7 +6,9 @@
 
 #include "control/device/FlashAddress.h"
 #include "control/device/Records.h"
+#include "control/device/Settings.h"
 #include "control/serial/SerialLink.h"
+#include "control/serial/WatcherGate.h"
 #include "platform/automation/Date.h"
 
 namespace fonerix {
@@ -18,7 +20,7 @@ class INotifyWindow;
 //
 // Exchanges are paced by the host byte by byte: a command byte, its echo, then each parameter
 // in a write of its own. Operations that stop the watcher themselves say so; the others expect
-// their caller to hold the line (SerialLink::WatcherHold), and holds nest.
+// their caller to hold the line (WatcherGate::Hold), and holds nest.
 class CDevice {
   public:
     // `familyBaud`: the rate the family answers at. `port`: the line; a CSerialPort by default.
@@ -51,33 +53,16 @@ class CDevice {
     virtual DATE GetDeviceTime() = 0;
     virtual void SetAlarmTime(DATE date) = 0;
     virtual DATE GetAlarmTime() = 0;
-    virtual int16_t GetAlarmActivity() = 0;
-    virtual void SetAlarmActivity(int16_t value) = 0;
     virtual std::u16string GetDeviceBuffer() = 0;
     virtual bool SetDeviceBuffer(const std::u16string& number) = 0;
-    virtual int16_t GetNumLength() { return -1; }
-    virtual void SetNumLength(int16_t) {}
-    virtual int16_t GetSkipBells() { return -1; }
-    virtual void SetSkipBells(int16_t) {}
-    virtual int16_t GetBellMelody() { return -1; }
-    virtual void SetBellMelody(int16_t) {}
-    virtual int16_t GetBellVolume() { return -1; }
-    virtual void SetBellVolume(int16_t) {}
-    virtual int16_t GetSoundVolume() { return -1; }
-    virtual void SetSoundVolume(int16_t) {}
-    virtual int16_t GetUtCallup() { return -1; }
-    virtual void SetUtCallup(int16_t) {}
-    virtual int16_t GetUtLineFree() { return -1; }
-    virtual void SetUtLineFree(int16_t) {}
-    virtual int16_t GetUtCurrent() { return -1; }
+    // The register properties, from the family's table (Settings): a read starts from the
+    // register's preset, which it answers when the set does not; a write brings the value's low
+    // byte into the register's range. A property the family lacks reads -1 and writes nothing.
+    int16_t GetSetting(Setting setting);
+    // True if the write went out.
+    virtual bool SetSetting(Setting setting, int16_t value);
     virtual int16_t GetStateRegister(int16_t) { return -1; }
     virtual void SetStateRegister(int16_t, int16_t) {}
-    virtual int16_t GetConfigRegister() { return -1; }
-    virtual void SetConfigRegister(int16_t) {}
-    virtual int16_t GetDeviceMode() { return -1; }
-    virtual void SetDeviceMode(int16_t) {}
-    virtual int16_t GetDeviceRang() { return -1; }
-    virtual void SetDeviceRang(int16_t) {}
     virtual bool GetCallsStatistic(CALLSTATISTIC& stat) = 0;
     // `parallel` may be null.
     virtual bool GetAutodetParams(AUTODETPARAMS* current, AUTODETPARAMS* parallel) = 0;
@@ -88,8 +73,6 @@ class CDevice {
     virtual int16_t GetSoundHandles(int16_t*, int16_t) { return -1; }
     virtual bool SetSoundHandles(const int16_t*, int16_t) { return false; }
     virtual int32_t GetFreeSoundSpace() { return 0; }
-    virtual int16_t GetSndRecordTime() { return -1; }
-    virtual void SetSndRecordTime(int16_t) {}
     virtual std::u16string GetRedirectionNumber() { return {}; }
     virtual void SetRedirectionNumber(const std::u16string&) {}
     virtual std::u16string GetAutoDialList(int16_t) { return {}; }
@@ -130,11 +113,13 @@ class CDevice {
     void DisableEvents();
 
     // Set after the user pressed a key on the set: the next command or key re-wakes it first.
-    void SetNeedsRewake(bool value) { needsRewake_ = value; }
-    bool NeedsRewake() const { return needsRewake_; }
-    bool WritePermitted() const { return writePermit_; }
-    uint32_t FamilyBaudRate() const { return familyBaud_; }
-    SerialLink& Port() { return *port_; }
+    void SetNeedsRewake(bool value) { m_needsRewake = value; }
+    bool NeedsRewake() const { return m_needsRewake; }
+    bool WritePermitted() const { return m_writePermit; }
+    uint32_t FamilyBaudRate() const { return m_familyBaud; }
+    SerialLink& Port() { return *m_port; }
+    // When the port's watcher runs: held off the line by every exchange.
+    WatcherGate& Gate() { return m_gate; }
 
     // Where a family keeps its clock, alarm and number buffer.
     struct ClockRegisters {
@@ -145,6 +130,8 @@ class CDevice {
     };
 
   protected:
+    // Where the family keeps its register properties; the base has none.
+    virtual const SettingTable& Settings() const;
     // The accessor pattern of the register properties: hold the line, preset, read.
     int16_t ReadSetting(uint8_t reg, uint8_t preset = 0xFF);
     // Brings the value's low byte into lo..hi and writes it; true if the write went out.
@@ -166,15 +153,16 @@ class CDevice {
     bool ReadExactly(uint8_t* buffer, uint32_t count);
     bool SendFlashAddress(const FlashAddress& address);
 
-    bool needsRewake_ = false;
-    std::unique_ptr<SerialLink> port_;
-    uint32_t familyBaud_;
-    bool writePermit_ = false;
+    bool m_needsRewake = false;
+    std::unique_ptr<SerialLink> m_port;
+    WatcherGate m_gate;
+    uint32_t m_familyBaud;
+    bool m_writePermit = false;
     // Cleared by a command's re-wake and set again when that command ends, so that a command
     // re-wakes at most once.
-    bool rewakeAllowed_ = true;
-    // A command's re-wake is running: the commands inside it leave rewakeAllowed_ alone.
-    bool rewaking_ = false;
+    bool m_rewakeAllowed = true;
+    // A command's re-wake is running: the commands inside it leave m_rewakeAllowed alone.
+    bool m_rewaking = false;
 };
 
 }  // namespace fonerix

@@ -1,5 +1,5 @@
-// The register side of CDevice that both families share: settings, clock, alarm and the number
-// buffer, each over the family's own register numbers.
+// The register side of CDevice that both families share: the register properties, clock, alarm
+// and the number buffer, each over the family's own register numbers.
 
 #include <algorithm>
 
@@ -10,7 +10,7 @@ namespace fonerix {
 
 namespace {
 
-using Hold = SerialLink::WatcherHold;
+using Hold = WatcherGate::Hold;
 
 // Buffer digits that the set keeps, after the length register.
 constexpr size_t kBufferDigits = 19;
@@ -28,15 +28,30 @@ uint8_t DayOfWeekBit(int dayOfWeek) {
 
 }  // namespace
 
+const SettingTable& CDevice::Settings() const {
+    static constexpr SettingTable kNone;
+    return kNone;
+}
+
+int16_t CDevice::GetSetting(Setting setting) {
+    const SettingRegister& r = Settings()[setting];
+    return r.present ? ReadSetting(r.reg, r.preset) : int16_t{-1};
+}
+
+bool CDevice::SetSetting(Setting setting, int16_t value) {
+    const SettingRegister& r = Settings()[setting];
+    return r.present && r.writable && WriteSetting(r.reg, value, r.lo, r.hi);
+}
+
 int16_t CDevice::ReadSetting(uint8_t reg, uint8_t preset) {
-    Hold hold(*port_);
+    Hold hold(m_gate);
     uint8_t value = preset;
     ReadRegister(reg, value);
     return value;
 }
 
 bool CDevice::WriteSetting(uint8_t reg, int16_t value, uint8_t lo, uint8_t hi) {
-    Hold hold(*port_);
+    Hold hold(m_gate);
     const auto low = static_cast<uint8_t>(value & 0xFF);
     return WriteRegister(reg, std::clamp(low, lo, hi));
 }
@@ -46,7 +61,7 @@ bool CDevice::WriteClock(const ClockRegisters& map, DATE date) {
     if (!SplitDate(date, p)) {
         return false;
     }
-    Hold hold(*port_);
+    Hold hold(m_gate);
     bool ok = WriteRegister(map.year, static_cast<uint8_t>(p.year % 100));
     ok = WriteRegister(map.month, static_cast<uint8_t>(p.month)) && ok;
     ok = WriteRegister(map.day, static_cast<uint8_t>(p.day)) && ok;
@@ -58,7 +73,7 @@ bool CDevice::WriteClock(const ClockRegisters& map, DATE date) {
 }
 
 DATE CDevice::ReadClock(const ClockRegisters& map) {
-    Hold hold(*port_);
+    Hold hold(m_gate);
     uint8_t second = 0, minute = 0, hour = 0, day = 0, month = 0, year = 0;
     if (!ReadRegister(map.secondRead, second) || !ReadRegister(map.minute, minute) ||
         !ReadRegister(map.hour, hour)) {
@@ -84,13 +99,13 @@ void CDevice::WriteAlarm(const ClockRegisters& map, DATE date) {
     if (!SplitDate(date, p)) {
         return;
     }
-    Hold hold(*port_);
+    Hold hold(m_gate);
     WriteRegister(map.alarmHour, static_cast<uint8_t>(p.hour));
     WriteRegister(map.alarmMinute, static_cast<uint8_t>(p.minute));
 }
 
 DATE CDevice::ReadAlarm(const ClockRegisters& map) {
-    Hold hold(*port_);
+    Hold hold(m_gate);
     uint8_t hour = 0, minute = 0;
     if (!ReadRegister(map.alarmHour, hour) || !ReadRegister(map.alarmMinute, minute)) {
         return 0.0;
@@ -103,7 +118,7 @@ DATE CDevice::ReadAlarm(const ClockRegisters& map) {
 }
 
 std::u16string CDevice::ReadNumberBuffer(const ClockRegisters& map) {
-    Hold hold(*port_);
+    Hold hold(m_gate);
     uint8_t length = 0;
     if (!ReadRegister(map.bufferLength, length)) {
         length = 0;
@@ -122,7 +137,7 @@ std::u16string CDevice::ReadNumberBuffer(const ClockRegisters& map) {
 }
 
 bool CDevice::WriteNumberBuffer(const ClockRegisters& map, const std::u16string& number) {
-    Hold hold(*port_);
+    Hold hold(m_gate);
     const auto length = static_cast<uint8_t>(number.size() & 0xFF);
     if (!WriteRegister(map.bufferLength, length)) {
         return false;
@@ -139,7 +154,7 @@ bool CDevice::WriteNumberBuffer(const ClockRegisters& map, const std::u16string&
 }
 
 bool CDevice::Dial(const ClockRegisters& map, const std::u16string& number) {
-    Hold hold(*port_);
+    Hold hold(m_gate);
     if (!WriteNumberBuffer(map, number)) {
         return false;
     }

@@ -12,7 +12,7 @@ namespace fonerix {
 
 namespace {
 
-using Hold = SerialLink::WatcherHold;
+using Hold = WatcherGate::Hold;
 
 constexpr CDevice::ClockRegisters kClock{
     .year = 61,
@@ -29,15 +29,17 @@ constexpr CDevice::ClockRegisters kClock{
     .dialByte = 0x0C,
 };
 
-constexpr uint8_t kNumLength = 39;
-constexpr uint8_t kSkipBells = 40;
-constexpr uint8_t kBellMelody = 41;
-constexpr uint8_t kBellVolume = 43;
-constexpr uint8_t kUtCallup = 56;
-constexpr uint8_t kUtLineFree = 57;
-constexpr uint8_t kUtCurrent = 83;
-constexpr uint8_t kConfig = 38;
-constexpr uint8_t kAlarmActivity = 45;
+constexpr SettingTable kSettings{
+    {Setting::kNumLength, Register(39, 4, 7)},
+    {Setting::kSkipBells, Register(40, 0, 9)},
+    {Setting::kBellMelody, Register(41, 1, 4)},
+    {Setting::kBellVolume, Register(43, 0, 5)},
+    {Setting::kUtCallup, Register(56, 70, 150)},
+    {Setting::kUtLineFree, Register(57, 1, 50)},
+    {Setting::kUtCurrent, ReadOnlyRegister(83)},
+    {Setting::kConfigRegister, Register(38)},
+    {Setting::kAlarmActivity, Register(45, 0, 0xFF, 0)},
+};
 
 // Memory: the list map, the call statistics and the caller-ID parameters.
 constexpr uint16_t kMapAddress = 9;
@@ -95,9 +97,9 @@ CVarkonDevice::~CVarkonDevice() {
 }
 
 void CVarkonDevice::SetRecordedDate(uint8_t year, uint8_t month, uint8_t day) {
-    year_ = year;
-    month_ = month;
-    day_ = day;
+    m_year = year;
+    m_month = month;
+    m_day = day;
 }
 
 namespace {
@@ -111,16 +113,16 @@ uint8_t DaysIn(uint8_t month, uint8_t year) {
 }  // namespace
 
 bool CVarkonDevice::InferMonth(uint8_t day, uint8_t& month, uint8_t& year) const {
-    if (day < 1 || day > 31 || month_ < 1 || month_ > 12) {
+    if (day < 1 || day > 31 || m_month < 1 || m_month > 12) {
         return false;
     }
-    month = month_;
-    year = year_;
+    month = m_month;
+    year = m_year;
     const auto back = [&] {
         year = month == 1 ? (year == 0 ? 99 : static_cast<uint8_t>(year - 1)) : year;
         month = month == 1 ? 12 : static_cast<uint8_t>(month - 1);
     };
-    if (day > day_) {
+    if (day > m_day) {
         back();
     }
     // At most two steps: of any two months in a row one has 31 days.
@@ -156,62 +158,14 @@ void CVarkonDevice::SetAlarmTime(DATE date) {
 DATE CVarkonDevice::GetAlarmTime() {
     return ReadAlarm(kClock);
 }
-int16_t CVarkonDevice::GetAlarmActivity() {
-    return ReadSetting(kAlarmActivity, 0);
-}
-void CVarkonDevice::SetAlarmActivity(int16_t value) {
-    WriteSetting(kAlarmActivity, value);
-}
 std::u16string CVarkonDevice::GetDeviceBuffer() {
     return ReadNumberBuffer(kClock);
 }
 bool CVarkonDevice::SetDeviceBuffer(const std::u16string& number) {
     return WriteNumberBuffer(kClock, number);
 }
-int16_t CVarkonDevice::GetNumLength() {
-    return ReadSetting(kNumLength);
-}
-void CVarkonDevice::SetNumLength(int16_t value) {
-    WriteSetting(kNumLength, value, 4, 7);
-}
-int16_t CVarkonDevice::GetSkipBells() {
-    return ReadSetting(kSkipBells);
-}
-void CVarkonDevice::SetSkipBells(int16_t value) {
-    WriteSetting(kSkipBells, value, 0, 9);
-}
-int16_t CVarkonDevice::GetBellMelody() {
-    return ReadSetting(kBellMelody);
-}
-void CVarkonDevice::SetBellMelody(int16_t value) {
-    WriteSetting(kBellMelody, value, 1, 4);
-}
-int16_t CVarkonDevice::GetBellVolume() {
-    return ReadSetting(kBellVolume);
-}
-void CVarkonDevice::SetBellVolume(int16_t value) {
-    WriteSetting(kBellVolume, value, 0, 5);
-}
-int16_t CVarkonDevice::GetUtCallup() {
-    return ReadSetting(kUtCallup);
-}
-void CVarkonDevice::SetUtCallup(int16_t value) {
-    WriteSetting(kUtCallup, value, 70, 150);
-}
-int16_t CVarkonDevice::GetUtLineFree() {
-    return ReadSetting(kUtLineFree);
-}
-void CVarkonDevice::SetUtLineFree(int16_t value) {
-    WriteSetting(kUtLineFree, value, 1, 50);
-}
-int16_t CVarkonDevice::GetUtCurrent() {
-    return ReadSetting(kUtCurrent);
-}
-int16_t CVarkonDevice::GetConfigRegister() {
-    return ReadSetting(kConfig);
-}
-void CVarkonDevice::SetConfigRegister(int16_t value) {
-    WriteSetting(kConfig, value);
+const SettingTable& CVarkonDevice::Settings() const {
+    return kSettings;
 }
 
 int16_t CVarkonDevice::StateRegisterOf(int16_t selector) const {
@@ -240,10 +194,10 @@ void CVarkonDevice::SetStateRegister(int16_t selector, int16_t value) {
 }
 
 bool CVarkonDevice::LoadMemoryMap() {
-    if (!mapLoaded_) {
-        mapLoaded_ = ReadMemory(kMapAddress, static_cast<uint8_t>(map_.size()), map_.data());
+    if (!m_mapLoaded) {
+        m_mapLoaded = ReadMemory(kMapAddress, static_cast<uint8_t>(m_map.size()), m_map.data());
     }
-    return mapLoaded_;
+    return m_mapLoaded;
 }
 
 bool CVarkonDevice::GetOutcomeBook(PHBOOKRECORD& record) {
@@ -257,7 +211,7 @@ bool CVarkonDevice::GetPhoneBook(PHBOOKRECORD& record) {
 }
 
 bool CVarkonDevice::ReadList(List list, PHBOOKRECORD& record) {
-    Hold hold(*port_);
+    Hold hold(m_gate);
     MemoryReader& reader = Reader(static_cast<int>(list));
     const auto rewind = [&reader] {
         reader.index = 0;
@@ -268,7 +222,7 @@ bool CVarkonDevice::ReadList(List list, PHBOOKRECORD& record) {
     record.inUse = 0;
     // Map bytes 1..4 describe the outgoing log, 6..9 the incoming log, 11..14 the phone book:
     // start address (high, low), index of the last record, record size.
-    const uint8_t* d = &map_[1 + 5 * static_cast<size_t>(list)];
+    const uint8_t* d = &m_map[1 + 5 * static_cast<size_t>(list)];
     const uint16_t start = BigEndian(d);
     const int last = d[2];
     const int size = d[3];
@@ -365,7 +319,7 @@ bool CVarkonDevice::SetAutodetParams(const AUTODETPARAMS* current, const AUTODET
     if (current == nullptr) {
         return false;
     }
-    Hold hold(*port_);
+    Hold hold(m_gate);
     uint8_t raw[kAutodetSize] = {};
     if (!ReadMemory(kAutodetAddress, kAutodetSize, raw)) {
         return false;
@@ -377,7 +331,7 @@ bool CVarkonDevice::SetAutodetParams(const AUTODETPARAMS* current, const AUTODET
     out[2] = static_cast<uint8_t>((1000 - std::clamp<int>(current->firstDelay, 10, 990)) / 10);
     out[3] = std::min<uint8_t>(current->minDigits, 5);
     out[4] = static_cast<uint8_t>((1000 - std::clamp<int>(current->resolTime, 10, 990)) / 10);
-    if (writePermit_) {
+    if (m_writePermit) {
         WriteRegister(protocol::kPermitRegister, protocol::kPermitValue);
     }
     return WriteMemory(kAutodetAddress, kAutodetWritten, out);

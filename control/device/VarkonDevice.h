@@ -24,27 +24,10 @@ class CVarkonDevice : public CDevice {
     DATE GetDeviceTime() override;
     void SetAlarmTime(DATE date) override;
     DATE GetAlarmTime() override;
-    int16_t GetAlarmActivity() override;
-    void SetAlarmActivity(int16_t value) override;
     std::u16string GetDeviceBuffer() override;
     bool SetDeviceBuffer(const std::u16string& number) override;
-    int16_t GetNumLength() override;
-    void SetNumLength(int16_t value) override;
-    int16_t GetSkipBells() override;
-    void SetSkipBells(int16_t value) override;
-    int16_t GetBellMelody() override;
-    void SetBellMelody(int16_t value) override;
-    int16_t GetBellVolume() override;
-    void SetBellVolume(int16_t value) override;
-    int16_t GetUtCallup() override;
-    void SetUtCallup(int16_t value) override;
-    int16_t GetUtLineFree() override;
-    void SetUtLineFree(int16_t value) override;
-    int16_t GetUtCurrent() override;
     int16_t GetStateRegister(int16_t selector) override;
     void SetStateRegister(int16_t selector, int16_t value) override;
-    int16_t GetConfigRegister() override;
-    void SetConfigRegister(int16_t value) override;
     bool GetCallsStatistic(CALLSTATISTIC& stat) override;
     // Only `current` is used: the family has no parameters of its own for the parallel set.
     bool GetAutodetParams(AUTODETPARAMS* current, AUTODETPARAMS* parallel) override;
@@ -69,17 +52,20 @@ class CVarkonDevice : public CDevice {
         std::array<uint8_t, 250 + 16> buffer{};
     };
 
+  protected:
+    const SettingTable& Settings() const override;
+
   private:
     enum class List { kOutgoing, kIncoming, kBook };
     bool ReadList(List list, PHBOOKRECORD& record);
     bool LoadMemoryMap();
     int16_t StateRegisterOf(int16_t selector) const;
 
-    std::array<uint8_t, 15> map_{};
-    bool mapLoaded_ = false;
-    uint8_t year_ = 0;
-    uint8_t month_ = 1;
-    uint8_t day_ = 1;
+    std::array<uint8_t, 15> m_map{};
+    bool m_mapLoaded = false;
+    uint8_t m_year = 0;
+    uint8_t m_month = 1;
+    uint8_t m_day = 1;
 };
 
 }  // namespace fonerix

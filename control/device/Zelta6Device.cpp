@@ -17,8 +17,8 @@ CZelta6Device::CZelta6Device(std::unique_ptr<SerialLink> port) : CZeltaDevice(st
 }
 
 void CZelta6Device::SetRecordedDate(uint8_t year, uint8_t month) {
-    year_ = year;
-    month_ = month;
+    m_year = year;
+    m_month = month;
 }
 
 const CZeltaDevice::FlashGeometry& CZelta6Device::Geometry() const {
@@ -53,10 +53,10 @@ void CZelta6Device::ResetReaders() {
 
 uint8_t CZelta6Device::EntryYear(const uint8_t* entry) const {
     // An entry from a month later than the current one is from last year.
-    if (month_ >= entry[5]) {
-        return year_;
+    if (m_month >= entry[5]) {
+        return m_year;
     }
-    return year_ == 0 ? 99 : static_cast<uint8_t>(year_ - 1);
+    return m_year == 0 ? 99 : static_cast<uint8_t>(m_year - 1);
 }
 
 bool CZelta6Device::LookForDevice(DEVICEINFO& info, uint8_t port) {

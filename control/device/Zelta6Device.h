@@ -24,8 +24,8 @@ class CZelta6Device : public CZeltaDevice {
     uint8_t EntryYear(const uint8_t* entry) const override;
 
   private:
-    uint8_t year_ = 0;
-    uint8_t month_ = 1;
+    uint8_t m_year = 0;
+    uint8_t m_month = 1;
 };
 
 }  // namespace fonerix

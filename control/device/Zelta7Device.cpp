@@ -11,7 +11,7 @@ namespace fonerix {
 
 namespace {
 
-using Hold = SerialLink::WatcherHold;
+using Hold = WatcherGate::Hold;
 
 CZeltaDevice::FlashReaders gReaders;
 
@@ -75,10 +75,10 @@ bool CZelta7Device::LookForDevice(DEVICEINFO& info, uint8_t port) {
 }
 
 std::u16string CZelta7Device::GetRedirectionNumber() {
-    Hold hold(*port_);
+    Hold hold(m_gate);
     LoadFlashMap();
-    const uint8_t high = map_[kListAreaMap];
-    for (int b = map_[kListAreaMap + 1]; b <= map_[kListAreaMap + 2]; ++b) {
+    const uint8_t high = m_map[kListAreaMap];
+    for (int b = m_map[kListAreaMap + 1]; b <= m_map[kListAreaMap + 2]; ++b) {
         uint8_t e[32];
         if (ReadRecord(static_cast<uint16_t>(high << 8 | b), kRedirectionPage, kListColumn, e) &&
             IsListEntry(e)) {
@@ -89,11 +89,11 @@ std::u16string CZelta7Device::GetRedirectionNumber() {
 }
 
 std::u16string CZelta7Device::GetAutoDialList(int16_t delimiter) {
-    Hold hold(*port_);
+    Hold hold(m_gate);
     LoadFlashMap();
-    const uint8_t high = map_[kListAreaMap];
+    const uint8_t high = m_map[kListAreaMap];
     std::u16string text;
-    for (int b = map_[kListAreaMap + 1]; b <= map_[kListAreaMap + 2] && text.empty(); ++b) {
+    for (int b = m_map[kListAreaMap + 1]; b <= m_map[kListAreaMap + 2] && text.empty(); ++b) {
         for (size_t i = 0; i < CZelta7Device::kMaxAutoDialEntries; ++i) {
             uint8_t e[32];
             const auto page = static_cast<uint8_t>(kFirstAutoDialPage + 2 * i);
@@ -138,11 +138,11 @@ bool CZelta7Device::SetAutoDialList(const std::u16string& list, int16_t delimite
 
 bool CZelta7Device::RewriteList(const std::u16string* redirection,
                                 const std::vector<std::u16string>* list) {
-    Hold hold(*port_);
+    Hold hold(m_gate);
     LoadFlashMap();
-    const uint8_t high = map_[kListAreaMap];
-    const int first = map_[kListAreaMap + 1];
-    const int last = map_[kListAreaMap + 2];
+    const uint8_t high = m_map[kListAreaMap];
+    const int first = m_map[kListAreaMap + 1];
+    const int last = m_map[kListAreaMap + 2];
     const auto blockAt = [high](int b) { return static_cast<uint16_t>(high << 8 | b); };
 
     // 1. The pages as they are. Every page of the block that holds the list is read whole, so
@@ -217,7 +217,7 @@ bool CZelta7Device::RewriteList(const std::u16string* redirection,
         written = WriteFlash(FlashAddress::At(blockAt(first), ListPage(i), kListColumn, kEntryRaw),
                              images[i]) &&
                   written;
-        port_->Pause(protocol::kFlashPause);
+        m_port->Pause(protocol::kFlashPause);
     }
     return written;
 }

@@ -121,11 +121,11 @@ bool CZelta7Device::ResetVoiceBlock(uint16_t block, std::optional<uint16_t> next
         return false;
     }
     const bool written = WriteFlash(FlashAddress::At(block, 0, 0, kHeadRaw), header);
-    port_->Pause(protocol::kFlashPause);
+    m_port->Pause(protocol::kFlashPause);
     if (!written || !WriteFlash(FlashAddress::At(block, kSpare, 0, kLinkRaw), raw)) {
         return false;
     }
-    port_->Pause(protocol::kFlashPause);
+    m_port->Pause(protocol::kFlashPause);
     return true;
 }
 
@@ -152,11 +152,11 @@ bool CZelta7Device::WriteVoiceBlock(uint16_t block, VoiceWavReader& in, VoiceEnc
         EncodeTriples(&end, 1, endRaw);
         const FlashAddress mark = FlashAddress::At(block, Half(p, false) + kSpare, kEndAt, 3);
         bool written = WriteFlash(first, samples);
-        port_->Pause(protocol::kFlashPause);
+        m_port->Pause(protocol::kFlashPause);
         written = written && WriteFlash(second, samples + half);
-        port_->Pause(protocol::kFlashPause);
+        m_port->Pause(protocol::kFlashPause);
         written = written && WriteFlash(mark, endRaw);
-        port_->Pause(protocol::kFlashPause);
+        m_port->Pause(protocol::kFlashPause);
         if (!written) {
             return false;
         }

@@ -11,7 +11,7 @@ namespace fonerix {
 
 namespace {
 
-using Hold = SerialLink::WatcherHold;
+using Hold = WatcherGate::Hold;
 
 constexpr CDevice::ClockRegisters kClock{
     .year = 216,
@@ -28,19 +28,21 @@ constexpr CDevice::ClockRegisters kClock{
     .dialByte = 0x20,
 };
 
-constexpr uint8_t kNumLength = 228;
-constexpr uint8_t kSkipBells = 229;
-constexpr uint8_t kBellMelody = 230;
-constexpr uint8_t kBellVolume = 231;
-constexpr uint8_t kSoundVolume = 79;
-constexpr uint8_t kUtCallup = 32;
-constexpr uint8_t kUtLineFree = 33;
-constexpr uint8_t kUtCurrent = 64;
-constexpr uint8_t kConfig = 83;
-constexpr uint8_t kDeviceMode = 77;
-constexpr uint8_t kDeviceRang = 223;
-constexpr uint8_t kAlarmActivity = 218;
-constexpr uint8_t kSndRecordTime = 237;
+constexpr SettingTable kSettings{
+    {Setting::kNumLength, Register(228, 4, 7)},
+    {Setting::kSkipBells, Register(229, 0, 9)},
+    {Setting::kBellMelody, Register(230, 1, 4)},
+    {Setting::kBellVolume, Register(231, 0, 7)},
+    {Setting::kSoundVolume, Register(79, 0, 8)},
+    {Setting::kUtCallup, Register(32, 70, 150)},
+    {Setting::kUtLineFree, Register(33, 1, 50)},
+    {Setting::kUtCurrent, ReadOnlyRegister(64)},
+    {Setting::kConfigRegister, Register(83)},
+    {Setting::kDeviceMode, Register(77)},
+    {Setting::kDeviceRang, Register(223, 0, 7)},
+    {Setting::kAlarmActivity, Register(218, 0, 0xFF, 0)},
+    {Setting::kSndRecordTime, Register(237)},
+};
 
 // Settings record: the tag every copy starts with, and the bytes this class reads or keeps.
 constexpr uint8_t kSettingsTag = 0x40;
@@ -134,104 +136,36 @@ void CZeltaDevice::SetAlarmTime(DATE date) {
 DATE CZeltaDevice::GetAlarmTime() {
     return ReadAlarm(kClock);
 }
-int16_t CZeltaDevice::GetAlarmActivity() {
-    return ReadSetting(kAlarmActivity, 0);
-}
-void CZeltaDevice::SetAlarmActivity(int16_t value) {
-    WriteSetting(kAlarmActivity, value);
-}
 std::u16string CZeltaDevice::GetDeviceBuffer() {
     return ReadNumberBuffer(kClock);
 }
 bool CZeltaDevice::SetDeviceBuffer(const std::u16string& number) {
     return WriteNumberBuffer(kClock, number);
 }
-int16_t CZeltaDevice::GetNumLength() {
-    return ReadSetting(kNumLength);
-}
-void CZeltaDevice::SetNumLength(int16_t value) {
-    WriteSetting(kNumLength, value, 4, 7);
-}
-int16_t CZeltaDevice::GetSkipBells() {
-    return ReadSetting(kSkipBells);
-}
-void CZeltaDevice::SetSkipBells(int16_t value) {
-    WriteSetting(kSkipBells, value, 0, 9);
-}
-int16_t CZeltaDevice::GetBellMelody() {
-    return ReadSetting(kBellMelody);
-}
-void CZeltaDevice::SetBellMelody(int16_t value) {
-    WriteSetting(kBellMelody, value, 1, 4);
-}
-int16_t CZeltaDevice::GetBellVolume() {
-    return ReadSetting(kBellVolume);
-}
-void CZeltaDevice::SetBellVolume(int16_t value) {
-    WriteSetting(kBellVolume, value, 0, 7);
-}
-int16_t CZeltaDevice::GetSoundVolume() {
-    return ReadSetting(kSoundVolume);
-}
-void CZeltaDevice::SetSoundVolume(int16_t value) {
-    WriteSetting(kSoundVolume, value, 0, 8);
-}
-int16_t CZeltaDevice::GetUtCallup() {
-    return ReadSetting(kUtCallup);
-}
-int16_t CZeltaDevice::GetUtLineFree() {
-    return ReadSetting(kUtLineFree);
-}
-int16_t CZeltaDevice::GetUtCurrent() {
-    return ReadSetting(kUtCurrent);
-}
-int16_t CZeltaDevice::GetConfigRegister() {
-    return ReadSetting(kConfig);
-}
-void CZeltaDevice::SetConfigRegister(int16_t value) {
-    WriteSetting(kConfig, value);
-}
-int16_t CZeltaDevice::GetDeviceMode() {
-    return ReadSetting(kDeviceMode);
-}
-void CZeltaDevice::SetDeviceMode(int16_t value) {
-    WriteSetting(kDeviceMode, value);
-}
-int16_t CZeltaDevice::GetDeviceRang() {
-    return ReadSetting(kDeviceRang);
-}
-void CZeltaDevice::SetDeviceRang(int16_t value) {
-    WriteSetting(kDeviceRang, value, 0, 7);
-}
-int16_t CZeltaDevice::GetSndRecordTime() {
-    return ReadSetting(kSndRecordTime);
-}
-void CZeltaDevice::SetSndRecordTime(int16_t value) {
-    WriteSetting(kSndRecordTime, value);
+const SettingTable& CZeltaDevice::Settings() const {
+    return kSettings;
 }
 
-void CZeltaDevice::SetUtCallup(int16_t value) {
-    Hold hold(*port_);
+bool CZeltaDevice::SetSetting(Setting setting, int16_t value) {
+    const size_t kept = setting == Setting::kUtCallup     ? kSettingsUtCallup
+                        : setting == Setting::kUtLineFree ? kSettingsUtLineFree
+                                                          : 0;
+    if (kept == 0) {
+        return CDevice::SetSetting(setting, value);
+    }
+    Hold hold(m_gate);
     // A value the register refused (no write permission) is not stored in flash either, so
     // that the register and its stored copy agree.
-    if (WriteSetting(kUtCallup, value, 70, 150)) {
-        uint8_t record[kSettingsSize];
-        if (ReadSettingsBlock(record)) {
-            record[kSettingsUtCallup] = std::clamp<uint8_t>(value & 0xFF, 70, 150);
-            WriteSettingsBlock(record);
-        }
+    if (!CDevice::SetSetting(setting, value)) {
+        return false;
     }
-}
-
-void CZeltaDevice::SetUtLineFree(int16_t value) {
-    Hold hold(*port_);
-    if (WriteSetting(kUtLineFree, value, 1, 50)) {
-        uint8_t record[kSettingsSize];
-        if (ReadSettingsBlock(record)) {
-            record[kSettingsUtLineFree] = std::clamp<uint8_t>(value & 0xFF, 1, 50);
-            WriteSettingsBlock(record);
-        }
+    uint8_t record[kSettingsSize];
+    if (ReadSettingsBlock(record)) {
+        const SettingRegister& r = kSettings[setting];
+        record[kept] = std::clamp<uint8_t>(value & 0xFF, r.lo, r.hi);
+        WriteSettingsBlock(record);
     }
+    return true;
 }
 
 int16_t CZeltaDevice::GetStateRegister(int16_t selector) {
@@ -301,7 +235,7 @@ bool CZeltaDevice::FindSettings(uint16_t& block, int& firstUntagged) {
 
 bool CZeltaDevice::ReadSettingsBlock(uint8_t* record) {
     std::memset(record, 0, kSettingsSize);
-    Hold hold(*port_);
+    Hold hold(m_gate);
     uint16_t block = 0;
     int firstUntagged = 0;
     if (!FindSettings(block, firstUntagged)) {
@@ -321,7 +255,7 @@ bool CZeltaDevice::ReadSettingsBlock(uint8_t* record) {
 
 bool CZeltaDevice::WriteSettingsBlock(const uint8_t* record) {
     const FlashGeometry& g = Geometry();
-    Hold hold(*port_);
+    Hold hold(m_gate);
     uint16_t block = 0;
     int firstUntagged = 0;
     if (!FindSettings(block, firstUntagged)) {
@@ -334,7 +268,7 @@ bool CZeltaDevice::WriteSettingsBlock(const uint8_t* record) {
     uint8_t raw[kSettingsRaw];
     EncodeTriples(copy, kSettingsSize, raw);
     if (g.rewakeBeforeSettingsWrite) {
-        WakeupDevice(writePermit_);
+        WakeupDevice(m_writePermit);
     }
     uint8_t page = 0;
     if (firstUntagged > g.settingsLastIndex) {
@@ -347,7 +281,7 @@ bool CZeltaDevice::WriteSettingsBlock(const uint8_t* record) {
     }
     const bool written = WriteFlash(FlashAddress::At(block, page, 0, kSettingsRaw), raw);
     if (!g.rewakeBeforeSettingsWrite) {
-        port_->Pause(protocol::kFlashPause);
+        m_port->Pause(protocol::kFlashPause);
     }
     return written;
 }
@@ -389,7 +323,7 @@ bool CZeltaDevice::SetAutodetParams(const AUTODETPARAMS* current, const AUTODETP
     if (current == nullptr) {
         return false;
     }
-    Hold hold(*port_);
+    Hold hold(m_gate);
     uint8_t s[kSettingsSize];
     if (!ReadSettingsBlock(s)) {
         return false;

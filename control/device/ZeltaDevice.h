@@ -37,37 +37,13 @@ class CZeltaDevice : public CDevice {
     DATE GetDeviceTime() override;
     void SetAlarmTime(DATE date) override;
     DATE GetAlarmTime() override;
-    int16_t GetAlarmActivity() override;
-    void SetAlarmActivity(int16_t value) override;
     std::u16string GetDeviceBuffer() override;
     bool SetDeviceBuffer(const std::u16string& number) override;
-    int16_t GetNumLength() override;
-    void SetNumLength(int16_t value) override;
-    int16_t GetSkipBells() override;
-    void SetSkipBells(int16_t value) override;
-    int16_t GetBellMelody() override;
-    void SetBellMelody(int16_t value) override;
-    int16_t GetBellVolume() override;
-    void SetBellVolume(int16_t value) override;
-    int16_t GetSoundVolume() override;
-    void SetSoundVolume(int16_t value) override;
-    int16_t GetUtCallup() override;
-    // Also kept in the settings record (byte 2), once the register took the value.
-    void SetUtCallup(int16_t value) override;
-    int16_t GetUtLineFree() override;
-    // Also kept in the settings record (byte 3), once the register took the value.
-    void SetUtLineFree(int16_t value) override;
-    int16_t GetUtCurrent() override;
+    // UtCallup and UtLineFree are also kept in the settings record (bytes 2 and 3), once the
+    // register took the value.
+    bool SetSetting(Setting setting, int16_t value) override;
     int16_t GetStateRegister(int16_t selector) override;
     void SetStateRegister(int16_t selector, int16_t value) override;
-    int16_t GetConfigRegister() override;
-    void SetConfigRegister(int16_t value) override;
-    int16_t GetDeviceMode() override;
-    void SetDeviceMode(int16_t value) override;
-    int16_t GetDeviceRang() override;
-    void SetDeviceRang(int16_t value) override;
-    int16_t GetSndRecordTime() override;
-    void SetSndRecordTime(int16_t value) override;
     bool GetCallsStatistic(CALLSTATISTIC& stat) override;
     bool GetAutodetParams(AUTODETPARAMS* current, AUTODETPARAMS* parallel) override;
     bool SetAutodetParams(const AUTODETPARAMS* current, const AUTODETPARAMS* parallel) override;
@@ -125,6 +101,8 @@ class CZeltaDevice : public CDevice {
     };
 
   protected:
+    const SettingTable& Settings() const override;
+
     // How a generation keeps its voice messages.
     struct VoiceLayout {
         uint32_t rate;  // of the downloaded file
@@ -189,9 +167,9 @@ class CZeltaDevice : public CDevice {
     bool ReadRecord(uint16_t block, uint8_t page, uint8_t column, uint8_t* entry);
 
     // The map of flash areas (bytes 0..13 used) and the area-selection flags of the settings.
-    std::array<uint8_t, 25> map_{};
-    bool mapLoaded_ = false;
-    uint8_t areaFlags_ = 0;
+    std::array<uint8_t, 25> m_map{};
+    bool m_mapLoaded = false;
+    uint8_t m_areaFlags = 0;
 
   private:
     // The blocks of the chain from `first`, with their headers, up to `limit` blocks. True when

@@ -10,7 +10,7 @@ namespace fonerix {
 
 namespace {
 
-using Hold = SerialLink::WatcherHold;
+using Hold = WatcherGate::Hold;
 
 constexpr uint8_t kMapTag = 0x80;
 constexpr uint8_t kMapColumn = 6;
@@ -49,7 +49,7 @@ std::u16string EntryNumber(const uint8_t* entry, uint8_t maxDigits) {
 }
 
 void CZeltaDevice::LoadFlashMap() {
-    if (mapLoaded_) {
+    if (m_mapLoaded) {
         return;
     }
     uint16_t block = 0;
@@ -63,12 +63,12 @@ void CZeltaDevice::LoadFlashMap() {
     uint8_t decoded[DecodedLength(kMapRaw)];
     if (ReadFlash(FlashAddress::At(block, 0, kMapColumn, kMapRaw), raw) &&
         DecodeTriples(kMapRaw, raw, decoded)) {
-        std::copy(std::begin(decoded), std::end(decoded), map_.begin());
+        std::copy(std::begin(decoded), std::end(decoded), m_map.begin());
     }
     uint8_t settings[kSettingsSize];
     ReadSettingsBlock(settings);  // zeroed when it fails: both flags clear
-    areaFlags_ = settings[kSettingsAreaFlags];
-    mapLoaded_ = true;
+    m_areaFlags = settings[kSettingsAreaFlags];
+    m_mapLoaded = true;
 }
 
 bool CZeltaDevice::ReadRecord(uint16_t block, uint8_t page, uint8_t column, uint8_t* entry) {
@@ -111,12 +111,12 @@ bool CZeltaDevice::GetIncomeBook(PHBOOKRECORD& record) {
 }
 
 bool CZeltaDevice::ReadLog(Log log, PHBOOKRECORD& record) {
-    Hold hold(*port_);
+    Hold hold(m_gate);
     LoadFlashMap();
     const FlashGeometry& g = Geometry();
     const bool outgoing = log == Log::kOutgoing;
     FlashReader& r = outgoing ? Readers().outgoing : Readers().incoming;
-    const Area area = AreaAt(map_, outgoing ? 10 : 6, true);
+    const Area area = AreaAt(m_map, outgoing ? 10 : 6, true);
     const auto rewind = [&] {
         r = FlashReader{true, area.first, g.firstRecordPage, g.columns[0], 0, 0};
         return false;
@@ -125,7 +125,7 @@ bool CZeltaDevice::ReadLog(Log log, PHBOOKRECORD& record) {
         rewind();
     }
     record.inUse = 0;
-    const bool alternative = (areaFlags_ & (outgoing ? 0x02 : 0x01)) != 0;
+    const bool alternative = (m_areaFlags & (outgoing ? 0x02 : 0x01)) != 0;
     const uint8_t limit = alternative ? area.alternative : area.last;
     if (r.block > limit) {
         return rewind();
@@ -159,11 +159,11 @@ bool CZeltaDevice::ReadLog(Log log, PHBOOKRECORD& record) {
 }
 
 bool CZeltaDevice::GetPhoneBook(PHBOOKRECORD& record) {
-    Hold hold(*port_);
+    Hold hold(m_gate);
     LoadFlashMap();
     const FlashGeometry& g = Geometry();
     FlashReader& r = Readers().book;
-    const Area area = AreaAt(map_, 0, false);
+    const Area area = AreaAt(m_map, 0, false);
     // Two copies of the book: block i of the first half and block i + h of the second.
     const int h = std::max(0, area.last - area.first + 1) / 2;
     const auto rewind = [&] {

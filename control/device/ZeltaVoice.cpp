@@ -22,7 +22,7 @@ namespace fonerix {
 
 namespace {
 
-using Hold = SerialLink::WatcherHold;
+using Hold = WatcherGate::Hold;
 
 // Settings-record bytes of the voice handles, big-endian, in the order GetSoundHandles reports.
 constexpr size_t kSettingsFirstSpecial = 16;
@@ -117,7 +117,7 @@ bool CZeltaDevice::GetSoundMessage(int16_t handle, const std::u16string& fileNam
     WavWriter writer(sink, v.rate);
     bool ok = writer.Begin();
     {
-        Hold hold(*port_);
+        Hold hold(m_gate);
         VoiceDecoder decoder;
         std::set<uint16_t> seen;
         std::optional<uint16_t> block = first;
@@ -140,7 +140,7 @@ bool CZeltaDevice::SetSoundMessage(int16_t& handle, const std::u16string& fileNa
     if (!source.Open(Utf8FromUtf16(fileName)) || in.Open(source, v.window) != WavRejection::kNone) {
         return false;
     }
-    Hold hold(*port_);
+    Hold hold(m_gate);
     uint8_t settings[kSettingsSize];
     if (!ReadSettingsBlock(settings)) {
         return false;
@@ -183,7 +183,7 @@ bool CZeltaDevice::DelSoundMessage(int16_t handle) {
     if (!v.isHandle(first)) {
         return false;
     }
-    Hold hold(*port_);
+    Hold hold(m_gate);
     uint8_t settings[kSettingsSize];
     if (!ReadSettingsBlock(settings)) {
         return false;
@@ -231,7 +231,7 @@ bool CZeltaDevice::SetSoundHandles(const int16_t* table, int16_t count) {
     if (count < 0 || (table == nullptr && count > 0)) {
         return false;
     }
-    Hold hold(*port_);
+    Hold hold(m_gate);
     uint8_t settings[kSettingsSize];
     if (!ReadSettingsBlock(settings)) {
         return false;
@@ -247,7 +247,7 @@ bool CZeltaDevice::SetSoundHandles(const int16_t* table, int16_t count) {
 
 int32_t CZeltaDevice::GetFreeSoundSpace() {
     const VoiceLayout& v = Voice();
-    Hold hold(*port_);
+    Hold hold(m_gate);
     uint8_t settings[kSettingsSize];
     if (!ReadSettingsBlock(settings)) {
         return 0;
@@ -333,7 +333,7 @@ bool CZeltaDevice::ResetVoiceBlock(uint16_t block, std::optional<uint16_t> next)
         return false;
     }
     const bool written = WriteFlash(FlashAddress::At(block, 0, 0, sizeof raw), raw);
-    port_->Pause(protocol::kFlashPause);
+    m_port->Pause(protocol::kFlashPause);
     return written;
 }
 
@@ -359,11 +359,11 @@ bool CZeltaDevice::WriteVoiceBlock(uint16_t block, VoiceWavReader& in, VoiceEnco
                                       kFirstCoded - kFirstCodedHalf)
                    : FlashAddress::At(block, p, kHeadRaw + kCoded, kCoded);
         const bool written = WriteFlash(first, page);
-        port_->Pause(protocol::kFlashPause);
+        m_port->Pause(protocol::kFlashPause);
         if (!written || !WriteFlash(second, page + first.count)) {
             return false;
         }
-        port_->Pause(protocol::kFlashPause);
+        m_port->Pause(protocol::kFlashPause);
     }
     return true;
 }

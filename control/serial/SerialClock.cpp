@@ -6,7 +6,7 @@
 namespace fonerix {
 
 Deadline::Clock::duration Deadline::Remaining() const {
-    const auto left = end_ - Clock::now();
+    const auto left = m_end - Clock::now();
     return left > Clock::duration::zero() ? left : Clock::duration::zero();
 }
 

@@ -14,15 +14,15 @@ class Deadline {
     using Clock = std::chrono::steady_clock;
 
     explicit Deadline(uint64_t milliseconds)
-        : end_(Clock::now() + std::chrono::milliseconds(milliseconds)) {}
-    explicit Deadline(Clock::time_point end) : end_(end) {}
+        : m_end(Clock::now() + std::chrono::milliseconds(milliseconds)) {}
+    explicit Deadline(Clock::time_point end) : m_end(end) {}
 
-    Clock::time_point End() const { return end_; }
+    Clock::time_point End() const { return m_end; }
     Clock::duration Remaining() const;
     bool Passed() const { return Remaining() <= Clock::duration::zero(); }
 
   private:
-    Clock::time_point end_;
+    Clock::time_point m_end;
 };
 
 // poll() until `deadline`, retrying on EINTR. Returns the count of ready descriptors, 0 when the

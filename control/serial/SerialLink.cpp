@@ -24,17 +24,4 @@ bool SerialLink::SetTimeouts(const CommTimeouts& t) {
                        static_cast<int32_t>(t.writeConstant));
 }
 
-SerialLink::WatcherHold::WatcherHold(SerialLink& link) : link_(link) {
-    if (link_.holdDepth_++ == 0) {
-        link_.inputStale_ = true;
-        link_.StopWatcher();
-    }
-}
-
-SerialLink::WatcherHold::~WatcherHold() {
-    if (--link_.holdDepth_ == 0) {
-        link_.StartWatcher(false);
-    }
-}
-
 }  // namespace fonerix

@@ -2,13 +2,12 @@
 
 #include <chrono>
 #include <cstdint>
-#include <utility>
 
 #include "control/serial/CommTimeouts.h"
 
 namespace fonerix {
 
-class INotifyWindow;
+class LineWatcher;
 
 // What the event-frame reader needs of a port: the count of bytes waiting and bounded reads.
 class ByteSource {
@@ -25,8 +24,9 @@ class ByteSource {
     bool ReadByte(uint8_t& value);
 };
 
-// The device's way to the line. CSerialPort implements it on a terminal; tests implement it in
-// memory so that an exchange can be checked byte by byte without a terminal or a clock.
+// The device's way to the line: a byte stream with time-outs. CSerialPort implements it on a
+// terminal; tests implement it in memory so that an exchange can be checked byte by byte without
+// a terminal or a clock. When the line's watcher runs is the WatcherGate's business.
 class SerialLink : public ByteSource {
   public:
     virtual bool Open(uint8_t port, uint32_t baud) = 0;
@@ -50,47 +50,15 @@ class SerialLink : public ByteSource {
     // A protocol pause: the set needs this long before it answers.
     virtual void Pause(std::chrono::milliseconds duration) = 0;
 
-    virtual void SetNotifyWindow(INotifyWindow* window) = 0;
-    virtual void StartWatcher(bool create) = 0;
-    virtual void StopWatcher() = 0;
-    // Set while the host has turned events off (DisableDeviceEvents): StartWatcher then leaves
-    // a stopped watcher stopped, so that the end of an exchange does not turn them back on.
-    void SetEventsDisabled(bool disabled) {
-        eventsDisabled_ = disabled;
-        inputStale_ = inputStale_ || disabled;
-    }
-    bool EventsDisabled() const { return eventsDisabled_; }
+    // The thread that turns the set's own frames into notifications; null for a line without
+    // one.
+    virtual LineWatcher* Watcher() { return nullptr; }
+    // The gate names each start it lets through ("start", "start+" with create) and each stop
+    // ("stop") before acting on it, for a line that keeps a trace of what happens on it.
+    virtual void NoteWatcherRequest(const char* /*request*/) {}
 
     // True only if the write succeeded and the byte left.
     bool SendByte(uint8_t value);
-
-    // Keeps the watcher away from the line for the life of the object. Exchanges nest (a re-wake
-    // inside a command, a memory read inside an identity read): only the outermost hold stops
-    // the watcher and only its end lets the watcher run again.
-    class WatcherHold {
-      public:
-        explicit WatcherHold(SerialLink& link);
-        ~WatcherHold();
-        WatcherHold(const WatcherHold&) = delete;
-        WatcherHold& operator=(const WatcherHold&) = delete;
-
-      private:
-        SerialLink& link_;
-    };
-
-  protected:
-    // While an exchange holds the line, StartWatcher must not let the watcher run.
-    bool HeldByExchange() const { return holdDepth_ > 0; }
-    // Whether the input must be discarded before the watcher listens again: true once an
-    // exchange has used the line (its leftovers are no frames) or the host turned events off
-    // since the watcher last listened. A frame that came while the watcher only stood aside for
-    // the handling of the previous event is a real event and must not be thrown away.
-    bool TakeInputStale() { return std::exchange(inputStale_, false); }
-
-  private:
-    int holdDepth_ = 0;
-    bool eventsDisabled_ = false;
-    bool inputStale_ = true;
 };
 
 }  // namespace fonerix

@@ -10,6 +10,7 @@
 
 #include "control/serial/CommTimeouts.h"
 #include "control/serial/SerialLink.h"
+#include "control/serial/WatcherGate.h"
 
 namespace fonerix {
 
@@ -17,12 +18,13 @@ class Deadline;
 
 // One COM port on a POSIX terminal: raw 8N1, no flow control, RTS on and DTR off, reads and
 // writes bounded by the port's time-outs, and the watcher thread that turns the set's
-// unsolicited frames into kDeviceEventMessage calls to the notify window.
+// unsolicited frames into kDeviceEventMessage calls to the notify window (SerialWatcher.cpp;
+// when it runs is decided by a WatcherGate).
 //
 // Thread contract: every member is called from one thread, the owner's. The watcher thread
-// touches the line only while it runs; StopWatcher returns once it has left the line alone, and
+// touches the line only while it runs; RestWatcher returns once it has left the line alone, and
 // Close returns once it will never touch the port again.
-class CSerialPort : public SerialLink {
+class CSerialPort : public SerialLink, public LineWatcher {
   public:
     CSerialPort();
     ~CSerialPort() override;
@@ -34,14 +36,14 @@ class CSerialPort : public SerialLink {
     bool Open(uint8_t port, uint32_t baud) override;
     // Ends the watcher and closes the terminal. Always true.
     bool Close() override;
-    bool IsOpen() const override { return fd_ >= 0; }
+    bool IsOpen() const override { return m_fd >= 0; }
     // Line settings and the default time-outs on the open terminal.
     bool Configure(uint32_t baud);
 
     bool SetTimeouts(int32_t readInterval, int32_t readMultiplier, int32_t readConstant,
                      int32_t writeMultiplier, int32_t writeConstant) override;
     using SerialLink::SetTimeouts;
-    const CommTimeouts& GetTimeouts() const { return timeouts_; }
+    const CommTimeouts& GetTimeouts() const { return m_timeouts; }
 
     bool Read(uint8_t* buffer, uint32_t count, uint32_t& received) override;
     bool Write(const uint8_t* data, uint32_t count, uint32_t& sent) override;
@@ -51,17 +53,21 @@ class CSerialPort : public SerialLink {
     void ClearLineErrors() override;
     void Pause(std::chrono::milliseconds duration) override;
 
+    LineWatcher* Watcher() override { return this; }
     void SetNotifyWindow(INotifyWindow* window) override;
-    void StartWatcher(bool create) override;
-    void StopWatcher() override;
+    bool WatcherExists() const override { return m_watcher != nullptr; }
+    bool CreateWatcher() override;
+    bool WatcherRunning() const override { return !m_watcherSuspended; }
+    void RunWatcher() override;
+    void RestWatcher() override;
 
-    uint8_t GetPort() const override { return port_; }
-    uint32_t GetBaudRate() const override { return baud_; }
-    int GetHandle() const { return fd_; }
+    uint8_t GetPort() const override { return m_port; }
+    uint32_t GetBaudRate() const override { return m_baud; }
+    int GetHandle() const { return m_fd; }
     // errno of the last failed open (ENOENT, EACCES, EBUSY, ENOTTY ...), 0 after a success.
-    int LastOpenError() const { return lastOpenError_; }
+    int LastOpenError() const { return m_lastOpenError; }
     // True while the watcher thread does not run (not started, stopped, or gone).
-    bool WatcherSuspended() const { return watcherSuspended_; }
+    bool WatcherSuspended() const { return m_watcherSuspended; }
 
   protected:
     // Bytes the terminal has accepted but not yet put on the line (0 when it cannot tell, as a
@@ -75,7 +81,7 @@ class CSerialPort : public SerialLink {
     void CloseHandle();
     bool ReadFromLine(uint8_t* buffer, uint32_t count, uint32_t& received,
                       WatcherState* interruptible);
-    // Moves what the terminal holds into `pending_` without waiting; false if the line is gone.
+    // Moves what the terminal holds into `m_pending` without waiting; false if the line is gone.
     bool TakeFromLine();
     uint32_t TakePending(uint8_t* buffer, uint32_t count);
     bool WaitForOutputSent(const Deadline& deadline);
@@ -83,18 +89,18 @@ class CSerialPort : public SerialLink {
     void WatchLine(std::shared_ptr<WatcherState> state);
     void EndWatcher();
 
-    INotifyWindow* notifyWindow_ = nullptr;
-    std::shared_ptr<WatcherState> watcher_;
-    std::thread watcherThread_;
-    CommTimeouts timeouts_{};
-    bool watcherSuspended_ = true;
-    uint8_t port_ = 0;
-    uint32_t baud_ = 0;
-    int fd_ = -1;
-    int lastOpenError_ = 0;
+    INotifyWindow* m_notifyWindow = nullptr;
+    std::shared_ptr<WatcherState> m_watcher;
+    std::thread m_watcherThread;
+    CommTimeouts m_timeouts{};
+    bool m_watcherSuspended = true;
+    uint8_t m_port = 0;
+    uint32_t m_baud = 0;
+    int m_fd = -1;
+    int m_lastOpenError = 0;
     // Bytes taken off the terminal but not yet read: the watcher has to look at the input to
     // find a frame start, and nothing it looked at may be lost to the next reader.
-    std::vector<uint8_t> pending_;
+    std::vector<uint8_t> m_pending;
 };
 
 }  // namespace fonerix

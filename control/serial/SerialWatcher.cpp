@@ -1,19 +1,15 @@
 // The line-event watcher of CSerialPort: a thread that waits for the set's frame-start byte,
-// reads the frame and hands the event synchronously to the notify window.
+// reads the frame and hands the event synchronously to the notify window. When it runs is
+// WatcherGate's decision; this file is how it is made, run, rested and ended.
 
 #include <poll.h>
-#include <unistd.h>
 
-#include <cerrno>
 #include <cstdint>
 
-#include <algorithm>
 #include <system_error>
 
-#include "control/serial/ByteTrace.h"
 #include "control/serial/EventFrame.h"
 #include "control/serial/NotifyWindow.h"
-#include "control/serial/SerialClock.h"
 #include "control/serial/SerialPort.h"
 #include "control/serial/WatcherState.h"
 #include "platform/automation/Unknown.h"
@@ -21,141 +17,67 @@
 namespace fonerix {
 
 // The watcher's reads of a frame: like the owner's, but they give up as soon as the owner wants
-// the line back, so that StopWatcher never waits for a frame that stopped arriving.
+// the line back, so that RestWatcher never waits for a frame that stopped arriving.
 class CSerialPort::WatcherSource final : public ByteSource {
   public:
-    WatcherSource(CSerialPort& port, WatcherState& state) : port_(port), state_(state) {}
-    uint32_t BytesWaiting() override { return port_.BytesWaiting(); }
+    WatcherSource(CSerialPort& port, WatcherState& state) : m_port(port), m_state(state) {}
+    uint32_t BytesWaiting() override { return m_port.BytesWaiting(); }
     bool Read(uint8_t* buffer, uint32_t count, uint32_t& received) override {
-        return port_.ReadFromLine(buffer, count, received, &state_);
+        return m_port.ReadFromLine(buffer, count, received, &m_state);
     }
 
   private:
-    CSerialPort& port_;
-    WatcherState& state_;
+    CSerialPort& m_port;
+    WatcherState& m_state;
 };
 
-bool CSerialPort::ReadFromLine(uint8_t* buffer, uint32_t count, uint32_t& received,
-                               WatcherState* interruptible) {
-    received = 0;
+void CSerialPort::SetNotifyWindow(INotifyWindow* window) {
+    m_notifyWindow = window;
+    if (m_watcher) {
+        std::lock_guard lock(m_watcher->mutex);
+        m_watcher->notifyWindow = window;
+    }
+}
+
+bool CSerialPort::CreateWatcher() {
+    if (m_watcher) {
+        return true;
+    }
     if (!IsOpen()) {
         return false;
     }
-    received = TakePending(buffer, count);
-    if (received == count) {
-        return true;
+    auto state = std::make_shared<WatcherState>();
+    if (state->wakeFd < 0) {
+        return false;
     }
-    const CommTimeouts t = timeouts_;
-    // The special setting "return at once with what is there".
-    const bool immediate =
-        t.readInterval == UINT32_MAX && t.readMultiplier == 0 && t.readConstant == 0;
-    const uint64_t totalMs = ReadTotalMs(t, count);
-    const Deadline deadline(immediate ? 0 : (totalMs > 0 ? totalMs : ReadWaitLimitMs(t, count)));
-    auto lastByte = Deadline::Clock::now();
-
-    pollfd fds[2] = {{fd_, POLLIN, 0}, {interruptible ? interruptible->wakeFd : -1, POLLIN, 0}};
-    while (received < count) {
-        ssize_t n = ::read(fd_, buffer + received, count - received);
-        if (n > 0) {
-            ByteTrace::Bytes(port_, '<', buffer + received, static_cast<uint32_t>(n));
-            received += static_cast<uint32_t>(n);
-            lastByte = Deadline::Clock::now();
-            continue;
-        }
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n < 0 && errno != EAGAIN) {
-            return false;  // the line is gone
-        }
-        if (immediate) {
-            return true;
-        }
-        Deadline wait = deadline;
-        if (t.readInterval > 0 && received > 0) {
-            wait = Deadline(
-                std::min(deadline.End(), lastByte + std::chrono::milliseconds(t.readInterval)));
-            if (wait.Passed()) {
-                return true;  // the gap between bytes ended the read
-            }
-        }
-        const int ready = WaitFor(fds, 2, wait);
-        if (ready < 0) {
-            return false;
-        }
-        if (ready == 0) {
-            if (deadline.Passed()) {
-                break;
-            }
-            continue;
-        }
-        if (fds[1].revents != 0 && interruptible->MustLeaveLine()) {
-            return false;
-        }
-        if ((fds[0].revents & (POLLERR | POLLNVAL)) != 0 ||
-            (fds[0].revents & (POLLHUP | POLLIN)) == POLLHUP) {
-            return false;
-        }
+    state->notifyWindow = m_notifyWindow;
+    try {
+        m_watcherThread = std::thread(&CSerialPort::WatchLine, this, state);
+    } catch (const std::system_error&) {
+        return false;
     }
-    // Short reads complete like a serial driver's total time-out; without one the host's own
-    // wait limit has passed, which is a failure.
-    return received == count || totalMs > 0;
+    m_watcher = std::move(state);
+    m_watcherSuspended = true;
+    return true;
 }
 
-void CSerialPort::SetNotifyWindow(INotifyWindow* window) {
-    notifyWindow_ = window;
-    if (watcher_) {
-        std::lock_guard lock(watcher_->mutex);
-        watcher_->notifyWindow = window;
-    }
-}
-
-void CSerialPort::StartWatcher(bool create) {
-    if (!IsOpen()) {
+void CSerialPort::RunWatcher() {
+    if (!IsOpen() || !m_watcher || !m_watcherSuspended) {
         return;
-    }
-    bool created = false;
-    if (!watcher_) {
-        if (!create || EventsDisabled()) {
-            if (!HeldByExchange()) {
-                Purge();
-            }
-            return;
-        }
-        auto state = std::make_shared<WatcherState>();
-        if (state->wakeFd < 0) {
-            return;
-        }
-        state->notifyWindow = notifyWindow_;
-        try {
-            watcherThread_ = std::thread(&CSerialPort::WatchLine, this, state);
-        } catch (const std::system_error&) {
-            return;
-        }
-        watcher_ = std::move(state);
-        watcherSuspended_ = true;
-        created = true;
-    }
-    if (HeldByExchange() || !watcherSuspended_ || EventsDisabled()) {
-        return;
-    }
-    // A new watcher never listened: whatever waits is from before events were wanted.
-    if (TakeInputStale() || created) {
-        Purge();
     }
     {
-        std::lock_guard lock(watcher_->mutex);
-        watcher_->runRequested = true;
+        std::lock_guard lock(m_watcher->mutex);
+        m_watcher->runRequested = true;
     }
-    watcher_->changed.notify_all();
-    watcherSuspended_ = false;
+    m_watcher->changed.notify_all();
+    m_watcherSuspended = false;
 }
 
-void CSerialPort::StopWatcher() {
-    if (!IsOpen() || !watcher_ || watcherSuspended_) {
+void CSerialPort::RestWatcher() {
+    if (!IsOpen() || !m_watcher || m_watcherSuspended) {
         return;
     }
-    WatcherState& w = *watcher_;
+    WatcherState& w = *m_watcher;
     {
         std::lock_guard lock(w.mutex);
         w.runRequested = false;
@@ -163,14 +85,14 @@ void CSerialPort::StopWatcher() {
     w.Wake();
     std::unique_lock lock(w.mutex);
     w.changed.wait(lock, [&] { return w.atRest || w.inNotify || w.exited; });
-    watcherSuspended_ = true;
+    m_watcherSuspended = true;
 }
 
 void CSerialPort::EndWatcher() {
-    if (!watcher_) {
+    if (!m_watcher) {
         return;
     }
-    WatcherState& w = *watcher_;
+    WatcherState& w = *m_watcher;
     bool stillNotifying = false;
     {
         std::lock_guard lock(w.mutex);
@@ -187,14 +109,14 @@ void CSerialPort::EndWatcher() {
     // the handler returns, without touching the port again. Joining it here would wait for the
     // handler that called us; the module joins it once it has ended and stays loaded till then.
     if (stillNotifying) {
-        ModuleAdoptThread(std::move(watcherThread_), [state = watcher_] {
+        ModuleAdoptThread(std::move(m_watcherThread), [state = m_watcher] {
             std::lock_guard lock(state->mutex);
             return state->exited.load();
         });
     } else {
-        watcherThread_.join();
+        m_watcherThread.join();
     }
-    watcher_.reset();
+    m_watcher.reset();
 }
 
 void CSerialPort::WatchLine(std::shared_ptr<WatcherState> state) {
@@ -220,7 +142,7 @@ void CSerialPort::WatchLine(std::shared_ptr<WatcherState> state) {
         }
 
         if (!PendingHasFrameStart()) {
-            pollfd fds[2] = {{lineGone ? -1 : fd_, POLLIN, 0}, {w.wakeFd, POLLIN, 0}};
+            pollfd fds[2] = {{lineGone ? -1 : m_fd, POLLIN, 0}, {w.wakeFd, POLLIN, 0}};
             if (::poll(fds, 2, -1) < 0) {
                 continue;
             }
@@ -255,7 +177,7 @@ void CSerialPort::WatchLine(std::shared_ptr<WatcherState> state) {
             window = w.notifyWindow;
             w.inNotify = true;
         }
-        w.changed.notify_all();  // a StopWatcher waiting for the line may go on
+        w.changed.notify_all();  // a RestWatcher waiting for the line may go on
         if (window != nullptr) {
             window->SendMessage(kDeviceEventMessage, event.code,
                                 event.digitCount != 0 ? reinterpret_cast<intptr_t>(event.text) : 0);

@@ -14,7 +14,7 @@ namespace fonerix {
 
 class INotifyWindow;
 
-// The parking gate between the owner's thread and the watcher thread. The owner asks the
+// The handshake between the owner's thread and the watcher thread. The owner asks the
 // watcher to run or to rest; the watcher rests only at points where it holds nothing of the
 // line. It is shared so that a watcher still inside a notification when the port closes can
 // find out, on its return, that it must end without touching the port.

@@ -12,12 +12,12 @@
 namespace fonerix {
 
 size_t MemoryRiffSource::ReadAt(uint64_t offset, uint8_t* data, size_t size) {
-    if (offset >= size_) {
+    if (offset >= m_size) {
         return 0;
     }
-    const size_t left = size_ - static_cast<size_t>(offset);
+    const size_t left = m_size - static_cast<size_t>(offset);
     const size_t n = size < left ? size : left;
-    std::memcpy(data, data_ + offset, n);
+    std::memcpy(data, m_data + offset, n);
     return n;
 }
 
@@ -28,29 +28,30 @@ FileRiffSource::~FileRiffSource() {
 bool FileRiffSource::Open(const std::string& path) {
     Close();
     do {
-        fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    } while (fd_ < 0 && errno == EINTR);
+        m_fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    } while (m_fd < 0 && errno == EINTR);
     struct stat info {};
-    if (fd_ < 0 || ::fstat(fd_, &info) != 0 || !S_ISREG(info.st_mode)) {
+    if (m_fd < 0 || ::fstat(m_fd, &info) != 0 || !S_ISREG(info.st_mode)) {
         Close();
         return false;
     }
-    size_ = static_cast<uint64_t>(info.st_size);
+    m_size = static_cast<uint64_t>(info.st_size);
     return true;
 }
 
 void FileRiffSource::Close() {
-    if (fd_ >= 0) {
-        ::close(fd_);
+    if (m_fd >= 0) {
+        ::close(m_fd);
     }
-    fd_ = -1;
-    size_ = 0;
+    m_fd = -1;
+    m_size = 0;
 }
 
 size_t FileRiffSource::ReadAt(uint64_t offset, uint8_t* data, size_t size) {
     size_t done = 0;
-    while (fd_ >= 0 && done < size) {
-        const ssize_t n = ::pread(fd_, data + done, size - done, static_cast<off_t>(offset + done));
+    while (m_fd >= 0 && done < size) {
+        const ssize_t n =
+            ::pread(m_fd, data + done, size - done, static_cast<off_t>(offset + done));
         if (n < 0 && errno == EINTR) {
             continue;
         }
@@ -87,7 +88,7 @@ RiffStatus RiffReader::ReadHeader(uint64_t at, uint64_t limit, RiffChunk& chunk)
         return RiffStatus::kTruncatedHeader;
     }
     uint8_t header[12];
-    if (source_.ReadAt(at, header, 8) != 8) {
+    if (m_source.ReadAt(at, header, 8) != 8) {
         return RiffStatus::kReadFailed;
     }
     RiffChunk found;
@@ -104,7 +105,7 @@ RiffStatus RiffReader::ReadHeader(uint64_t at, uint64_t limit, RiffChunk& chunk)
         if (found.size < 4) {
             return RiffStatus::kTruncatedHeader;
         }
-        if (source_.ReadAt(found.dataOffset, header + 8, 4) != 4) {
+        if (m_source.ReadAt(found.dataOffset, header + 8, 4) != 4) {
             return RiffStatus::kReadFailed;
         }
         found.formType = GetLe32(header + 8);
@@ -116,14 +117,14 @@ RiffStatus RiffReader::ReadHeader(uint64_t at, uint64_t limit, RiffChunk& chunk)
 
 RiffStatus RiffReader::DescendRiff(RiffChunk& riff, uint32_t formType) {
     RiffChunk found;
-    const RiffStatus status = ReadHeader(0, source_.Size(), found);
-    if (status == RiffStatus::kTruncatedHeader && source_.Size() < 8) {
+    const RiffStatus status = ReadHeader(0, m_source.Size(), found);
+    if (status == RiffStatus::kTruncatedHeader && m_source.Size() < 8) {
         return RiffStatus::kNotRiff;
     }
     if (status == RiffStatus::kSizeLies) {
         // The size is checked before the identifier is trusted: tell the two apart.
         uint8_t id[4];
-        if (source_.ReadAt(0, id, 4) == 4 && GetLe32(id) != kRiffId) {
+        if (m_source.ReadAt(0, id, 4) == 4 && GetLe32(id) != kRiffId) {
             return RiffStatus::kNotRiff;
         }
         return status;
@@ -138,12 +139,12 @@ RiffStatus RiffReader::DescendRiff(RiffChunk& riff, uint32_t formType) {
         return RiffStatus::kWrongForm;
     }
     riff = found;
-    position_ = found.dataOffset;
+    m_position = found.dataOffset;
     return RiffStatus::kOk;
 }
 
 RiffStatus RiffReader::Descend(RiffChunk& chunk, const RiffChunk& parent, uint32_t id) {
-    uint64_t at = position_ < parent.dataOffset ? parent.dataOffset : position_;
+    uint64_t at = m_position < parent.dataOffset ? parent.dataOffset : m_position;
     // Every step moves at least 8 bytes forward, so the walk ends.
     while (at < parent.dataEnd) {
         RiffChunk found;
@@ -153,7 +154,7 @@ RiffStatus RiffReader::Descend(RiffChunk& chunk, const RiffChunk& parent, uint32
         }
         if (id == 0 || found.id == id) {
             chunk = found;
-            position_ = found.dataOffset;
+            m_position = found.dataOffset;
             return RiffStatus::kOk;
         }
         at = found.dataEnd + (found.size & 1);
@@ -162,20 +163,20 @@ RiffStatus RiffReader::Descend(RiffChunk& chunk, const RiffChunk& parent, uint32
 }
 
 void RiffReader::Ascend(const RiffChunk& chunk) {
-    position_ = chunk.dataEnd;
-    if ((chunk.size & 1) && position_ < source_.Size()) {
-        ++position_;
+    m_position = chunk.dataEnd;
+    if ((chunk.size & 1) && m_position < m_source.Size()) {
+        ++m_position;
     }
 }
 
 size_t RiffReader::Read(const RiffChunk& chunk, uint8_t* data, size_t size) {
-    if (position_ < chunk.dataOffset || position_ >= chunk.dataEnd) {
+    if (m_position < chunk.dataOffset || m_position >= chunk.dataEnd) {
         return 0;
     }
-    const uint64_t left = chunk.dataEnd - position_;
+    const uint64_t left = chunk.dataEnd - m_position;
     const size_t n =
-        source_.ReadAt(position_, data, size < left ? size : static_cast<size_t>(left));
-    position_ += n;
+        m_source.ReadAt(m_position, data, size < left ? size : static_cast<size_t>(left));
+    m_position += n;
     return n;
 }
 

@@ -19,13 +19,13 @@ class RiffSource {
 // Bytes in memory that the caller keeps alive.
 class MemoryRiffSource : public RiffSource {
   public:
-    MemoryRiffSource(const uint8_t* data, size_t size) : data_(data), size_(size) {}
-    uint64_t Size() const override { return size_; }
+    MemoryRiffSource(const uint8_t* data, size_t size) : m_data(data), m_size(size) {}
+    uint64_t Size() const override { return m_size; }
     size_t ReadAt(uint64_t offset, uint8_t* data, size_t size) override;
 
   private:
-    const uint8_t* data_;
-    size_t size_;
+    const uint8_t* m_data;
+    size_t m_size;
 };
 
 // A file opened for reading; its size is taken when it is opened.
@@ -40,12 +40,12 @@ class FileRiffSource : public RiffSource {
     bool Open(const std::string& path);
     void Close();
 
-    uint64_t Size() const override { return size_; }
+    uint64_t Size() const override { return m_size; }
     size_t ReadAt(uint64_t offset, uint8_t* data, size_t size) override;
 
   private:
-    int fd_ = -1;
-    uint64_t size_ = 0;
+    int m_fd = -1;
+    uint64_t m_size = 0;
 };
 
 enum class RiffStatus : uint8_t {
@@ -76,7 +76,7 @@ struct RiffChunk {
 // either and never seeks by a size it has not checked.
 class RiffReader {
   public:
-    explicit RiffReader(RiffSource& source) : source_(source) {}
+    explicit RiffReader(RiffSource& source) : m_source(source) {}
 
     // Descends into the outer RIFF chunk at offset 0, which must be of form `formType` (0: any)
     // and fit inside the source. Leaves the position at its first sub-chunk.
@@ -94,14 +94,14 @@ class RiffReader {
     // and advances by them.
     size_t Read(const RiffChunk& chunk, uint8_t* data, size_t size);
 
-    uint64_t Position() const { return position_; }
-    void Seek(uint64_t position) { position_ = position; }
+    uint64_t Position() const { return m_position; }
+    void Seek(uint64_t position) { m_position = position; }
 
   private:
     RiffStatus ReadHeader(uint64_t at, uint64_t limit, RiffChunk& chunk);
 
-    RiffSource& source_;
-    uint64_t position_ = 0;
+    RiffSource& m_source;
+    uint64_t m_position = 0;
 };
 
 }  // namespace fonerix

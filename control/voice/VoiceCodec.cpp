@@ -42,8 +42,8 @@ void VoiceDecoder::Decode(const uint8_t* coded, size_t count, uint8_t* samples) 
 
 uint8_t VoiceEncoder::EncodeSample(uint8_t sample) {
     const int target = 255 - std::clamp<int>(sample, 10, 245);
-    const int error = target - state_.lastValue;
-    const int step = kVoiceStepTable[state_.stepIndex];
+    const int error = target - m_state.lastValue;
+    const int step = kVoiceStepTable[m_state.stepIndex];
     uint8_t code = 0;
     // A large step only when half a step cannot reach the target.
     if (step < (error < 0 ? -error : error)) {
@@ -52,29 +52,29 @@ uint8_t VoiceEncoder::EncodeSample(uint8_t sample) {
     if (error < 0) {
         code |= kVoiceCodeDown;
     }
-    ApplyVoiceCode(state_, code);
+    ApplyVoiceCode(m_state, code);
     return code;
 }
 
 size_t VoiceEncoder::Encode(const uint8_t* samples, size_t count, uint8_t* coded) {
     size_t written = 0;
     for (size_t i = 0; i < count; ++i) {
-        accumulator_ |= static_cast<uint8_t>(EncodeSample(samples[i]) << 2 * pending_);
-        if (++pending_ == kSamplesPerCodedByte) {
-            coded[written++] = accumulator_;
-            accumulator_ = 0;
-            pending_ = 0;
+        m_accumulator |= static_cast<uint8_t>(EncodeSample(samples[i]) << 2 * m_pending);
+        if (++m_pending == kSamplesPerCodedByte) {
+            coded[written++] = m_accumulator;
+            m_accumulator = 0;
+            m_pending = 0;
         }
     }
     return written;
 }
 
 size_t VoiceEncoder::Finish(uint8_t* coded) {
-    if (pending_ == 0) {
+    if (m_pending == 0) {
         return 0;
     }
     static constexpr uint8_t kSilence = 128;
-    while (pending_ != 0) {
+    while (m_pending != 0) {
         Encode(&kSilence, 1, coded);
     }
     return 1;

@@ -32,17 +32,17 @@ uint8_t ApplyVoiceCode(VoiceCodecState& state, uint8_t code);
 class VoiceDecoder {
   public:
     // One code (its two low bits); returns the sample, the set's value as it is.
-    uint8_t DecodeCode(uint8_t code) { return ApplyVoiceCode(state_, code & 3); }
+    uint8_t DecodeCode(uint8_t code) { return ApplyVoiceCode(m_state, code & 3); }
 
     // Writes 4 * count samples for `count` coded bytes, low bits first. In place when the coded
     // bytes are the last `count` bytes of the sample buffer (coded == samples + 3 * count): a
     // page can be read into the tail of its sample buffer and expanded there.
     void Decode(const uint8_t* coded, size_t count, uint8_t* samples);
 
-    const VoiceCodecState& State() const { return state_; }
+    const VoiceCodecState& State() const { return m_state; }
 
   private:
-    VoiceCodecState state_;
+    VoiceCodecState m_state;
 };
 
 class VoiceEncoder {
@@ -65,15 +65,15 @@ class VoiceEncoder {
     size_t Finish(uint8_t* coded);
 
     // Samples waiting in the partial byte (0..3).
-    size_t Pending() const { return pending_; }
-    const VoiceCodecState& State() const { return state_; }
+    size_t Pending() const { return m_pending; }
+    const VoiceCodecState& State() const { return m_state; }
 
   private:
     uint8_t EncodeSample(uint8_t sample);
 
-    VoiceCodecState state_;
-    uint8_t accumulator_ = 0;
-    size_t pending_ = 0;
+    VoiceCodecState m_state;
+    uint8_t m_accumulator = 0;
+    size_t m_pending = 0;
 };
 
 // The type 7 sets store signed 8-bit samples: the WAV sample minus 128, which is the WAV byte

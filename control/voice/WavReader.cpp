@@ -54,9 +54,9 @@ const char* WavRejectionText(WavRejection rejection) {
 }
 
 WavRejection VoiceWavReader::Open(RiffSource& source, SampleRateWindow window) {
-    source_ = nullptr;
-    info_ = {};
-    next_ = end_ = 0;
+    m_source = nullptr;
+    m_info = {};
+    m_next = m_end = 0;
 
     RiffReader riff(source);
     RiffChunk form;
@@ -112,26 +112,26 @@ WavRejection VoiceWavReader::Open(RiffSource& source, SampleRateWindow window) {
         return WavRejection::kEmptyData;
     }
 
-    source_ = &source;
-    info_.sampleRate = rate;
-    info_.sampleCount = data.size;
-    next_ = data.dataOffset;
-    end_ = data.dataEnd;
+    m_source = &source;
+    m_info.sampleRate = rate;
+    m_info.sampleCount = data.size;
+    m_next = data.dataOffset;
+    m_end = data.dataEnd;
     return WavRejection::kNone;
 }
 
 uint32_t VoiceWavReader::Remaining() const {
-    return static_cast<uint32_t>(end_ - next_);
+    return static_cast<uint32_t>(m_end - m_next);
 }
 
 size_t VoiceWavReader::Read(uint8_t* samples, size_t count) {
-    if (source_ == nullptr || next_ >= end_) {
+    if (m_source == nullptr || m_next >= m_end) {
         return 0;
     }
-    const uint64_t left = end_ - next_;
+    const uint64_t left = m_end - m_next;
     const size_t n =
-        source_->ReadAt(next_, samples, count < left ? count : static_cast<size_t>(left));
-    next_ += n;
+        m_source->ReadAt(m_next, samples, count < left ? count : static_cast<size_t>(left));
+    m_next += n;
     return n;
 }
 

@@ -42,7 +42,7 @@ class VoiceWavReader {
     // `source` must outlive the reader.
     WavRejection Open(RiffSource& source, SampleRateWindow window);
 
-    const VoiceWavInfo& Info() const { return info_; }
+    const VoiceWavInfo& Info() const { return m_info; }
     // Samples not yet read.
     uint32_t Remaining() const;
     // Reads up to `count` samples (unsigned 8-bit); returns how many, 0 at the end. Fewer than
@@ -50,10 +50,10 @@ class VoiceWavReader {
     size_t Read(uint8_t* samples, size_t count);
 
   private:
-    RiffSource* source_ = nullptr;
-    VoiceWavInfo info_;
-    uint64_t next_ = 0;
-    uint64_t end_ = 0;
+    RiffSource* m_source = nullptr;
+    VoiceWavInfo m_info;
+    uint64_t m_next = 0;
+    uint64_t m_end = 0;
 };
 
 // Checks `source` as Open does, without keeping it.

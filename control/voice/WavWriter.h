@@ -28,24 +28,24 @@ class FileWavSink : public WavSink {
     bool Create(const std::string& path);
     // False when the file was not open or closing reported an error (data may be lost).
     bool Close();
-    bool IsOpen() const { return fd_ >= 0; }
+    bool IsOpen() const { return m_fd >= 0; }
 
     size_t WriteAt(uint64_t offset, const uint8_t* data, size_t size) override;
 
   private:
-    int fd_ = -1;
+    int m_fd = -1;
 };
 
 // Memory, optionally limited to `capacity` bytes, as a full disk would be.
 class MemoryWavSink : public WavSink {
   public:
-    explicit MemoryWavSink(size_t capacity = SIZE_MAX) : capacity_(capacity) {}
+    explicit MemoryWavSink(size_t capacity = SIZE_MAX) : m_capacity(capacity) {}
     size_t WriteAt(uint64_t offset, const uint8_t* data, size_t size) override;
-    const std::vector<uint8_t>& Bytes() const { return bytes_; }
+    const std::vector<uint8_t>& Bytes() const { return m_bytes; }
 
   private:
-    size_t capacity_;
-    std::vector<uint8_t> bytes_;
+    size_t m_capacity;
+    std::vector<uint8_t> m_bytes;
 };
 
 // Writes an 8-bit mono WAV file as samples arrive, so that whatever happens to the transfer the
@@ -58,7 +58,7 @@ class MemoryWavSink : public WavSink {
 // A writer that was begun and not finished finishes in its destructor.
 class WavWriter {
   public:
-    WavWriter(WavSink& sink, uint32_t sampleRate) : sink_(sink), sampleRate_(sampleRate) {}
+    WavWriter(WavSink& sink, uint32_t sampleRate) : m_sink(sink), m_sampleRate(sampleRate) {}
     ~WavWriter();
     WavWriter(const WavWriter&) = delete;
     WavWriter& operator=(const WavWriter&) = delete;
@@ -72,17 +72,17 @@ class WavWriter {
     // the sizes did not land. Further calls do nothing and repeat the result.
     bool Finish();
 
-    uint32_t SampleCount() const { return sampleCount_; }
-    bool Failed() const { return failed_; }
+    uint32_t SampleCount() const { return m_sampleCount; }
+    bool Failed() const { return m_failed; }
 
   private:
-    WavSink& sink_;
-    uint32_t sampleRate_;
-    uint32_t sampleCount_ = 0;
-    bool begun_ = false;
-    bool finished_ = false;
-    bool failed_ = false;
-    bool finishResult_ = false;
+    WavSink& m_sink;
+    uint32_t m_sampleRate;
+    uint32_t m_sampleCount = 0;
+    bool m_begun = false;
+    bool m_finished = false;
+    bool m_failed = false;
+    bool m_finishResult = false;
 };
 
 }  // namespace fonerix

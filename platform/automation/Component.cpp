@@ -10,7 +10,7 @@ namespace {
 
 class CClassFactory final : public CObjectRoot<IClassFactory> {
   public:
-    explicit CClassFactory(const ComponentClass& c) : class_(c) {}
+    explicit CClassFactory(const ComponentClass& c) : m_class(c) {}
 
     HRESULT CreateInstance(IUnknown* outer, const IID& iid, void** object) override {
         if (object == nullptr) {
@@ -20,7 +20,7 @@ class CClassFactory final : public CObjectRoot<IClassFactory> {
         if (outer != nullptr) {
             return CLASS_E_NOAGGREGATION;
         }
-        return class_.create(iid, object);
+        return m_class.create(iid, object);
     }
     HRESULT LockServer(bool lock) override {
         ModuleLock(lock);
@@ -28,7 +28,7 @@ class CClassFactory final : public CObjectRoot<IClassFactory> {
     }
 
   private:
-    const ComponentClass& class_;
+    const ComponentClass& m_class;
 };
 
 }  // namespace

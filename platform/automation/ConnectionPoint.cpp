@@ -21,7 +21,7 @@ HRESULT CConnectionPoint::GetConnectionInterface(IID* iid) {
     if (iid == nullptr) {
         return E_POINTER;
     }
-    *iid = events_;
+    *iid = m_events;
     return S_OK;
 }
 
@@ -31,25 +31,25 @@ HRESULT CConnectionPoint::Advise(IUnknown* sink, uint32_t* cookie) {
     }
     *cookie = 0;
     CComPtr<IDispatch> events;
-    if (FAILED(sink->QueryInterface(events_, events.PutVoid())) || !events) {
+    if (FAILED(sink->QueryInterface(m_events, events.PutVoid())) || !events) {
         return CONNECT_E_CANNOTCONNECT;
     }
-    *cookie = nextCookie_++;
-    if (nextCookie_ == 0) {
-        nextCookie_ = 1;
+    *cookie = m_nextCookie++;
+    if (m_nextCookie == 0) {
+        m_nextCookie = 1;
     }
-    sinks_.emplace_back(*cookie, std::move(events));
+    m_sinks.emplace_back(*cookie, std::move(events));
     return S_OK;
 }
 
 HRESULT CConnectionPoint::Unadvise(uint32_t cookie) {
-    const auto it = std::find_if(sinks_.begin(), sinks_.end(),
+    const auto it = std::find_if(m_sinks.begin(), m_sinks.end(),
                                  [cookie](const auto& s) { return s.first == cookie; });
-    if (it == sinks_.end()) {
+    if (it == m_sinks.end()) {
         return CONNECT_E_NOCONNECTION;
     }
     CComPtr<IDispatch> leaving = std::move(it->second);
-    sinks_.erase(it);
+    m_sinks.erase(it);
     // Released after the list is consistent: the sink's destructor may call back into us.
     leaving.Reset();
     return S_OK;
@@ -63,17 +63,17 @@ size_t CConnectionPoint::Fire(DISPID dispid, std::span<const CVariant> args) {
 size_t CConnectionPoint::FireEach(const SinkCall& call) {
     // A sink may drop the host's last reference to the owner; the owner, and this point in it,
     // must outlive the loop.
-    const CComPtr<IUnknown> keepOwner(&owner_);
+    const CComPtr<IUnknown> keepOwner(&m_owner);
     std::vector<uint32_t> cookies;
-    cookies.reserve(sinks_.size());
-    for (const auto& s : sinks_) {
+    cookies.reserve(m_sinks.size());
+    for (const auto& s : m_sinks) {
         cookies.push_back(s.first);
     }
     size_t called = 0;
     for (uint32_t cookie : cookies) {
-        const auto it = std::find_if(sinks_.begin(), sinks_.end(),
+        const auto it = std::find_if(m_sinks.begin(), m_sinks.end(),
                                      [cookie](const auto& s) { return s.first == cookie; });
-        if (it == sinks_.end()) {
+        if (it == m_sinks.end()) {
             continue;
         }
         const CComPtr<IDispatch> sink = it->second;
@@ -84,8 +84,8 @@ size_t CConnectionPoint::FireEach(const SinkCall& call) {
 }
 
 void CConnectionPoint::UnadviseAll() {
-    auto leaving = std::move(sinks_);
-    sinks_.clear();
+    auto leaving = std::move(m_sinks);
+    m_sinks.clear();
 }
 
 HRESULT CEventSink::GetTypeInfo(const InterfaceInfo** info) {
@@ -105,8 +105,8 @@ HRESULT CEventSink::Invoke(DISPID dispid, uint16_t, DISPPARAMS* params, VARIANT*
     if (result != nullptr) {
         VariantInit(result);
     }
-    if (handler_) {
-        handler_(dispid, params != nullptr ? *params : noArgs);
+    if (m_handler) {
+        m_handler(dispid, params != nullptr ? *params : noArgs);
     }
     return S_OK;
 }

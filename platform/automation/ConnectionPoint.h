@@ -35,20 +35,20 @@ struct IConnectionPointContainer : IUnknown {
 // reference count is the owner's, so a client holding the point keeps the owner alive.
 class CConnectionPoint final : public IConnectionPoint {
   public:
-    CConnectionPoint(IUnknown& owner, const IID& events) : owner_(owner), events_(events) {}
+    CConnectionPoint(IUnknown& owner, const IID& events) : m_owner(owner), m_events(events) {}
     ~CConnectionPoint() override = default;
     CConnectionPoint(const CConnectionPoint&) = delete;
     CConnectionPoint& operator=(const CConnectionPoint&) = delete;
 
     HRESULT QueryInterface(const IID& iid, void** object) override;
-    uint32_t AddRef() override { return owner_.AddRef(); }
-    uint32_t Release() override { return owner_.Release(); }
+    uint32_t AddRef() override { return m_owner.AddRef(); }
+    uint32_t Release() override { return m_owner.Release(); }
     HRESULT GetConnectionInterface(IID* iid) override;
     HRESULT Advise(IUnknown* sink, uint32_t* cookie) override;
     HRESULT Unadvise(uint32_t cookie) override;
 
-    const IID& Events() const { return events_; }
-    size_t SinkCount() const { return sinks_.size(); }
+    const IID& Events() const { return m_events; }
+    size_t SinkCount() const { return m_sinks.size(); }
 
     // Calls `dispid` on each sink synchronously, in the order they were advised, and returns
     // how many were called. `args` are in declaration order. A sink advised while the event is
@@ -66,10 +66,10 @@ class CConnectionPoint final : public IConnectionPoint {
     void UnadviseAll();
 
   private:
-    IUnknown& owner_;
-    IID events_;
-    uint32_t nextCookie_ = 1;
-    std::vector<std::pair<uint32_t, CComPtr<IDispatch>>> sinks_;
+    IUnknown& m_owner;
+    IID m_events;
+    uint32_t m_nextCookie = 1;
+    std::vector<std::pair<uint32_t, CComPtr<IDispatch>>> m_sinks;
 };
 
 // Host side: an event sink for the source interface `events`, passing every event to `handler`
@@ -78,7 +78,7 @@ class CEventSink final : public CObjectRoot<IDispatch> {
   public:
     using Handler = std::function<void(DISPID dispid, const DISPPARAMS& params)>;
     CEventSink(const IID& events, Handler handler)
-        : events_(events), handler_(std::move(handler)) {}
+        : m_events(events), m_handler(std::move(handler)) {}
 
     HRESULT GetTypeInfo(const InterfaceInfo** info) override;
     HRESULT GetIDsOfNames(const OLECHAR* const* names, uint32_t count, DISPID* ids) override;
@@ -87,12 +87,12 @@ class CEventSink final : public CObjectRoot<IDispatch> {
 
   protected:
     void* FindInterface(const IID& iid) override {
-        return iid == events_ ? static_cast<IDispatch*>(this) : nullptr;
+        return iid == m_events ? static_cast<IDispatch*>(this) : nullptr;
     }
 
   private:
-    IID events_;
-    Handler handler_;
+    IID m_events;
+    Handler m_handler;
 };
 
 // Host side: finds the source's connection point for `events` and advises `sink`.

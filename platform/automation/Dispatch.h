@@ -90,24 +90,24 @@ struct IDispatch : IUnknown {
 // already converted to the declared type, by-reference ones exactly of the declared type.
 class DispArgs {
   public:
-    explicit DispArgs(std::span<const VARIANT> args) : args_(args) {}
-    size_t size() const { return args_.size(); }
-    const VARIANT& operator[](size_t i) const { return args_[i]; }
+    explicit DispArgs(std::span<const VARIANT> args) : m_args(args) {}
+    size_t size() const { return m_args.size(); }
+    const VARIANT& operator[](size_t i) const { return m_args[i]; }
 
-    int16_t I2(size_t i) const { return args_[i].iVal; }
-    int32_t I4(size_t i) const { return args_[i].lVal; }
-    uint8_t UI1(size_t i) const { return args_[i].bVal; }
-    bool Bool(size_t i) const { return args_[i].boolVal != VARIANT_FALSE; }
-    DATE Date(size_t i) const { return args_[i].date; }
-    BSTR Bstr(size_t i) const { return args_[i].bstrVal; }  // borrowed
-    int16_t* I2Ref(size_t i) const { return args_[i].piVal; }
-    int32_t* I4Ref(size_t i) const { return args_[i].plVal; }
-    BSTR* BstrRef(size_t i) const { return args_[i].pbstrVal; }
+    int16_t I2(size_t i) const { return m_args[i].iVal; }
+    int32_t I4(size_t i) const { return m_args[i].lVal; }
+    uint8_t UI1(size_t i) const { return m_args[i].bVal; }
+    bool Bool(size_t i) const { return m_args[i].boolVal != VARIANT_FALSE; }
+    DATE Date(size_t i) const { return m_args[i].date; }
+    BSTR Bstr(size_t i) const { return m_args[i].bstrVal; }  // borrowed
+    int16_t* I2Ref(size_t i) const { return m_args[i].piVal; }
+    int32_t* I4Ref(size_t i) const { return m_args[i].plVal; }
+    BSTR* BstrRef(size_t i) const { return m_args[i].pbstrVal; }
     // The record slot: the address the caller put there (may be null).
-    void* Record(size_t i) const { return args_[i].byref; }
+    void* Record(size_t i) const { return m_args[i].byref; }
 
   private:
-    std::span<const VARIANT> args_;
+    std::span<const VARIANT> m_args;
 };
 
 // Results; each accepts a null `result` (the caller did not want it) and frees what it would
@@ -137,35 +137,35 @@ class CDispatchObject : public CObjectRoot<IDispatch, Others...> {
         if (out == nullptr) {
             return E_POINTER;
         }
-        *out = &info_;
+        *out = &m_info;
         return S_OK;
     }
     HRESULT GetIDsOfNames(const OLECHAR* const* names, uint32_t count, DISPID* ids) override {
-        return info_.GetIDsOfNames(names, count, ids);
+        return m_info.GetIDsOfNames(names, count, ids);
     }
     HRESULT Invoke(DISPID dispid, uint16_t flags, DISPPARAMS* params, VARIANT* result,
                    uint32_t* argErr) override {
         // A member that fires events may meet a sink that releases the caller's last
         // reference; the object stays until the member has returned.
         const CComPtr<IDispatch> self(this);
-        return InvokeFromTable(info_, dispid, flags, params, result, argErr,
+        return InvokeFromTable(m_info, dispid, flags, params, result, argErr,
                                [this](const MemberInfo& m, const DispArgs& a, VARIANT* r) {
                                    return CallMember(m, a, r);
                                });
     }
 
   protected:
-    explicit CDispatchObject(const InterfaceInfo& info) : info_(info) {}
+    explicit CDispatchObject(const InterfaceInfo& info) : m_info(info) {}
 
     // One member, its arguments checked against the table.
     virtual HRESULT CallMember(const MemberInfo& member, const DispArgs& args, VARIANT* result) = 0;
 
     void* FindInterface(const IID& iid) override {
-        return iid == info_.iid ? static_cast<IDispatch*>(this) : nullptr;
+        return iid == m_info.iid ? static_cast<IDispatch*>(this) : nullptr;
     }
 
   private:
-    const InterfaceInfo& info_;
+    const InterfaceInfo& m_info;
 };
 
 // Host side: calls `dispid` with `args` in declaration order (the put value last for a property

@@ -30,32 +30,32 @@ void SetError(std::string* error, const std::string& what, const std::filesystem
 }  // namespace
 
 bool CRegistryFile::Load(std::string* error) {
-    preamble_.clear();
-    sections_.clear();
-    std::ifstream in(path_, std::ios::binary);
+    m_preamble.clear();
+    m_sections.clear();
+    std::ifstream in(m_path, std::ios::binary);
     if (!in) {
-        if (errno == ENOENT || !std::filesystem::exists(path_)) {
+        if (errno == ENOENT || !std::filesystem::exists(m_path)) {
             return true;
         }
-        SetError(error, "Cannot read the registry file", path_);
+        SetError(error, "Cannot read the registry file", m_path);
         return false;
     }
     std::string raw;
     while (std::getline(in, raw)) {
         const platform::ini::Line line = platform::ini::ParseLine(raw);
         if (line.kind == platform::ini::Line::kSection) {
-            sections_.push_back({std::string(line.name), {}});
+            m_sections.push_back({std::string(line.name), {}});
             continue;
         }
-        std::vector<Line>& into = sections_.empty() ? preamble_ : sections_.back().lines;
-        if (line.kind != platform::ini::Line::kEntry || sections_.empty()) {
+        std::vector<Line>& into = m_sections.empty() ? m_preamble : m_sections.back().lines;
+        if (line.kind != platform::ini::Line::kEntry || m_sections.empty()) {
             into.push_back({"", std::string(Trim(raw))});
             continue;
         }
         into.push_back({std::string(line.key), std::string(line.value)});
     }
     if (in.bad()) {
-        SetError(error, "Cannot read the registry file", path_);
+        SetError(error, "Cannot read the registry file", m_path);
         return false;
     }
     return true;
@@ -63,16 +63,16 @@ bool CRegistryFile::Load(std::string* error) {
 
 bool CRegistryFile::Save(std::string* error) const {
     std::ostringstream out;
-    for (const Line& l : preamble_) {
+    for (const Line& l : m_preamble) {
         out << l.text << '\n';
     }
-    for (const Section& s : sections_) {
+    for (const Section& s : m_sections) {
         out << '[' << s.name << "]\n";
         for (const Line& l : s.lines) {
             out << (l.key.empty() ? l.text : l.key + "=" + l.text) << '\n';
         }
     }
-    const std::filesystem::path dir = path_.has_parent_path() ? path_.parent_path() : ".";
+    const std::filesystem::path dir = m_path.has_parent_path() ? m_path.parent_path() : ".";
     std::error_code ec;
     std::filesystem::create_directories(dir, ec);
     if (ec) {
@@ -83,8 +83,8 @@ bool CRegistryFile::Save(std::string* error) const {
     }
     struct stat st {};
     std::string reason;
-    if (!platform::ini::ReplaceFile(path_, out.str(),
-                                    ::stat(path_.c_str(), &st) == 0 ? st.st_mode : 0644,
+    if (!platform::ini::ReplaceFile(m_path, out.str(),
+                                    ::stat(m_path.c_str(), &st) == 0 ? st.st_mode : 0644,
                                     "registry file", reason)) {
         if (error != nullptr) {
             *error = reason;
@@ -95,7 +95,7 @@ bool CRegistryFile::Save(std::string* error) const {
 }
 
 CRegistryFile::Section* CRegistryFile::FindSection(std::string_view name) {
-    for (Section& s : sections_) {
+    for (Section& s : m_sections) {
         if (SameName(s.name, name)) {
             return &s;
         }
@@ -122,8 +122,8 @@ std::optional<std::string> CRegistryFile::Get(std::string_view section,
 void CRegistryFile::Set(std::string_view section, std::string_view key, std::string_view value) {
     Section* s = FindSection(section);
     if (s == nullptr) {
-        sections_.push_back({std::string(section), {}});
-        s = &sections_.back();
+        m_sections.push_back({std::string(section), {}});
+        s = &m_sections.back();
     }
     for (Line& l : s->lines) {
         if (!l.key.empty() && SameName(l.key, key)) {
@@ -140,9 +140,9 @@ void CRegistryFile::Set(std::string_view section, std::string_view key, std::str
 }
 
 bool CRegistryFile::RemoveSection(std::string_view section) {
-    for (auto it = sections_.begin(); it != sections_.end(); ++it) {
+    for (auto it = m_sections.begin(); it != m_sections.end(); ++it) {
         if (SameName(it->name, section)) {
-            sections_.erase(it);
+            m_sections.erase(it);
             return true;
         }
     }
@@ -155,7 +155,7 @@ bool CRegistryFile::HasSection(std::string_view section) const {
 
 std::vector<std::string> CRegistryFile::Sections() const {
     std::vector<std::string> names;
-    for (const Section& s : sections_) {
+    for (const Section& s : m_sections) {
         names.push_back(s.name);
     }
     return names;

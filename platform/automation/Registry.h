@@ -20,9 +20,9 @@ namespace fonerix {
 //   [TypeLib\{...}] Name, Version, Library
 class CRegistryFile {
   public:
-    explicit CRegistryFile(std::filesystem::path path) : path_(std::move(path)) {}
+    explicit CRegistryFile(std::filesystem::path path) : m_path(std::move(path)) {}
 
-    const std::filesystem::path& Path() const { return path_; }
+    const std::filesystem::path& Path() const { return m_path; }
 
     // Reads the file; a missing file is an empty registry. False, with the reason in `error`,
     // when it exists but cannot be read.
@@ -56,9 +56,9 @@ class CRegistryFile {
     Section* FindSection(std::string_view name);
     const Section* FindSection(std::string_view name) const;
 
-    std::filesystem::path path_;
-    std::vector<Line> preamble_;  // lines before the first section
-    std::vector<Section> sections_;
+    std::filesystem::path m_path;
+    std::vector<Line> m_preamble;  // lines before the first section
+    std::vector<Section> m_sections;
 };
 
 std::string ClassSection(const CLSID& clsid);

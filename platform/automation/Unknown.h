@@ -46,15 +46,15 @@ class CComPtr {
     CComPtr() = default;
     CComPtr(std::nullptr_t) {}
     // Takes a new reference to `p`.
-    explicit CComPtr(T* p) : p_(p) {
-        if (p_ != nullptr) {
-            p_->AddRef();
+    explicit CComPtr(T* p) : m_p(p) {
+        if (m_p != nullptr) {
+            m_p->AddRef();
         }
     }
-    CComPtr(const CComPtr& other) : CComPtr(other.p_) {}
-    CComPtr(CComPtr&& other) noexcept : p_(std::exchange(other.p_, nullptr)) {}
+    CComPtr(const CComPtr& other) : CComPtr(other.m_p) {}
+    CComPtr(CComPtr&& other) noexcept : m_p(std::exchange(other.m_p, nullptr)) {}
     CComPtr& operator=(CComPtr other) noexcept {
-        std::swap(p_, other.p_);
+        std::swap(m_p, other.m_p);
         return *this;
     }
     ~CComPtr() { Reset(); }
@@ -62,22 +62,22 @@ class CComPtr {
     // Adopts a reference the caller already holds.
     static CComPtr Attach(T* p) {
         CComPtr c;
-        c.p_ = p;
+        c.m_p = p;
         return c;
     }
-    T* Detach() { return std::exchange(p_, nullptr); }
+    T* Detach() { return std::exchange(m_p, nullptr); }
     void Reset() {
-        if (T* p = std::exchange(p_, nullptr)) {
+        if (T* p = std::exchange(m_p, nullptr)) {
             p->Release();
         }
     }
-    T* Get() const { return p_; }
-    T* operator->() const { return p_; }
-    explicit operator bool() const { return p_ != nullptr; }
+    T* Get() const { return m_p; }
+    T* operator->() const { return m_p; }
+    explicit operator bool() const { return m_p != nullptr; }
     // For an out-parameter: releases what it holds and gives the slot.
     T** Put() {
         Reset();
-        return &p_;
+        return &m_p;
     }
     void** PutVoid() { return reinterpret_cast<void**>(Put()); }
 
@@ -85,14 +85,14 @@ class CComPtr {
     template <class U>
     CComPtr<U> As() const {
         CComPtr<U> out;
-        if (p_ != nullptr) {
-            p_->QueryInterface(U::kIid, out.PutVoid());
+        if (m_p != nullptr) {
+            m_p->QueryInterface(U::kIid, out.PutVoid());
         }
         return out;
     }
 
   private:
-    T* p_ = nullptr;
+    T* m_p = nullptr;
 };
 
 namespace detail {
@@ -136,9 +136,9 @@ class CObjectRoot : public Primary, public Others... {
         AddRef();
         return S_OK;
     }
-    uint32_t AddRef() override { return refs_.fetch_add(1, std::memory_order_relaxed) + 1; }
+    uint32_t AddRef() override { return m_refs.fetch_add(1, std::memory_order_relaxed) + 1; }
     uint32_t Release() override {
-        const uint32_t left = refs_.fetch_sub(1, std::memory_order_acq_rel) - 1;
+        const uint32_t left = m_refs.fetch_sub(1, std::memory_order_acq_rel) - 1;
         if (left == 0) {
             delete this;
         }
@@ -156,7 +156,7 @@ class CObjectRoot : public Primary, public Others... {
     virtual void* FindInterface(const IID& /*iid*/) { return nullptr; }
 
   private:
-    std::atomic<uint32_t> refs_{1};
+    std::atomic<uint32_t> m_refs{1};
 };
 
 // A new object owned by the returned pointer.

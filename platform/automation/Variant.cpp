@@ -264,21 +264,21 @@ HRESULT VariantChangeType(VARIANT* dest, const VARIANT* src, VARTYPE vt) {
 }
 
 CVariant::CVariant(int16_t value) {
-    v_.vt = VT_I2, v_.iVal = value;
+    m_v.vt = VT_I2, m_v.iVal = value;
 }
 CVariant::CVariant(int32_t value) {
-    v_.vt = VT_I4, v_.lVal = value;
+    m_v.vt = VT_I4, m_v.lVal = value;
 }
 CVariant::CVariant(uint8_t value) {
-    v_.vt = VT_UI1, v_.bVal = value;
+    m_v.vt = VT_UI1, m_v.bVal = value;
 }
 CVariant::CVariant(bool value) {
-    v_.vt = VT_BOOL, v_.boolVal = value ? VARIANT_TRUE : VARIANT_FALSE;
+    m_v.vt = VT_BOOL, m_v.boolVal = value ? VARIANT_TRUE : VARIANT_FALSE;
 }
 
 CVariant CVariant::FromDate(DATE value) {
     CVariant v;
-    v.v_.vt = VT_DATE, v.v_.date = value;
+    v.m_v.vt = VT_DATE, v.m_v.date = value;
     return v;
 }
 
@@ -288,70 +288,70 @@ CVariant CVariant::FromUtf8(std::string_view text) {
 
 CVariant CVariant::AttachBstr(BSTR text) {
     CVariant v;
-    v.v_.vt = VT_BSTR, v.v_.bstrVal = text;
+    v.m_v.vt = VT_BSTR, v.m_v.bstrVal = text;
     return v;
 }
 
 CVariant CVariant::Ref(int16_t* p) {
     CVariant v;
-    v.v_.vt = VT_I2 | VT_BYREF, v.v_.piVal = p;
+    v.m_v.vt = VT_I2 | VT_BYREF, v.m_v.piVal = p;
     return v;
 }
 
 CVariant CVariant::Ref(int32_t* p) {
     CVariant v;
-    v.v_.vt = VT_I4 | VT_BYREF, v.v_.plVal = p;
+    v.m_v.vt = VT_I4 | VT_BYREF, v.m_v.plVal = p;
     return v;
 }
 
 CVariant CVariant::Ref(BSTR* p) {
     CVariant v;
-    v.v_.vt = VT_BSTR | VT_BYREF, v.v_.pbstrVal = p;
+    v.m_v.vt = VT_BSTR | VT_BYREF, v.m_v.pbstrVal = p;
     return v;
 }
 
 CVariant CVariant::Ref(DATE* p) {
     CVariant v;
-    v.v_.vt = VT_DATE | VT_BYREF, v.v_.pdate = p;
+    v.m_v.vt = VT_DATE | VT_BYREF, v.m_v.pdate = p;
     return v;
 }
 
 CVariant CVariant::RecordRef(void* record) {
     CVariant v;
-    v.v_.vt = VT_VARIANT | VT_BYREF, v.v_.byref = record;
+    v.m_v.vt = VT_VARIANT | VT_BYREF, v.m_v.byref = record;
     return v;
 }
 
 CVariant::CVariant(const CVariant& other) {
-    VariantCopy(&v_, &other.v_);
+    VariantCopy(&m_v, &other.m_v);
 }
 
 CVariant& CVariant::operator=(const CVariant& other) {
     if (this != &other) {
-        VariantCopy(&v_, &other.v_);
+        VariantCopy(&m_v, &other.m_v);
     }
     return *this;
 }
 
-CVariant::CVariant(CVariant&& other) noexcept : v_(other.v_) {
-    VariantInit(&other.v_);
+CVariant::CVariant(CVariant&& other) noexcept : m_v(other.m_v) {
+    VariantInit(&other.m_v);
 }
 
 CVariant& CVariant::operator=(CVariant&& other) noexcept {
     if (this != &other) {
-        VariantClear(&v_);
-        v_ = other.v_;
-        VariantInit(&other.v_);
+        VariantClear(&m_v);
+        m_v = other.m_v;
+        VariantInit(&other.m_v);
     }
     return *this;
 }
 
 CVariant::~CVariant() {
-    VariantClear(&v_);
+    VariantClear(&m_v);
 }
 
 std::string CVariant::Utf8() const {
-    return v_.vt == VT_BSTR ? Utf8FromBstr(v_.bstrVal) : "";
+    return m_v.vt == VT_BSTR ? Utf8FromBstr(m_v.bstrVal) : "";
 }
 
 }  // namespace fonerix

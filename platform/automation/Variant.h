@@ -93,16 +93,16 @@ class CVariant {
     CVariant& operator=(CVariant&& other) noexcept;
     ~CVariant();
 
-    VARIANT* get() { return &v_; }
-    const VARIANT* get() const { return &v_; }
-    VARTYPE vt() const { return v_.vt; }
-    const VARIANT& operator*() const { return v_; }
-    const VARIANT* operator->() const { return &v_; }
+    VARIANT* get() { return &m_v; }
+    const VARIANT* get() const { return &m_v; }
+    VARTYPE vt() const { return m_v.vt; }
+    const VARIANT& operator*() const { return m_v; }
+    const VARIANT* operator->() const { return &m_v; }
     // The string of a VT_BSTR as UTF-8; empty for other types.
     std::string Utf8() const;
 
   private:
-    VARIANT v_;
+    VARIANT m_v;
 };
 
 }  // namespace fonerix

@@ -12,7 +12,7 @@ void ByteTrace::OpenFile(const std::string& path) {
     // Line by line, so that a trace read while the simulator runs, or after it was killed, is
     // complete up to the last byte.
     std::setvbuf(file, nullptr, _IOLBF, 0);
-    file_.reset(file);
+    m_file.reset(file);
 }
 
 void ByteTrace::Received(TimePoint at, std::uint8_t byte, std::string_view note) {
@@ -27,11 +27,11 @@ void ByteTrace::Sent(TimePoint at, std::span<const std::uint8_t> bytes) {
 
 void ByteTrace::Line(TimePoint at, std::string_view direction, std::uint8_t byte,
                      std::string_view note) {
-    if (!on_) {
+    if (!m_on) {
         return;
     }
-    std::FILE* out = file_ ? file_.get() : stderr;
-    const double seconds = std::chrono::duration<double>(at - origin_).count();
+    std::FILE* out = m_file ? m_file.get() : stderr;
+    const double seconds = std::chrono::duration<double>(at - m_origin).count();
     std::fprintf(out, "%.6f %.*s %02X%s%.*s\n", seconds, static_cast<int>(direction.size()),
                  direction.data(), byte, note.empty() ? "" : " ", static_cast<int>(note.size()),
                  note.data());

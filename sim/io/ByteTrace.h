@@ -16,13 +16,13 @@ class ByteTrace {
   public:
     using TimePoint = std::chrono::steady_clock::time_point;
 
-    explicit ByteTrace(TimePoint origin) : origin_(origin) {}
+    explicit ByteTrace(TimePoint origin) : m_origin(origin) {}
 
     // Traces into `path` (truncated) from now on. Throws when the file cannot be created.
     void OpenFile(const std::string& path);
     // Switches tracing on or off; on without a file traces to standard error.
-    void SetOn(bool on) { on_ = on; }
-    bool On() const { return on_; }
+    void SetOn(bool on) { m_on = on; }
+    bool On() const { return m_on; }
 
     void Received(TimePoint at, std::uint8_t byte, std::string_view note = {});
     void Sent(TimePoint at, std::span<const std::uint8_t> bytes);
@@ -34,9 +34,9 @@ class ByteTrace {
         void operator()(std::FILE* file) const { std::fclose(file); }
     };
 
-    TimePoint origin_;
-    std::unique_ptr<std::FILE, CloseFile> file_;
-    bool on_ = false;
+    TimePoint m_origin;
+    std::unique_ptr<std::FILE, CloseFile> m_file;
+    bool m_on = false;
 };
 
 }  // namespace fonerix::sim

@@ -33,41 +33,42 @@ bool SomeoneListens(const sockaddr_un& address) {
 
 }  // namespace
 
-ControlSocket::ControlSocket(std::string path) : path_(std::move(path)) {
-    const sockaddr_un address = AddressOf(path_);
+ControlSocket::ControlSocket(std::string path) : m_path(std::move(path)) {
+    const sockaddr_un address = AddressOf(m_path);
     struct stat existing {};
-    if (::lstat(path_.c_str(), &existing) == 0) {
+    if (::lstat(m_path.c_str(), &existing) == 0) {
         if (!S_ISSOCK(existing.st_mode)) {
-            throw std::runtime_error("cannot listen at " + path_ +
+            throw std::runtime_error("cannot listen at " + m_path +
                                      ": it exists and is not a socket (not replaced)");
         }
         if (SomeoneListens(address)) {
-            throw std::runtime_error("cannot listen at " + path_ +
+            throw std::runtime_error("cannot listen at " + m_path +
                                      ": another process is listening there");
         }
-        ::unlink(path_.c_str());
+        ::unlink(m_path.c_str());
     }
-    listener_.Reset(::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
-    if (!listener_) {
+    m_listener.Reset(::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
+    if (!m_listener) {
         ThrowSystemError("cannot create the control socket");
     }
-    if (::bind(listener_.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
-        ThrowSystemError("cannot bind the control socket to " + path_);
+    if (::bind(m_listener.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) !=
+        0) {
+        ThrowSystemError("cannot bind the control socket to " + m_path);
     }
-    if (::listen(listener_.Get(), 8) != 0) {
+    if (::listen(m_listener.Get(), 8) != 0) {
         const int error = errno;
-        ::unlink(path_.c_str());
+        ::unlink(m_path.c_str());
         errno = error;
-        ThrowSystemError("cannot listen at " + path_);
+        ThrowSystemError("cannot listen at " + m_path);
     }
 }
 
 ControlSocket::~ControlSocket() {
-    ::unlink(path_.c_str());
+    ::unlink(m_path.c_str());
 }
 
 UniqueFd ControlSocket::Accept() {
-    return UniqueFd(::accept4(listener_.Get(), nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC));
+    return UniqueFd(::accept4(m_listener.Get(), nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC));
 }
 
 }  // namespace fonerix::sim

@@ -17,13 +17,13 @@ class ControlSocket {
     ControlSocket(const ControlSocket&) = delete;
     ControlSocket& operator=(const ControlSocket&) = delete;
 
-    int ListenFd() const { return listener_.Get(); }
+    int ListenFd() const { return m_listener.Get(); }
     // A waiting connection, non-blocking; an empty UniqueFd when none is waiting.
     UniqueFd Accept();
 
   private:
-    std::string path_;
-    UniqueFd listener_;
+    std::string m_path;
+    UniqueFd m_listener;
 };
 
 }  // namespace fonerix::sim

@@ -14,12 +14,12 @@
 namespace fonerix::sim {
 
 std::optional<DeviceStores> ImageFile::Load() const {
-    UniqueFd file(::open(path_.c_str(), O_RDONLY | O_CLOEXEC));
+    UniqueFd file(::open(m_path.c_str(), O_RDONLY | O_CLOEXEC));
     if (!file) {
         if (errno == ENOENT) {
             return std::nullopt;
         }
-        ThrowSystemError("cannot open the image " + path_);
+        ThrowSystemError("cannot open the image " + m_path);
     }
     std::vector<std::uint8_t> bytes;
     std::uint8_t chunk[65536];
@@ -29,7 +29,7 @@ std::optional<DeviceStores> ImageFile::Load() const {
             continue;
         }
         if (count < 0) {
-            ThrowSystemError("cannot read the image " + path_);
+            ThrowSystemError("cannot read the image " + m_path);
         }
         if (count == 0) {
             break;
@@ -38,14 +38,14 @@ std::optional<DeviceStores> ImageFile::Load() const {
     }
     DecodedImage image = DecodeImage(bytes);
     if (!image.stores) {
-        throw std::runtime_error("cannot use the image " + path_ + ": " + image.error);
+        throw std::runtime_error("cannot use the image " + m_path + ": " + image.error);
     }
     return std::move(image.stores);
 }
 
 void ImageFile::Save(const DeviceStores& stores) const {
     const std::vector<std::uint8_t> bytes = EncodeImage(stores);
-    const std::string scratch = path_ + ".new-" + std::to_string(::getpid());
+    const std::string scratch = m_path + ".new-" + std::to_string(::getpid());
     UniqueFd file(::open(scratch.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
     if (!file) {
         ThrowSystemError("cannot save the image: cannot create " + scratch);
@@ -65,11 +65,11 @@ void ImageFile::Save(const DeviceStores& stores) const {
         written += static_cast<std::size_t>(count);
     }
     if (::fsync(file.Get()) != 0 || ::close(file.Release()) != 0 ||
-        ::rename(scratch.c_str(), path_.c_str()) != 0) {
+        ::rename(scratch.c_str(), m_path.c_str()) != 0) {
         const int error = errno;
         ::unlink(scratch.c_str());
         errno = error;
-        ThrowSystemError("cannot save the image " + path_);
+        ThrowSystemError("cannot save the image " + m_path);
     }
 }
 

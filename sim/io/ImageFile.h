@@ -10,9 +10,9 @@ namespace fonerix::sim {
 
 class ImageFile {
   public:
-    explicit ImageFile(std::string path) : path_(std::move(path)) {}
+    explicit ImageFile(std::string path) : m_path(std::move(path)) {}
 
-    const std::string& Path() const { return path_; }
+    const std::string& Path() const { return m_path; }
 
     // The saved stores, or nothing when there is no image yet. Throws when a file is there but
     // cannot be read or is not an image: a set's data is never silently replaced by a fresh set.
@@ -23,7 +23,7 @@ class ImageFile {
     void Save(const DeviceStores& stores) const;
 
   private:
-    std::string path_;
+    std::string m_path;
 };
 
 }  // namespace fonerix::sim

@@ -17,23 +17,23 @@ class LineAssembler {
 
     explicit LineAssembler(std::size_t max_line = 4096) : max_line_(max_line) {}
 
-    void Append(std::string_view bytes) { pending_ += bytes; }
+    void Append(std::string_view bytes) { m_pending += bytes; }
 
     std::optional<Line> NextLine() {
-        const std::size_t end = pending_.find('\n');
+        const std::size_t end = m_pending.find('\n');
         if (end == std::string::npos) {
-            if (pending_.size() <= max_line_) {
+            if (m_pending.size() <= max_line_) {
                 return std::nullopt;
             }
             // Keep discarding until the end of this line; report it once.
-            pending_.clear();
-            discarding_ = true;
+            m_pending.clear();
+            m_discarding = true;
             return Line{{}, true};
         }
-        std::string text = pending_.substr(0, end);
-        pending_.erase(0, end + 1);
-        if (discarding_) {
-            discarding_ = false;
+        std::string text = m_pending.substr(0, end);
+        m_pending.erase(0, end + 1);
+        if (m_discarding) {
+            m_discarding = false;
             return NextLine();
         }
         if (text.size() > max_line_) {
@@ -44,8 +44,8 @@ class LineAssembler {
 
   private:
     std::size_t max_line_;
-    std::string pending_;
-    bool discarding_ = false;
+    std::string m_pending;
+    bool m_discarding = false;
 };
 
 }  // namespace fonerix::sim

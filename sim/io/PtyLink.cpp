@@ -44,35 +44,35 @@ std::optional<std::string> ReadLink(const std::string& path) {
 }  // namespace
 
 PtyLink::PtyLink(std::string link_path) : link_path_(std::move(link_path)) {
-    master_.Reset(::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC));
-    if (!master_) {
+    m_master.Reset(::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC));
+    if (!m_master) {
         ThrowSystemError("cannot open a pseudo-terminal");
     }
-    if (::grantpt(master_.Get()) != 0 || ::unlockpt(master_.Get()) != 0) {
+    if (::grantpt(m_master.Get()) != 0 || ::unlockpt(m_master.Get()) != 0) {
         ThrowSystemError("cannot unlock the pseudo-terminal");
     }
     std::array<char, 128> name{};
-    if (::ptsname_r(master_.Get(), name.data(), name.size()) != 0) {
+    if (::ptsname_r(m_master.Get(), name.data(), name.size()) != 0) {
         ThrowSystemError("cannot name the pseudo-terminal's slave");
     }
     slave_name_ = name.data();
-    const int flags = ::fcntl(master_.Get(), F_GETFL);
-    if (flags < 0 || ::fcntl(master_.Get(), F_SETFL, flags | O_NONBLOCK) != 0) {
+    const int flags = ::fcntl(m_master.Get(), F_GETFL);
+    if (flags < 0 || ::fcntl(m_master.Get(), F_SETFL, flags | O_NONBLOCK) != 0) {
         ThrowSystemError("cannot make the pseudo-terminal non-blocking");
     }
 
-    slave_.Reset(::open(slave_name_.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC));
-    if (!slave_) {
+    m_slave.Reset(::open(slave_name_.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC));
+    if (!m_slave) {
         ThrowSystemError("cannot open " + slave_name_);
     }
     // Raw, so that the host sees the set's bytes unchanged until it sets its own line settings.
     termios settings{};
-    if (::tcgetattr(slave_.Get(), &settings) != 0) {
+    if (::tcgetattr(m_slave.Get(), &settings) != 0) {
         ThrowSystemError("cannot read the line settings of " + slave_name_);
     }
     ::cfmakeraw(&settings);
     settings.c_cflag |= CLOCAL | CREAD;
-    if (::tcsetattr(slave_.Get(), TCSANOW, &settings) != 0) {
+    if (::tcsetattr(m_slave.Get(), TCSANOW, &settings) != 0) {
         ThrowSystemError("cannot put " + slave_name_ + " in raw mode");
     }
     CreateLink();
@@ -107,7 +107,7 @@ PtyLink::~PtyLink() {
 
 std::optional<unsigned> PtyLink::LineBaud() const {
     termios settings{};
-    if (::tcgetattr(slave_.Get(), &settings) != 0) {
+    if (::tcgetattr(m_slave.Get(), &settings) != 0) {
         return std::nullopt;
     }
     const speed_t speed = ::cfgetospeed(&settings);

@@ -22,7 +22,7 @@ class PtyLink {
     PtyLink& operator=(const PtyLink&) = delete;
 
     // The set's side: read what the host writes, write what the set sends. Non-blocking.
-    int MasterFd() const { return master_.Get(); }
+    int MasterFd() const { return m_master.Get(); }
     const std::string& SlaveName() const { return slave_name_; }
     const std::string& LinkPath() const { return link_path_; }
 
@@ -34,10 +34,10 @@ class PtyLink {
     void CreateLink();
 
     std::string link_path_;
-    UniqueFd master_;
+    UniqueFd m_master;
     // Held open for the simulator's whole life: while any slave descriptor is open, the host can
     // close and reopen its port without the line being hung up under the set.
-    UniqueFd slave_;
+    UniqueFd m_slave;
     std::string slave_name_;
 };
 

@@ -143,44 +143,44 @@ std::string BaudText(std::optional<unsigned> baud) {
 }  // namespace
 
 Simulator::Simulator(const Options& options)
-    : options_(options),
-      start_(Clock::now()),
-      signals_(BlockTerminationSignals()),
-      timer_(MakeTimer()),
-      image_(ImageOf(options)),
-      set_(BuildSet(options, image_)),
-      link_(options.link),
-      trace_(start_) {
+    : m_options(options),
+      m_start(Clock::now()),
+      m_signals(BlockTerminationSignals()),
+      m_timer(MakeTimer()),
+      m_image(ImageOf(options)),
+      m_set(BuildSet(options, m_image)),
+      m_link(options.link),
+      m_trace(m_start) {
     for (const FaultSwitch& fault : options.faults) {
-        set_.Apply(fault);
+        m_set.Apply(fault);
     }
     if (!options.control.empty()) {
-        control_.emplace(options.control);
+        m_control.emplace(options.control);
     }
     if (!options.trace.empty()) {
-        trace_.OpenFile(options.trace);
-        trace_.SetOn(true);
+        m_trace.OpenFile(options.trace);
+        m_trace.SetOn(true);
     }
     if (options.pace) {
-        receive_clock_.emplace(set_.Device().Traits().baud);
-        send_clock_.emplace(set_.Device().Traits().baud);
+        receive_clock_.emplace(m_set.Device().Traits().baud);
+        send_clock_.emplace(m_set.Device().Traits().baud);
     }
-    seen_revision_ = set_.Device().Revision();
+    seen_revision_ = m_set.Device().Revision();
 }
 
 int Simulator::Run() {
-    std::printf("ready %s\n", link_.LinkPath().c_str());
+    std::printf("ready %s\n", m_link.LinkPath().c_str());
     std::fflush(stdout);
-    while (!quit_) {
+    while (!m_quit) {
         ServeOnce();
     }
     // Whatever the set still owes the host goes out now, unpaced.
-    for (OutgoingByte& byte : outgoing_) {
+    for (OutgoingByte& byte : m_outgoing) {
         byte.due = TimePoint{};
     }
     line_full_ = false;
     WriteDueBytes(Clock::now());
-    for (Client& client : clients_) {
+    for (Client& client : m_clients) {
         FlushReplies(client);
     }
     return SaveImage() ? 0 : 1;
@@ -199,12 +199,12 @@ void Simulator::ServeOnce() {
 
     enum : std::size_t { kSignals, kTimer, kLine, kStandardInput, kListener, kFirstClient };
     std::vector<pollfd> fds(kFirstClient);
-    fds[kSignals] = {signals_.Get(), POLLIN, 0};
-    fds[kTimer] = {timer_.Get(), POLLIN, 0};
-    fds[kLine] = {link_.MasterFd(), static_cast<short>(POLLIN | (line_full_ ? POLLOUT : 0)), 0};
+    fds[kSignals] = {m_signals.Get(), POLLIN, 0};
+    fds[kTimer] = {m_timer.Get(), POLLIN, 0};
+    fds[kLine] = {m_link.MasterFd(), static_cast<short>(POLLIN | (line_full_ ? POLLOUT : 0)), 0};
     fds[kStandardInput] = {standard_input_open_ ? STDIN_FILENO : -1, POLLIN, 0};
-    fds[kListener] = {control_ ? control_->ListenFd() : -1, POLLIN, 0};
-    for (const Client& client : clients_) {
+    fds[kListener] = {m_control ? m_control->ListenFd() : -1, POLLIN, 0};
+    for (const Client& client : m_clients) {
         const short events = static_cast<short>(POLLIN | (client.replies.empty() ? 0 : POLLOUT));
         fds.push_back({client.fd.Get(), events, 0});
     }
@@ -217,15 +217,15 @@ void Simulator::ServeOnce() {
 
     if (fds[kSignals].revents != 0) {
         signalfd_siginfo info{};
-        while (::read(signals_.Get(), &info, sizeof info) == sizeof info) {
+        while (::read(m_signals.Get(), &info, sizeof info) == sizeof info) {
         }
-        quit_ = true;
+        m_quit = true;
         return;
     }
     if (fds[kTimer].revents != 0) {
         std::uint64_t expirations = 0;
         [[maybe_unused]] const ssize_t ignored =
-            ::read(timer_.Get(), &expirations, sizeof expirations);
+            ::read(m_timer.Get(), &expirations, sizeof expirations);
     }
     if (fds[kLine].revents & POLLOUT) {
         line_full_ = false;
@@ -241,18 +241,18 @@ void Simulator::ServeOnce() {
     }
     // Clients accepted just now have no entry in fds yet; they are polled from the next round.
     std::vector<Client> staying;
-    for (std::size_t i = 0; i < clients_.size(); ++i) {
+    for (std::size_t i = 0; i < m_clients.size(); ++i) {
         const short events = kFirstClient + i < fds.size() ? fds[kFirstClient + i].revents : 0;
-        if (ServeClient(clients_[i], events)) {
-            staying.push_back(std::move(clients_[i]));
+        if (ServeClient(m_clients[i], events)) {
+            staying.push_back(std::move(m_clients[i]));
         }
     }
-    clients_ = std::move(staying);
+    m_clients = std::move(staying);
 }
 
 void Simulator::ReadLine(TimePoint now) {
     std::uint8_t buffer[4096];
-    const ssize_t count = ::read(link_.MasterFd(), buffer, sizeof buffer);
+    const ssize_t count = ::read(m_link.MasterFd(), buffer, sizeof buffer);
     if (count <= 0) {
         // EAGAIN or EINTR: nothing this time. The simulator holds a slave descriptor open, so
         // the line never hangs up under it.
@@ -260,49 +260,49 @@ void Simulator::ReadLine(TimePoint now) {
     }
     // The host sets its line speed before it writes, so the speed now is the speed these
     // bytes were sent at.
-    const std::optional<unsigned> baud = link_.LineBaud();
+    const std::optional<unsigned> baud = m_link.LineBaud();
     for (ssize_t i = 0; i < count; ++i) {
         const TimePoint due = receive_clock_ ? receive_clock_->Cross(now) : now;
-        incoming_.push_back(IncomingByte{buffer[i], due, baud});
+        m_incoming.push_back(IncomingByte{buffer[i], due, baud});
         ++bytes_received_;
     }
 }
 
 void Simulator::DeliverDueBytes(TimePoint now) {
-    const unsigned answers_at = set_.Device().Traits().baud;
-    while (!incoming_.empty() && incoming_.front().due <= now) {
-        const IncomingByte in = incoming_.front();
-        incoming_.pop_front();
+    const unsigned answers_at = m_set.Device().Traits().baud;
+    while (!m_incoming.empty() && m_incoming.front().due <= now) {
+        const IncomingByte in = m_incoming.front();
+        m_incoming.pop_front();
         last_line_baud_ = in.line_baud;
         if (in.line_baud != answers_at) {
             // At the wrong speed the set sees only framing errors: it answers nothing.
-            if (trace_.On()) {
-                trace_.Received(now, in.byte,
-                                "ignored: line at " + BaudText(in.line_baud) +
-                                    " bit/s, the set answers at " + std::to_string(answers_at));
+            if (m_trace.On()) {
+                m_trace.Received(now, in.byte,
+                                 "ignored: line at " + BaudText(in.line_baud) +
+                                     " bit/s, the set answers at " + std::to_string(answers_at));
             }
             continue;
         }
-        switch (set_.ReceiveFromHost(in.byte)) {
+        switch (m_set.ReceiveFromHost(in.byte)) {
             case Reception::kDelivered:
-                trace_.Received(now, in.byte);
+                m_trace.Received(now, in.byte);
                 break;
             case Reception::kLostDeadLine:
-                trace_.Received(now, in.byte, "lost: the line is dead (fault)");
+                m_trace.Received(now, in.byte, "lost: the line is dead (fault)");
                 break;
             case Reception::kLostDropped:
-                trace_.Received(now, in.byte, "lost: dropped (fault)");
+                m_trace.Received(now, in.byte, "lost: dropped (fault)");
                 break;
         }
         // Answers leave when the byte was received on the virtual wire, not when the loop got
         // round to it, so that pacing does not drift.
-        Send(set_.TakeOutgoing(), in.due);
+        Send(m_set.TakeOutgoing(), in.due);
     }
 }
 
 void Simulator::Send(const std::vector<std::uint8_t>& bytes, TimePoint ready) {
     for (const std::uint8_t byte : bytes) {
-        outgoing_.push_back(OutgoingByte{byte, send_clock_ ? send_clock_->Cross(ready) : ready});
+        m_outgoing.push_back(OutgoingByte{byte, send_clock_ ? send_clock_->Cross(ready) : ready});
     }
 }
 
@@ -311,7 +311,7 @@ void Simulator::WriteDueBytes(TimePoint now) {
         return;
     }
     std::vector<std::uint8_t> due;
-    for (const OutgoingByte& byte : outgoing_) {
+    for (const OutgoingByte& byte : m_outgoing) {
         if (byte.due > now) {
             break;
         }
@@ -320,7 +320,7 @@ void Simulator::WriteDueBytes(TimePoint now) {
     if (due.empty()) {
         return;
     }
-    const ssize_t written = ::write(link_.MasterFd(), due.data(), due.size());
+    const ssize_t written = ::write(m_link.MasterFd(), due.data(), due.size());
     if (written < 0) {
         if (errno == EAGAIN) {
             line_full_ = true;
@@ -328,26 +328,26 @@ void Simulator::WriteDueBytes(TimePoint now) {
         return;
     }
     const auto count = static_cast<std::size_t>(written);
-    trace_.Sent(now, std::span(due).first(count));
-    outgoing_.erase(outgoing_.begin(), outgoing_.begin() + static_cast<std::ptrdiff_t>(count));
+    m_trace.Sent(now, std::span(due).first(count));
+    m_outgoing.erase(m_outgoing.begin(), m_outgoing.begin() + static_cast<std::ptrdiff_t>(count));
     // The host is not reading fast enough: wait until the line takes bytes again.
     line_full_ = count < due.size();
 }
 
 void Simulator::NoteChanges(TimePoint now) {
-    const std::uint64_t revision = set_.Device().Revision();
-    if (image_ && revision != seen_revision_) {
+    const std::uint64_t revision = m_set.Device().Revision();
+    if (m_image && revision != seen_revision_) {
         seen_revision_ = revision;
         save_due_ = now + kSaveAfterQuiet;
     }
 }
 
 bool Simulator::SaveImage() {
-    if (!image_) {
+    if (!m_image) {
         return true;
     }
     try {
-        image_->Save(set_.Device().Stores());
+        m_image->Save(m_set.Device().Stores());
         return true;
     } catch (const std::exception& error) {
         std::fprintf(stderr, "fonerix-sim: %s\n", error.what());
@@ -362,11 +362,11 @@ void Simulator::ArmTimer(TimePoint now) {
             next = at;
         }
     };
-    if (!incoming_.empty()) {
-        consider(incoming_.front().due);
+    if (!m_incoming.empty()) {
+        consider(m_incoming.front().due);
     }
-    if (!outgoing_.empty() && !line_full_) {
-        consider(outgoing_.front().due);
+    if (!m_outgoing.empty() && !line_full_) {
+        consider(m_outgoing.front().due);
     }
     if (save_due_) {
         consider(*save_due_);
@@ -383,7 +383,7 @@ void Simulator::ArmTimer(TimePoint now) {
             spec.it_value.tv_nsec = 1;
         }
     }
-    if (::timerfd_settime(timer_.Get(), TFD_TIMER_ABSTIME, &spec, nullptr) != 0) {
+    if (::timerfd_settime(m_timer.Get(), TFD_TIMER_ABSTIME, &spec, nullptr) != 0) {
         throw std::system_error(errno, std::generic_category(), "cannot set the timer");
     }
 }
@@ -410,8 +410,8 @@ void Simulator::ReadStandardInput() {
 }
 
 void Simulator::AcceptClients() {
-    while (UniqueFd fd = control_->Accept()) {
-        clients_.push_back(Client{std::move(fd), LineAssembler{}, {}});
+    while (UniqueFd fd = m_control->Accept()) {
+        m_clients.push_back(Client{std::move(fd), LineAssembler{}, {}});
     }
 }
 
@@ -453,32 +453,32 @@ std::string Simulator::Execute(std::string_view line, TimePoint now) {
     }
     Command& command = *parsed.command;
     if (auto* event = std::get_if<SendEventCommand>(&command)) {
-        set_.SendEvent(std::move(event->frame));
-        Send(set_.TakeOutgoing(), now);
+        m_set.SendEvent(std::move(event->frame));
+        Send(m_set.TakeOutgoing(), now);
     } else if (auto* raw = std::get_if<SendRawCommand>(&command)) {
-        set_.SendRaw(std::move(raw->bytes));
-        Send(set_.TakeOutgoing(), now);
+        m_set.SendRaw(std::move(raw->bytes));
+        Send(m_set.TakeOutgoing(), now);
     } else if (const auto* fault = std::get_if<FaultCommand>(&command)) {
-        set_.Apply(fault->change);
+        m_set.Apply(fault->change);
     } else if (const auto* trace = std::get_if<TraceCommand>(&command)) {
-        trace_.SetOn(trace->on);
+        m_trace.SetOn(trace->on);
     } else if (std::holds_alternative<StatusCommand>(command)) {
         return Status();
     } else if (const auto* record = std::get_if<RecordCallCommand>(&command)) {
-        const std::string refused = set_.RecordCall(record->call);
+        const std::string refused = m_set.RecordCall(record->call);
         if (!refused.empty()) {
             return "error: " + refused;
         }
     } else if (const auto* dump = std::get_if<DumpListsCommand>(&command)) {
         return DumpTo(dump->path);
     } else if (std::holds_alternative<QuitCommand>(command)) {
-        quit_ = true;
+        m_quit = true;
     }
     return "ok";
 }
 
 std::string Simulator::DumpTo(const std::string& path) const {
-    const std::string text = DumpLists(set_.Device().Stores());
+    const std::string text = DumpLists(m_set.Device().Stores());
     std::ofstream file(path, std::ios::binary | std::ios::trunc);
     file << text;
     file.close();
@@ -489,7 +489,7 @@ std::string Simulator::DumpTo(const std::string& path) const {
 }
 
 std::string Simulator::Status() const {
-    const Engine& device = set_.Device();
+    const Engine& device = m_set.Device();
     const HostActivity& activity = device.Activity();
     std::string status = "ok type=" + std::to_string(device.DeviceType());
     status += device.Awake() ? " state=awake" : " state=asleep";
@@ -499,7 +499,7 @@ std::string Simulator::Status() const {
     // Quoted: a dialled number may hold spaces, or nothing at all.
     status += " dialled=" + (activity.last_dialled ? '"' + *activity.last_dialled + '"' : "-");
     status += " key=" + (activity.last_key ? std::to_string(*activity.last_key) : "-");
-    status += " faults=" + set_.DescribeFaults();
+    status += " faults=" + m_set.DescribeFaults();
     // Every command that wrote or erased a store: a test can tell that the host left the set
     // untouched.
     status += " changes=" + std::to_string(device.Revision());

@@ -68,21 +68,21 @@ class Simulator {
     std::string Status() const;
     std::string DumpTo(const std::string& path) const;
 
-    Options options_;
-    TimePoint start_;
+    Options m_options;
+    TimePoint m_start;
     // Before the link exists, so that no SIGTERM can end the program with the link left behind.
-    UniqueFd signals_;
-    UniqueFd timer_;
-    std::optional<ImageFile> image_;
-    SimulatedSet set_;
-    PtyLink link_;
-    std::optional<ControlSocket> control_;
-    ByteTrace trace_;
+    UniqueFd m_signals;
+    UniqueFd m_timer;
+    std::optional<ImageFile> m_image;
+    SimulatedSet m_set;
+    PtyLink m_link;
+    std::optional<ControlSocket> m_control;
+    ByteTrace m_trace;
 
     std::optional<WireClock> receive_clock_;  // when pacing
     std::optional<WireClock> send_clock_;
-    std::deque<IncomingByte> incoming_;
-    std::deque<OutgoingByte> outgoing_;
+    std::deque<IncomingByte> m_incoming;
+    std::deque<OutgoingByte> m_outgoing;
     bool line_full_ = false;  // the host is not reading; wait until the line takes bytes again
     std::optional<unsigned> last_line_baud_;
     std::uint64_t bytes_received_ = 0;
@@ -92,8 +92,8 @@ class Simulator {
 
     LineAssembler standard_input_;
     bool standard_input_open_ = true;
-    std::vector<Client> clients_;
-    bool quit_ = false;
+    std::vector<Client> m_clients;
+    bool m_quit = false;
 };
 
 }  // namespace fonerix::sim

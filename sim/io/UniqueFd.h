@@ -10,10 +10,10 @@ namespace fonerix::sim {
 class UniqueFd {
   public:
     UniqueFd() = default;
-    explicit UniqueFd(int fd) : fd_(fd) {}
+    explicit UniqueFd(int fd) : m_fd(fd) {}
     ~UniqueFd() { Reset(); }
 
-    UniqueFd(UniqueFd&& other) noexcept : fd_(other.Release()) {}
+    UniqueFd(UniqueFd&& other) noexcept : m_fd(other.Release()) {}
     UniqueFd& operator=(UniqueFd&& other) noexcept {
         if (this != &other) {
             Reset(other.Release());
@@ -23,19 +23,19 @@ class UniqueFd {
     UniqueFd(const UniqueFd&) = delete;
     UniqueFd& operator=(const UniqueFd&) = delete;
 
-    int Get() const { return fd_; }
-    explicit operator bool() const { return fd_ >= 0; }
+    int Get() const { return m_fd; }
+    explicit operator bool() const { return m_fd >= 0; }
 
-    int Release() { return std::exchange(fd_, -1); }
+    int Release() { return std::exchange(m_fd, -1); }
     void Reset(int fd = -1) {
-        if (fd_ >= 0) {
-            ::close(fd_);
+        if (m_fd >= 0) {
+            ::close(m_fd);
         }
-        fd_ = fd;
+        m_fd = fd;
     }
 
   private:
-    int fd_ = -1;
+    int m_fd = -1;
 };
 
 }  // namespace fonerix::sim

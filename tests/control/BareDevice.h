@@ -20,8 +20,6 @@ class BareDevice final : public CDevice {
     DATE GetDeviceTime() override { return 0.0; }
     void SetAlarmTime(DATE) override {}
     DATE GetAlarmTime() override { return 0.0; }
-    int16_t GetAlarmActivity() override { return 0; }
-    void SetAlarmActivity(int16_t) override {}
     std::u16string GetDeviceBuffer() override { return {}; }
     bool SetDeviceBuffer(const std::u16string&) override { return false; }
     bool GetCallsStatistic(CALLSTATISTIC&) override { return false; }

@@ -7,7 +7,7 @@
 #include "control/device/DigitCodes.h"
 #include "control/device/Triples.h"
 
-namespace fonerix {
+namespace fonerix::test {
 namespace {
 
 TEST(DigitCodes, EveryCodeHasItsCharacterAndBack) {
@@ -87,4 +87,4 @@ TEST(Triples, EncodeThenDecodeSurvivesOneBadCopyPerByte) {
 }
 
 }  // namespace
-}  // namespace fonerix
+}  // namespace fonerix::test

@@ -19,8 +19,8 @@
 namespace fonerix::test {
 namespace {
 
-using fonerix::testing::SimOptions;
-using fonerix::testing::SimProcess;
+using fonerix::test::SimOptions;
+using fonerix::test::SimProcess;
 
 constexpr uint32_t kZeltaBaud = 57600;
 

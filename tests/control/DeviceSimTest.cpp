@@ -70,7 +70,7 @@ class DeviceSimTest : public ::testing::TestWithParam<SimType> {
         return device;
     }
 
-    fonerix::testing::SimProcess sim;
+    fonerix::test::SimProcess sim;
 };
 
 TEST_P(DeviceSimTest, AcceptingClassFindsAndIdentifiesTheSet) {
@@ -118,8 +118,7 @@ TEST_P(DeviceSimTest, TheOtherFamilyDoesNotHearTheSetAtItsSpeed) {
 
 struct Property {
     const char* name;
-    int16_t (CDevice::*get)();
-    void (CDevice::*set)(int16_t);
+    Setting setting;
     uint8_t varkonRegister;  // 0: the family lacks it
     uint8_t zeltaRegister;
     // value set -> value stored, for each family
@@ -128,74 +127,39 @@ struct Property {
 };
 
 const std::vector<Property>& Properties() {
-    using D = CDevice;
     static const std::vector<Property> kProperties{
         {"NumLength",
-         &D::GetNumLength,
-         &D::SetNumLength,
+         Setting::kNumLength,
          39,
          228,
          {{9, 7}, {2, 4}, {5, 5}},
          {{9, 7}, {2, 4}, {6, 6}}},
-        {"SkipBells",
-         &D::GetSkipBells,
-         &D::SetSkipBells,
-         40,
-         229,
-         {{12, 9}, {0, 0}, {3, 3}},
-         {{10, 9}, {0, 0}}},
-        {"BellMelody",
-         &D::GetBellMelody,
-         &D::SetBellMelody,
-         41,
-         230,
-         {{0, 1}, {6, 4}, {2, 2}},
-         {{0, 1}, {5, 4}}},
-        {"BellVolume",
-         &D::GetBellVolume,
-         &D::SetBellVolume,
-         43,
-         231,
-         {{9, 5}, {5, 5}},
-         {{9, 7}, {7, 7}, {0, 0}}},
-        {"SoundVolume", &D::GetSoundVolume, &D::SetSoundVolume, 0, 79, {}, {{9, 8}, {3, 3}}},
+        {"SkipBells", Setting::kSkipBells, 40, 229, {{12, 9}, {0, 0}, {3, 3}}, {{10, 9}, {0, 0}}},
+        {"BellMelody", Setting::kBellMelody, 41, 230, {{0, 1}, {6, 4}, {2, 2}}, {{0, 1}, {5, 4}}},
+        {"BellVolume", Setting::kBellVolume, 43, 231, {{9, 5}, {5, 5}}, {{9, 7}, {7, 7}, {0, 0}}},
+        {"SoundVolume", Setting::kSoundVolume, 0, 79, {}, {{9, 8}, {3, 3}}},
         {"UtCallup",
-         &D::GetUtCallup,
-         &D::SetUtCallup,
+         Setting::kUtCallup,
          56,
          32,
          {{200, 150}, {50, 70}, {99, 99}},
          {{200, 150}, {10, 70}}},
         {"UtLineFree",
-         &D::GetUtLineFree,
-         &D::SetUtLineFree,
+         Setting::kUtLineFree,
          57,
          33,
          {{0, 1}, {60, 50}},
          {{0, 1}, {51, 50}, {25, 25}}},
         {"ConfigRegister",
-         &D::GetConfigRegister,
-         &D::SetConfigRegister,
+         Setting::kConfigRegister,
          38,
          83,
          {{0x1A5, 0xA5}, {0, 0}},
          {{0xFE, 0xFE}, {-1, 0xFF}}},
-        {"DeviceMode", &D::GetDeviceMode, &D::SetDeviceMode, 0, 77, {}, {{3, 3}, {200, 200}}},
-        {"DeviceRang", &D::GetDeviceRang, &D::SetDeviceRang, 0, 223, {}, {{9, 7}, {2, 2}}},
-        {"AlarmActivity",
-         &D::GetAlarmActivity,
-         &D::SetAlarmActivity,
-         45,
-         218,
-         {{0x33, 0x33}},
-         {{0x81, 0x81}}},
-        {"SndRecordTime",
-         &D::GetSndRecordTime,
-         &D::SetSndRecordTime,
-         0,
-         237,
-         {},
-         {{120, 120}, {300, 44}}},
+        {"DeviceMode", Setting::kDeviceMode, 0, 77, {}, {{3, 3}, {200, 200}}},
+        {"DeviceRang", Setting::kDeviceRang, 0, 223, {}, {{9, 7}, {2, 2}}},
+        {"AlarmActivity", Setting::kAlarmActivity, 45, 218, {{0x33, 0x33}}, {{0x81, 0x81}}},
+        {"SndRecordTime", Setting::kSndRecordTime, 0, 237, {}, {{120, 120}, {300, 44}}},
     };
     return kProperties;
 }
@@ -207,21 +171,21 @@ TEST_P(DeviceSimTest, EveryRegisterPropertyRoundTripsWithItsClamping) {
         const uint8_t reg = flash ? p.zeltaRegister : p.varkonRegister;
         const auto& cases = flash ? p.zeltaCases : p.varkonCases;
         if (reg == 0) {
-            EXPECT_EQ((device.get()->*p.get)(), -1) << p.name;
+            EXPECT_EQ(device->GetSetting(p.setting), -1) << p.name;
             continue;
         }
         for (const auto& [in, stored] : cases) {
-            (device.get()->*p.set)(in);
+            device->SetSetting(p.setting, in);
             uint8_t raw = 0;
             ASSERT_TRUE(device->ReadRegister(reg, raw)) << p.name;
             EXPECT_EQ(raw, stored) << p.name << " set to " << in;
-            EXPECT_EQ((device.get()->*p.get)(), stored) << p.name;
+            EXPECT_EQ(device->GetSetting(p.setting), stored) << p.name;
         }
     }
     // Read only: the set's own line reading, whatever it is now.
     uint8_t line = 0;
     ASSERT_TRUE(device->ReadRegister(flash ? 64 : 83, line));
-    EXPECT_EQ(device->GetUtCurrent(), line);
+    EXPECT_EQ(device->GetSetting(Setting::kUtCurrent), line);
 }
 
 TEST_P(DeviceSimTest, StateRegistersOfTheMappedSelectors) {
@@ -434,7 +398,7 @@ class DeviceListsSimTest : public ::testing::TestWithParam<ListsCase> {
 
     // The date the host records at construction, fixed so that the inferred years are known.
     int recorded_year = 26, recorded_month = 12, recorded_day = 9;
-    fonerix::testing::SimProcess sim;
+    fonerix::test::SimProcess sim;
 };
 
 // Every entry the set holds, read to the end of each list and compared field by field with what
@@ -540,14 +504,14 @@ std::ostream& operator<<(std::ostream& out, const FaultCase& c) {
 class FaultySetTest : public ::testing::TestWithParam<FaultCase> {};
 
 TEST_P(FaultySetTest, TheHostStopsWhereTheSetGoesWrong) {
-    fonerix::testing::TemporaryDirectory directory;
+    fonerix::test::TemporaryDirectory directory;
     const std::string scenario = directory.File("faulty.txt");
     {
         std::ifstream base(std::string(FONERIX_SCENARIO_DIR) + "/zelta5.txt");
         std::ofstream out(scenario);
         out << base.rdbuf() << "\n" << GetParam().fault << "\n";
     }
-    fonerix::testing::SimProcess sim({.type = 5, .scenario = scenario});
+    fonerix::test::SimProcess sim({.type = 5, .scenario = scenario});
     setenv("FONERIX_COM1", sim.LinkPath().c_str(), 1);
     CZeltaDevice::ResetReaders();
     CZeltaDevice device;
@@ -587,7 +551,7 @@ INSTANTIATE_TEST_SUITE_P(
 class UnacceptedTypeTest : public ::testing::TestWithParam<int> {};
 
 TEST_P(UnacceptedTypeTest, NoClassAcceptsIt) {
-    fonerix::testing::SimProcess sim({.type = GetParam()});
+    fonerix::test::SimProcess sim({.type = GetParam()});
     setenv("FONERIX_COM1", sim.LinkPath().c_str(), 1);
     const char* captions[] = {"Ringolo Zelta", "", "", "Varkon", "", "", "", "", "Ringolo Zelta+"};
     // Whichever family's speed the set answers at, the classes of that speed identify it and

@@ -211,13 +211,13 @@ TEST(DeviceProbeTest, SecondHandshakeIsEnoughAndEachFamilyAcceptsOnlyItsTypes) {
 TEST(DeviceRegisterTest, PropertiesAFamilyLacksAnswerWithoutAnExchange) {
     OnSet<CVarkonDevice> v;
     v.line->TakeTrace();
-    EXPECT_EQ(v.device->GetSoundVolume(), -1);
-    EXPECT_EQ(v.device->GetDeviceMode(), -1);
-    EXPECT_EQ(v.device->GetDeviceRang(), -1);
-    EXPECT_EQ(v.device->GetSndRecordTime(), -1);
+    EXPECT_EQ(v.device->GetSetting(Setting::kSoundVolume), -1);
+    EXPECT_EQ(v.device->GetSetting(Setting::kDeviceMode), -1);
+    EXPECT_EQ(v.device->GetSetting(Setting::kDeviceRang), -1);
+    EXPECT_EQ(v.device->GetSetting(Setting::kSndRecordTime), -1);
     EXPECT_EQ(v.device->GetStateRegister(1), 255);
     v.device->SetStateRegister(1, 5);
-    v.device->SetSoundVolume(3);
+    v.device->SetSetting(Setting::kSoundVolume, 3);
     EXPECT_EQ(v.device->GetRedirectionNumber(), u"");
     EXPECT_EQ(v.device->GetAutoDialList(','), u"");
     EXPECT_FALSE(v.device->SetAutoDialList(u"1", ','));
@@ -237,8 +237,8 @@ TEST(DeviceRegisterTest, PropertiesAFamilyLacksAnswerWithoutAnExchange) {
 TEST(DeviceRegisterTest, FailedReadsAnswerTheirPresets) {
     OnSet<CZeltaDevice> z;
     z.set.silent = true;
-    EXPECT_EQ(z.device->GetNumLength(), 255);
-    EXPECT_EQ(z.device->GetAlarmActivity(), 0);
+    EXPECT_EQ(z.device->GetSetting(Setting::kNumLength), 255);
+    EXPECT_EQ(z.device->GetSetting(Setting::kAlarmActivity), 0);
     EXPECT_EQ(z.device->GetStateRegister(0), 255);
     EXPECT_EQ(z.device->GetDeviceTime(), 0.0);
     EXPECT_EQ(z.device->GetAlarmTime(), 0.0);

@@ -3,7 +3,7 @@
 namespace fonerix::test {
 
 std::vector<uint8_t>& FakeSet::Page(uint16_t block, uint8_t page) {
-    auto& bytes = flash_[uint32_t{block} << 8 | page];
+    auto& bytes = m_flash[uint32_t{block} << 8 | page];
     if (bytes.empty()) {
         bytes.assign(kPageBytes, 0xFF);
     }
@@ -11,8 +11,8 @@ std::vector<uint8_t>& FakeSet::Page(uint16_t block, uint8_t page) {
 }
 
 uint8_t FakeSet::Flash(uint16_t block, uint8_t page, size_t column) const {
-    const auto it = flash_.find(uint32_t{block} << 8 | page);
-    return it == flash_.end() || column >= kPageBytes ? 0xFF : it->second[column];
+    const auto it = m_flash.find(uint32_t{block} << 8 | page);
+    return it == m_flash.end() || column >= kPageBytes ? 0xFF : it->second[column];
 }
 
 void FakeSet::PutRaw(uint16_t block, uint8_t page, size_t column,
@@ -53,21 +53,21 @@ void FakeSet::operator()(uint8_t byte, std::vector<uint8_t>& answer) {
     if (silent) {
         return;
     }
-    if (command_ != 0) {
+    if (m_command != 0) {
         Parameter(byte, answer);
         return;
     }
     if (byte == 0x00) {
-        ++zeros_;
-        if (!deepSleep && zeros_ <= 2) {
+        ++m_zeros;
+        if (!deepSleep && m_zeros <= 2) {
             answer.push_back(wakeWithoutFF ? 0x00 : 0xFF);
         }
-        if (zeros_ == 100) {
+        if (m_zeros == 100) {
             answer.push_back(0xFF);  // a long run wakes it from any sleep
         }
         return;
     }
-    zeros_ = 0;
+    m_zeros = 0;
     switch (byte) {
         case 0x82:
         case 0x84:
@@ -79,8 +79,8 @@ void FakeSet::operator()(uint8_t byte, std::vector<uint8_t>& answer) {
                 return;
             }
             answer.push_back(wrongEcho ? byte ^ 1 : byte);
-            command_ = byte;
-            params_.clear();
+            m_command = byte;
+            m_params.clear();
             return;
         default:
             others.push_back(byte);
@@ -88,10 +88,10 @@ void FakeSet::operator()(uint8_t byte, std::vector<uint8_t>& answer) {
 }
 
 void FakeSet::Parameter(uint8_t byte, std::vector<uint8_t>& answer) {
-    params_.push_back(byte);
-    const auto& p = params_;
-    const auto done = [&] { command_ = 0; };
-    switch (command_) {
+    m_params.push_back(byte);
+    const auto& p = m_params;
+    const auto done = [&] { m_command = 0; };
+    switch (m_command) {
         case 0x82:
             registerReads.push_back(p[0]);
             answer.push_back(registers[p[0]]);
@@ -125,7 +125,7 @@ void FakeSet::Parameter(uint8_t byte, std::vector<uint8_t>& answer) {
                 const auto block = static_cast<uint16_t>(p[2] << 8 | p[1]);
                 flashLog.push_back({'e', block, 0, 0, 0});
                 for (int page = 0; page < 64; ++page) {
-                    flash_.erase(uint32_t{block} << 8 | page);
+                    m_flash.erase(uint32_t{block} << 8 | page);
                 }
                 done();
             } else if ((sub == 1 || sub == 2) && p.size() >= 6) {

@@ -57,10 +57,10 @@ class FakeSet {
     void Parameter(uint8_t byte, std::vector<uint8_t>& answer);
     std::vector<uint8_t>& Page(uint16_t block, uint8_t page);
 
-    std::map<uint32_t, std::vector<uint8_t>> flash_;
-    uint8_t command_ = 0;
-    std::vector<uint8_t> params_;
-    int zeros_ = 0;
+    std::map<uint32_t, std::vector<uint8_t>> m_flash;
+    uint8_t m_command = 0;
+    std::vector<uint8_t> m_params;
+    int m_zeros = 0;
 };
 
 }  // namespace fonerix::test

@@ -143,15 +143,15 @@ TEST_P(SettingsTest, CopyIsAlwaysWrittenWithItsTagAndRewakesWhereTheGenerationNe
 TEST_P(SettingsTest, UtCallupIsMirroredInANewCopyOnlyWhenTheRegisterTookIt) {
     const uint16_t block = GetParam().firstBlock;
     set.PutTriples(block, 0, 0, Record(1));
-    device->SetUtCallup(200);  // no write permission yet: refused
+    device->SetSetting(Setting::kUtCallup, 200);  // no write permission yet: refused
     EXPECT_EQ(set.Count('w'), 0);
     EXPECT_EQ(set.registers[32], 0);
 
     ASSERT_TRUE(device->WakeupDevice(true));
-    device->SetUtCallup(200);
+    device->SetSetting(Setting::kUtCallup, 200);
     EXPECT_EQ(set.registers[32], 150);
     EXPECT_EQ(Read()[2], 150);
-    device->SetUtLineFree(0);
+    device->SetSetting(Setting::kUtLineFree, 0);
     EXPECT_EQ(set.registers[33], 1);
     const auto record = Read();
     EXPECT_EQ(record[2], 150);
@@ -281,8 +281,8 @@ TEST_P(SettingsTest, NewMessageHandleFollowsTheFamilysHandleRule) {
     const std::string path = (std::filesystem::temp_directory_path() /
                               ("fonerix-handle-" + std::to_string(::getpid()) + ".wav"))
                                  .string();
-    fonerix::testing::WriteBytes(
-        path, fonerix::testing::WavBytes(fonerix::testing::Sine(100, rate), {rate}));
+    fonerix::test::WriteBytes(path,
+                              fonerix::test::WavBytes(fonerix::test::Sine(100, rate), {rate}));
     const struct {
         uint16_t freeHead, handle;  // types 5 and 6
         uint16_t freeHead7, handle7;

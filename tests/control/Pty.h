@@ -17,20 +17,20 @@ class Pty {
   public:
     Pty() {
         char name[128] = {};
-        if (::openpty(&master_, &slave_, name, nullptr, nullptr) == 0) {
-            path_ = name;
-            ::fcntl(master_, F_SETFL, ::fcntl(master_, F_GETFL) | O_NONBLOCK);
+        if (::openpty(&m_master, &m_slave, name, nullptr, nullptr) == 0) {
+            m_path = name;
+            ::fcntl(m_master, F_SETFL, ::fcntl(m_master, F_GETFL) | O_NONBLOCK);
         }
     }
     ~Pty() { HangUp(); }
     Pty(const Pty&) = delete;
     Pty& operator=(const Pty&) = delete;
 
-    const std::string& Path() const { return path_; }
-    int Slave() const { return slave_; }
+    const std::string& Path() const { return m_path; }
+    int Slave() const { return m_slave; }
 
     void Send(const std::vector<uint8_t>& bytes) const {
-        [[maybe_unused]] ssize_t n = ::write(master_, bytes.data(), bytes.size());
+        [[maybe_unused]] ssize_t n = ::write(m_master, bytes.data(), bytes.size());
     }
 
     // Bytes the host wrote, waiting up to `timeout` for at least `atLeast` of them.
@@ -39,10 +39,10 @@ class Pty {
         std::vector<uint8_t> out;
         const auto end = std::chrono::steady_clock::now() + timeout;
         while (out.size() < atLeast && std::chrono::steady_clock::now() < end) {
-            pollfd p{master_, POLLIN, 0};
+            pollfd p{m_master, POLLIN, 0};
             ::poll(&p, 1, 10);
             uint8_t chunk[256];
-            const ssize_t n = ::read(master_, chunk, sizeof chunk);
+            const ssize_t n = ::read(m_master, chunk, sizeof chunk);
             if (n > 0) {
                 out.insert(out.end(), chunk, chunk + n);
             }
@@ -52,20 +52,20 @@ class Pty {
 
     // The set goes away: both of its ends close.
     void HangUp() {
-        if (master_ >= 0) {
-            ::close(master_);
-            master_ = -1;
+        if (m_master >= 0) {
+            ::close(m_master);
+            m_master = -1;
         }
-        if (slave_ >= 0) {
-            ::close(slave_);
-            slave_ = -1;
+        if (m_slave >= 0) {
+            ::close(m_slave);
+            m_slave = -1;
         }
     }
 
   private:
-    int master_ = -1;
-    int slave_ = -1;
-    std::string path_;
+    int m_master = -1;
+    int m_slave = -1;
+    std::string m_path;
 };
 
 }  // namespace fonerix::test

@@ -11,7 +11,7 @@
 
 #include "control/voice/VoiceCodec.h"
 
-namespace fonerix {
+namespace fonerix::test {
 namespace {
 
 std::vector<uint8_t> Decode(const std::vector<uint8_t>& coded) {
@@ -229,4 +229,4 @@ TEST(VoiceCodec, SignFlipIsWavSampleMinus128) {
 }
 
 }  // namespace
-}  // namespace fonerix
+}  // namespace fonerix::test

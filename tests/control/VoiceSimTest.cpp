@@ -23,10 +23,10 @@ namespace fonerix::test {
 namespace {
 
 using Bytes = std::vector<uint8_t>;
-using fonerix::testing::ReadBytes;
-using fonerix::testing::Sine;
-using fonerix::testing::WavBytes;
-using fonerix::testing::WriteBytes;
+using fonerix::test::ReadBytes;
+using fonerix::test::Sine;
+using fonerix::test::WavBytes;
+using fonerix::test::WriteBytes;
 
 struct VoiceType {
     int type;
@@ -83,7 +83,7 @@ Download ReadDownload(const std::string& path) {
 
 // What the set holds, as far as the host can change it: every store write or erase it counted,
 // and its voice blocks and settings.
-std::string Footprint(fonerix::testing::SimProcess& sim) {
+std::string Footprint(fonerix::test::SimProcess& sim) {
     const std::string status = sim.Command("status");
     return status.substr(status.find("changes=")) + "\n" + sim.DumpLists();
 }
@@ -91,8 +91,8 @@ std::string Footprint(fonerix::testing::SimProcess& sim) {
 class VoiceSim : public ::testing::TestWithParam<VoiceType> {
   protected:
     void Start(const std::string& scenario = {}) {
-        sim = std::make_unique<fonerix::testing::SimProcess>(
-            fonerix::testing::SimOptions{.type = GetParam().type, .scenario = scenario});
+        sim = std::make_unique<fonerix::test::SimProcess>(
+            fonerix::test::SimOptions{.type = GetParam().type, .scenario = scenario});
         setenv("FONERIX_COM1", sim->LinkPath().c_str(), 1);
         device = GetParam().make();
         DEVICEINFO info{};
@@ -118,8 +118,8 @@ class VoiceSim : public ::testing::TestWithParam<VoiceType> {
         return at == std::string::npos ? "" : dump.substr(at, dump.find('\n', at) - at);
     }
 
-    fonerix::testing::TemporaryDirectory dir;
-    std::unique_ptr<fonerix::testing::SimProcess> sim;
+    fonerix::test::TemporaryDirectory dir;
+    std::unique_ptr<fonerix::test::SimProcess> sim;
     std::unique_ptr<CDevice> device;
 };
 
@@ -321,7 +321,7 @@ INSTANTIATE_TEST_SUITE_P(Voice, VoiceSim, ::testing::ValuesIn(kTypes),
 
 // Two free blocks that name each other: every walk must stop.
 TEST(VoiceSimLoop, ChainThatComesRoundAgainDoesNotHang) {
-    fonerix::testing::TemporaryDirectory dir;
+    fonerix::test::TemporaryDirectory dir;
     // Block 34 links back to 33; both are recorded into, with no page marked as the last.
     std::string text;
     for (const int block : {33, 34}) {
@@ -338,7 +338,7 @@ TEST(VoiceSimLoop, ChainThatComesRoundAgainDoesNotHang) {
         }
     }
     WriteBytes(dir.Path().string() + "/loop.txt", Bytes(text.begin(), text.end()));
-    fonerix::testing::SimProcess sim({.type = 5, .scenario = dir.Path().string() + "/loop.txt"});
+    fonerix::test::SimProcess sim({.type = 5, .scenario = dir.Path().string() + "/loop.txt"});
     setenv("FONERIX_COM1", sim.LinkPath().c_str(), 1);
     CZeltaDevice device;
     DEVICEINFO info{};
@@ -364,7 +364,7 @@ TEST(VoiceSimLoop, ChainThatComesRoundAgainDoesNotHang) {
 }
 
 TEST(VoiceSimVarkon, SetWithoutVoiceMessagesGivesTheFailureAnswers) {
-    fonerix::testing::SimProcess sim({.type = 1});
+    fonerix::test::SimProcess sim({.type = 1});
     setenv("FONERIX_COM1", sim.LinkPath().c_str(), 1);
     CVarkonDevice device;
     DEVICEINFO info{};

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "control/serial/SerialPort.h"
+#include "control/serial/WatcherGate.h"
 #include "platform/automation/Unknown.h"
 #include "tests/control/MessageWindow.h"
 #include "tests/control/Pty.h"
@@ -23,10 +24,12 @@ class WatcherTest : public ::testing::Test {
         ASSERT_FALSE(pty.Path().empty());
         setenv("FONERIX_COM1", pty.Path().c_str(), 1);
         port = std::make_unique<CSerialPort>();
+        gate = std::make_unique<WatcherGate>(*port);
         ASSERT_TRUE(port->Open(1, 57600));
         port->SetNotifyWindow(&window);
     }
     void TearDown() override {
+        gate.reset();
         port.reset();
         unsetenv("FONERIX_COM1");
     }
@@ -42,6 +45,8 @@ class WatcherTest : public ::testing::Test {
     Pty pty;
     MessageWindow window;
     std::unique_ptr<CSerialPort> port;
+    // Outlives the port only where a handler destroys the port, and is not used after that.
+    std::unique_ptr<WatcherGate> gate;
 };
 
 TEST_F(WatcherTest, FramesBecomeDeviceEventMessages) {
@@ -58,7 +63,7 @@ TEST_F(WatcherTest, FramesBecomeDeviceEventMessages) {
         {{0xFF, 0x40}, 0x4001, false, ""},
         {{0xFF, 0x99}, 0x99, false, ""},
     };
-    port->StartWatcher(true);
+    gate->Start(true);
     EXPECT_FALSE(port->WatcherSuspended());
     for (const Case& c : cases) {
         pty.Send(c.frame);
@@ -72,7 +77,7 @@ TEST_F(WatcherTest, FramesBecomeDeviceEventMessages) {
 }
 
 TEST_F(WatcherTest, FramesArrivingTogetherAreEachDelivered) {
-    port->StartWatcher(true);
+    gate->Start(true);
     pty.Send({0xFF, 0xB8, 0xFF, 0xC1, 0x01, 0x03, 0xFF, 0xB9});
     for (uintptr_t expected : {184u, 193u, 185u}) {
         ASSERT_TRUE(window.Pump());
@@ -81,7 +86,7 @@ TEST_F(WatcherTest, FramesArrivingTogetherAreEachDelivered) {
 }
 
 TEST_F(WatcherTest, NumberBeyondTwentyDigitsKeepsTheFirstTwenty) {
-    port->StartWatcher(true);
+    gate->Start(true);
     std::vector<uint8_t> frame = {0xFF, 0xC1, 30};
     for (int i = 0; i < 30; ++i) {
         frame.push_back(i < 20 ? 1 : 2);
@@ -95,8 +100,8 @@ TEST_F(WatcherTest, NumberBeyondTwentyDigitsKeepsTheFirstTwenty) {
 }
 
 TEST_F(WatcherTest, ExchangesBeforeEventsAreEnabledNeverCreateTheThread) {
-    { SerialLink::WatcherHold hold(*port); }
-    port->StartWatcher(false);
+    { WatcherGate::Hold hold(*gate); }
+    gate->Start(false);
     EXPECT_TRUE(port->WatcherSuspended());
     pty.Send({0xFF, 0xB8});
     ASSERT_TRUE(WaitForInput(2)) << "nobody took the frame off the line";
@@ -120,20 +125,20 @@ TEST_F(WatcherTest, FrameArrivingWhileStoppedIsDeliveredUnlessTheLineWasUsedOrEv
     for (const auto& c : cases) {
         SCOPED_TRACE(static_cast<int>(c.meanwhile));
         const size_t before = window.received.size();
-        port->StartWatcher(true);
-        port->StopWatcher();
+        gate->Start(true);
+        gate->Stop();
         EXPECT_TRUE(port->WatcherSuspended());
         pty.Send({0xFF, 0xB8});
         ASSERT_TRUE(WaitForInput(2));
         EXPECT_FALSE(window.Pump(50ms)) << "a stopped watcher delivered";
 
         if (c.meanwhile == Meanwhile::kExchange) {
-            SerialLink::WatcherHold exchange(*port);
+            WatcherGate::Hold exchange(*gate);
         } else if (c.meanwhile == Meanwhile::kEventsOff) {
-            port->SetEventsDisabled(true);
-            port->SetEventsDisabled(false);
+            gate->SetEventsDisabled(true);
+            gate->SetEventsDisabled(false);
         }
-        port->StartWatcher(true);
+        gate->Start(true);
         pty.Send({0xFF, 0xB9});
         std::vector<uintptr_t> codes;
         while (window.Pump() && window.Last().wParam != 185) {
@@ -148,12 +153,12 @@ TEST_F(WatcherTest, FrameArrivingWhileStoppedIsDeliveredUnlessTheLineWasUsedOrEv
 }
 
 TEST_F(WatcherTest, NestedExchangesKeepTheWatcherOffTheLineUntilTheOutermostEnds) {
-    port->StartWatcher(true);
+    gate->Start(true);
     {
-        SerialLink::WatcherHold outer(*port);
+        WatcherGate::Hold outer(*gate);
         {
-            SerialLink::WatcherHold inner(*port);
-            port->StartWatcher(false);  // an inner exchange ending its own way
+            WatcherGate::Hold inner(*gate);
+            gate->Start(false);  // an inner exchange ending its own way
         }
         EXPECT_TRUE(port->WatcherSuspended());
         pty.Send({0xFF, 0xB8});
@@ -174,15 +179,15 @@ TEST_F(WatcherTest, HandlerMayRunAnExchangeAndRestartTheWatcher) {
         if (m.wParam != 184) {
             return;
         }
-        port->StopWatcher();
+        gate->Stop();
         port->SetTimeouts(kHandshakeTimeouts);
         port->Purge();
         port->SendByte(0x82);
         port->ReadByte(echo);
         port->SetTimeouts(kDefaultTimeouts);
-        port->StartWatcher(true);
+        gate->Start(true);
     });
-    port->StartWatcher(true);
+    gate->Start(true);
     pty.Send({0xFF, 0xB8});
     std::thread set([&] {
         if (pty.Receive(1) == std::vector<uint8_t>{0x82}) {
@@ -199,7 +204,7 @@ TEST_F(WatcherTest, HandlerMayRunAnExchangeAndRestartTheWatcher) {
 
 TEST_F(WatcherTest, PortDestroyedInsideTheHandlerIsNeverTouchedAgain) {
     window.SetHandler([&](const MessageWindow::Message&) { port.reset(); });
-    port->StartWatcher(true);
+    gate->Start(true);
     pty.Send({0xFF, 0xB8});
     ASSERT_TRUE(window.Pump());
     EXPECT_EQ(port, nullptr);
@@ -217,7 +222,7 @@ TEST_F(WatcherTest, WatcherLeftInsideANotificationKeepsTheModuleLoadedUntilItEnd
         port.reset();
         unloadableInside = ModuleCanUnload();
     });
-    port->StartWatcher(true);
+    gate->Start(true);
     pty.Send({0xFF, 0xB8});
     ASSERT_TRUE(window.Pump());
     EXPECT_EQ(port, nullptr);
@@ -231,7 +236,7 @@ TEST_F(WatcherTest, WatcherLeftInsideANotificationKeepsTheModuleLoadedUntilItEnd
 }
 
 TEST_F(WatcherTest, CloseDoesNotWaitForAFrameThatStoppedArriving) {
-    port->StartWatcher(true);
+    gate->Start(true);
     pty.Send({0xFF, 0xC1, 0x10, 0x01});  // 16 digits announced, one sent
     std::this_thread::sleep_for(5ms);
     EXPECT_TRUE(port->Close());
@@ -239,16 +244,16 @@ TEST_F(WatcherTest, CloseDoesNotWaitForAFrameThatStoppedArriving) {
 }
 
 TEST_F(WatcherTest, VanishedSetDoesNotKeepTheWatcherBusy) {
-    port->StartWatcher(true);
+    gate->Start(true);
     pty.HangUp();
     std::this_thread::sleep_for(20ms);
-    port->StopWatcher();
+    gate->Stop();
     EXPECT_TRUE(port->WatcherSuspended());
     EXPECT_TRUE(port->Close());
 }
 
 TEST_F(WatcherTest, FramesDuringBusyExchangesAreDeliveredOrPurgedButNeverRace) {
-    port->StartWatcher(true);
+    gate->Start(true);
     std::thread set([&] {
         for (int i = 0; i < 200; ++i) {
             pty.Send({0x00, 0xFF, 0xC1, 0x02, 0x01, 0x02});
@@ -259,7 +264,7 @@ TEST_F(WatcherTest, FramesDuringBusyExchangesAreDeliveredOrPurgedButNeverRace) {
     int exchanges = 0;
     while (std::chrono::steady_clock::now() < end && exchanges < 300) {
         {
-            SerialLink::WatcherHold hold(*port);
+            WatcherGate::Hold hold(*gate);
             port->Purge();
             uint8_t byte = 0;
             port->ReadByte(byte);

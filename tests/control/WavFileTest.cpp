@@ -18,7 +18,7 @@
 #include "control/voice/WavReader.h"
 #include "control/voice/WavWriter.h"
 
-namespace fonerix {
+namespace fonerix::test {
 namespace {
 
 using Bytes = std::vector<uint8_t>;
@@ -210,16 +210,16 @@ class TempDir : public ::testing::Test {
     void SetUp() override {
         char pattern[] = "/tmp/fonerix-wav-XXXXXX";
         ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir_ = pattern;
+        m_dir = pattern;
     }
-    void TearDown() override { std::filesystem::remove_all(dir_); }
-    std::filesystem::path dir_;
+    void TearDown() override { std::filesystem::remove_all(m_dir); }
+    std::filesystem::path m_dir;
 };
 
 using WavFiles = TempDir;
 
 TEST_F(WavFiles, WrittenFileReadsBackThroughTheUploadCheck) {
-    const std::string path = dir_ / "RID0000_TRACK00022_DEV00000001.wav";
+    const std::string path = m_dir / "RID0000_TRACK00022_DEV00000001.wav";
     const Bytes samples = Samples(1032);
     {
         FileWavSink file;
@@ -243,13 +243,13 @@ TEST_F(WavFiles, WrittenFileReadsBackThroughTheUploadCheck) {
 
 TEST_F(WavFiles, FilesThatCannotBeCreatedOrOpenedAreReported) {
     FileWavSink file;
-    EXPECT_FALSE(file.Create(dir_ / "no-such-folder" / "message.wav"));
-    EXPECT_FALSE(file.Create(dir_));  // a directory
+    EXPECT_FALSE(file.Create(m_dir / "no-such-folder" / "message.wav"));
+    EXPECT_FALSE(file.Create(m_dir));  // a directory
     EXPECT_FALSE(file.Close());
 
     FileRiffSource source;
-    EXPECT_FALSE(source.Open(dir_ / "missing.wav"));
-    EXPECT_FALSE(source.Open(dir_));
+    EXPECT_FALSE(source.Open(m_dir / "missing.wav"));
+    EXPECT_FALSE(source.Open(m_dir));
 }
 
 TEST(RiffReader, DescendsIntoListsAndReadsOnlyInsideAChunk) {
@@ -408,4 +408,4 @@ TEST(VoiceWavCheck, ReaderHandsOutTheDataInPieces) {
 }
 
 }  // namespace
-}  // namespace fonerix
+}  // namespace fonerix::test

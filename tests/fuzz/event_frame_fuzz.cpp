@@ -14,21 +14,21 @@ namespace {
 // A line that holds exactly the fuzzer's bytes and then stays silent.
 class FixedLine final : public fonerix::ByteSource {
   public:
-    FixedLine(const uint8_t* data, size_t size) : data_(data), size_(size) {}
-    uint32_t BytesWaiting() override { return static_cast<uint32_t>(size_ - at_); }
+    FixedLine(const uint8_t* data, size_t size) : m_data(data), m_size(size) {}
+    uint32_t BytesWaiting() override { return static_cast<uint32_t>(m_size - m_at); }
     bool Read(uint8_t* buffer, uint32_t count, uint32_t& received) override {
         received = 0;
-        while (received < count && at_ < size_) {
-            buffer[received++] = data_[at_++];
+        while (received < count && m_at < m_size) {
+            buffer[received++] = m_data[m_at++];
         }
         return true;
     }
-    size_t Consumed() const { return at_; }
+    size_t Consumed() const { return m_at; }
 
   private:
-    const uint8_t* data_;
-    size_t size_;
-    size_t at_ = 0;
+    const uint8_t* m_data;
+    size_t m_size;
+    size_t m_at = 0;
 };
 
 void Check(bool condition) {

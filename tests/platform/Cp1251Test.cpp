@@ -6,6 +6,7 @@
 #include "platform/codepage/Cp1251.h"
 #include "platform/codepage/Utf8.h"
 
+namespace fonerix::test {
 namespace {
 
 TEST(Cp1251, EveryByteMapsToADistinctCharacterAndBack) {
@@ -97,6 +98,7 @@ TEST(Utf8, DecodesAndEncodesEveryLength) {
 }
 
 }  // namespace
+}  // namespace fonerix::test
 
 TEST(Utf8, CharactersAreCountedNotBytes) {
     EXPECT_EQ(platform::CountUtf8Characters(""), 0u);

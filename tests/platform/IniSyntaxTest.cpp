@@ -10,6 +10,7 @@
 
 #include "tests/support/TemporaryDirectory.h"
 
+namespace fonerix::test {
 namespace {
 
 using platform::ini::Line;
@@ -51,7 +52,7 @@ TEST(IniSyntaxTest, LinesReadAsSectionsEntriesOrOther) {
 }
 
 TEST(IniSyntaxTest, ReplaceFileSwapsTheWholeFileOrNothing) {
-    fonerix::testing::TemporaryDirectory dir;
+    fonerix::test::TemporaryDirectory dir;
     const std::filesystem::path path = dir.Path() / "file.ini";
     std::ofstream(path) << "old\n";
     std::string error;
@@ -80,3 +81,4 @@ TEST(IniSyntaxTest, ReplaceFileSwapsTheWholeFileOrNothing) {
 }
 
 }  // namespace
+}  // namespace fonerix::test

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <sstream>
 
+namespace fonerix::test {
 namespace {
 
 namespace fs = std::filesystem;
@@ -138,3 +139,4 @@ TEST(ProfileFileDefaultPath, FollowsXdgConfigHome) {
 }
 
 }  // namespace
+}  // namespace fonerix::test

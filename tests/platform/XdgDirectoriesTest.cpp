@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+namespace fonerix::test {
 namespace {
 
 // Sets or unsets a variable for one test and puts it back afterwards.
@@ -53,3 +54,4 @@ TEST(XdgDirectoriesTest, AbsoluteVariableWinsRelativeOneFallsBackToHome) {
 }
 
 }  // namespace
+}  // namespace fonerix::test

@@ -11,7 +11,7 @@
 namespace fonerix::sim {
 namespace {
 
-using testing::HexText;
+using test::HexText;
 
 struct FrameCase {
     const char* line;

@@ -14,8 +14,8 @@
 namespace fonerix::sim {
 namespace {
 
-using testing::HexBytes;
-using testing::HexText;
+using test::HexBytes;
+using test::HexText;
 
 // Feeds host bytes one at a time and returns everything the set sent, as a trace shows it.
 std::string Exchange(Engine& engine, const std::vector<std::uint8_t>& host) {

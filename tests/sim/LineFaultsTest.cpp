@@ -13,26 +13,26 @@
 namespace fonerix::sim {
 namespace {
 
-using testing::HexBytes;
-using testing::HexText;
+using test::HexBytes;
+using test::HexText;
 
 // A type-5 set, already woken by the host.
 class LineFaultsTest : public ::testing::Test {
   protected:
-    LineFaultsTest() : set_(Engine(5)) { EXPECT_EQ(Exchange("00 00"), "FF FF"); }
+    LineFaultsTest() : m_set(Engine(5)) { EXPECT_EQ(Exchange("00 00"), "FF FF"); }
 
     std::string Exchange(std::string_view host) {
-        receptions_.clear();
+        m_receptions.clear();
         for (const std::uint8_t byte : HexBytes(host)) {
-            receptions_.push_back(set_.ReceiveFromHost(byte));
+            m_receptions.push_back(m_set.ReceiveFromHost(byte));
         }
-        return HexText(set_.TakeOutgoing());
+        return HexText(m_set.TakeOutgoing());
     }
 
-    void Switch(Fault fault, unsigned value) { set_.Apply(FaultSwitch{fault, value}); }
+    void Switch(Fault fault, unsigned value) { m_set.Apply(FaultSwitch{fault, value}); }
 
-    SimulatedSet set_;
-    std::vector<Reception> receptions_;
+    SimulatedSet m_set;
+    std::vector<Reception> m_receptions;
 };
 
 TEST_F(LineFaultsTest, DropLosesEveryNthByteFromTheHost) {
@@ -43,7 +43,7 @@ TEST_F(LineFaultsTest, DropLosesEveryNthByteFromTheHost) {
     const std::vector<Reception> expected{Reception::kDelivered,   Reception::kDelivered,
                                           Reception::kLostDropped, Reception::kDelivered,
                                           Reception::kDelivered,   Reception::kLostDropped};
-    EXPECT_EQ(receptions_, expected);
+    EXPECT_EQ(m_receptions, expected);
 
     Switch(Fault::kDrop, 0);
     EXPECT_EQ(Exchange("00 82 00"), "21 82 21") << "the pending read completes";
@@ -63,16 +63,16 @@ TEST_F(LineFaultsTest, NoisePrecedesEveryAnswerAndEventButNotRawBytes) {
     const std::vector<std::uint8_t> host = HexBytes("82 00");
     std::vector<std::uint8_t> wire;
     for (const std::uint8_t byte : host) {
-        set_.ReceiveFromHost(byte);
-        const std::vector<std::uint8_t> sent = set_.TakeOutgoing();
+        m_set.ReceiveFromHost(byte);
+        const std::vector<std::uint8_t> sent = m_set.TakeOutgoing();
         ASSERT_EQ(sent.size(), 4u) << HexText(sent);
         wire.insert(wire.end(), sent.begin(), sent.end());
     }
     EXPECT_EQ(wire[3], 0x82);
     EXPECT_EQ(wire[7], 0x21);
 
-    set_.SendEvent(CodeEventFrame(wire::kEventHandsetUp));
-    const std::vector<std::uint8_t> event = set_.TakeOutgoing();
+    m_set.SendEvent(CodeEventFrame(wire::kEventHandsetUp));
+    const std::vector<std::uint8_t> event = m_set.TakeOutgoing();
     ASSERT_EQ(event.size(), 5u);
     EXPECT_EQ(HexText(std::span(event).subspan(3)), "FF B8");
     wire.insert(wire.end(), event.begin(), event.begin() + 3);
@@ -81,22 +81,22 @@ TEST_F(LineFaultsTest, NoisePrecedesEveryAnswerAndEventButNotRawBytes) {
         EXPECT_NE(wire[at], wire::kEventStart) << "garbage must not start a frame, byte " << at;
     }
 
-    set_.SendRaw(HexBytes("12 34"));
-    EXPECT_EQ(HexText(set_.TakeOutgoing()), "12 34");
+    m_set.SendRaw(HexBytes("12 34"));
+    EXPECT_EQ(HexText(m_set.TakeOutgoing()), "12 34");
 }
 
 TEST_F(LineFaultsTest, SilentLineCarriesNothingEitherWay) {
     Exchange("40 81");  // asleep, so that a zero reaching it would show
     Switch(Fault::kSilent, 1);
     EXPECT_EQ(Exchange("00 00 84 10 55"), "");
-    for (const Reception reception : receptions_) {
+    for (const Reception reception : m_receptions) {
         EXPECT_EQ(reception, Reception::kLostDeadLine);
     }
-    set_.SendEvent(CodeEventFrame(wire::kEventHandsetDown));
-    EXPECT_EQ(HexText(set_.TakeOutgoing()), "");
+    m_set.SendEvent(CodeEventFrame(wire::kEventHandsetDown));
+    EXPECT_EQ(HexText(m_set.TakeOutgoing()), "");
 
     Switch(Fault::kSilent, 0);
-    EXPECT_FALSE(set_.Device().Awake()) << "the zeros never reached the set";
+    EXPECT_FALSE(m_set.Device().Awake()) << "the zeros never reached the set";
     EXPECT_EQ(Exchange("00 00 82 10"), "FF FF 82 00") << "nor did the register write";
 }
 
@@ -105,22 +105,22 @@ TEST_F(LineFaultsTest, HangupKillsTheLineMidTransferUntilRestored) {
     Switch(Fault::kHangup, 4);
     EXPECT_EQ(Exchange("88 04 00 10"), "88 11 22 33") << "the fourth answer byte is lost";
     EXPECT_EQ(Exchange("82 00"), "");
-    EXPECT_EQ(receptions_.front(), Reception::kLostDeadLine);
-    set_.SendEvent(CodeEventFrame(wire::kEventEndOfCall));
-    EXPECT_EQ(HexText(set_.TakeOutgoing()), "");
+    EXPECT_EQ(m_receptions.front(), Reception::kLostDeadLine);
+    m_set.SendEvent(CodeEventFrame(wire::kEventEndOfCall));
+    EXPECT_EQ(HexText(m_set.TakeOutgoing()), "");
 
     Switch(Fault::kHangup, 0);
     EXPECT_EQ(Exchange("82 00"), "82 21");
 }
 
 TEST_F(LineFaultsTest, DeepSleepIsTheSetsAndShowsWithTheLineFaults) {
-    EXPECT_EQ(set_.DescribeFaults(), "none");
+    EXPECT_EQ(m_set.DescribeFaults(), "none");
     Switch(Fault::kDrop, 7);
     Switch(Fault::kWrongEcho, 1);
     Switch(Fault::kNoise, 2);
     Switch(Fault::kDeepSleep, 1);
-    EXPECT_TRUE(set_.Device().DeepSleep());
-    EXPECT_EQ(set_.DescribeFaults(), "drop=7,echo,noise=2,deep-sleep");
+    EXPECT_TRUE(m_set.Device().DeepSleep());
+    EXPECT_EQ(m_set.DescribeFaults(), "drop=7,echo,noise=2,deep-sleep");
 }
 
 }  // namespace

@@ -21,13 +21,13 @@
 namespace fonerix::sim {
 namespace {
 
-using testing::HexBytes;
-using testing::HexText;
-using testing::RawTerminal;
-using testing::RunSimToExit;
-using testing::SimOptions;
-using testing::SimProcess;
-using testing::TemporaryDirectory;
+using test::HexBytes;
+using test::HexText;
+using test::RawTerminal;
+using test::RunSimToExit;
+using test::SimOptions;
+using test::SimProcess;
+using test::TemporaryDirectory;
 
 // Sends host bytes and reads the expected number of answer bytes (or what came by a generous
 // deadline), as a trace shows them.

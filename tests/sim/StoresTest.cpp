@@ -21,8 +21,8 @@
 namespace fonerix::sim {
 namespace {
 
-using testing::HexBytes;
-using testing::HexText;
+using test::HexBytes;
+using test::HexText;
 
 const auto kMadeAt = std::chrono::system_clock::time_point{} + std::chrono::hours(496000);
 

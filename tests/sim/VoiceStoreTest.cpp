@@ -18,7 +18,7 @@
 namespace fonerix::sim {
 namespace {
 
-using testing::HexText;
+using test::HexText;
 
 const auto kMadeAt = std::chrono::system_clock::time_point{} + std::chrono::hours(496000);
 
@@ -91,9 +91,9 @@ INSTANTIATE_TEST_SUITE_P(Voice, FreshVoice,
 
 TEST(Voice, ScenarioMessageIsRecordedFromTheFreeChainInTheTwoBitCode) {
     // 2.5 blocks of a sine; the player must follow it closely.
-    const std::vector<std::uint8_t> sound = testing::Sine(41000, 11025);
+    const std::vector<std::uint8_t> sound = test::Sine(41000, 11025);
     DeviceStores stores = Make(5, "voice hello.wav special=2\nvoice hello.wav\n",
-                               {testing::WavBytes(sound), testing::WavBytes(sound)});
+                               {test::WavBytes(sound), test::WavBytes(sound)});
     const std::string dump = DumpLists(stores);
     // Each message takes 3 blocks; the second starts where the first left the free chain.
     EXPECT_EQ(Line(dump, "voice handles"), "voice handles first=0 second=33 free=39 further=0");
@@ -128,8 +128,8 @@ TEST(Voice, ScenarioMessageIsRecordedFromTheFreeChainInTheTwoBitCode) {
 }
 
 TEST(Voice, Type7KeepsPlainSignedSamplesWithTheLinkInTheSpareBytes) {
-    std::vector<std::uint8_t> sound = testing::Sine(16186 + 600, 6400);
-    DeviceStores stores = Make(7, "voice a.wav special=1\n", {testing::WavBytes(sound, {6400})});
+    std::vector<std::uint8_t> sound = test::Sine(16186 + 600, 6400);
+    DeviceStores stores = Make(7, "voice a.wav special=1\n", {test::WavBytes(sound, {6400})});
     EXPECT_EQ(Line(DumpLists(stores), "voice handles"),
               "voice handles first=16 second=0 free=31 further=0");
     // Page 0, data from byte 12: the sample minus 128; its second half starts at byte 256.
@@ -155,18 +155,18 @@ TEST(Voice, ScenarioMessagesThatDoNotSuitTheSetAreRefused) {
         }
         return std::string("accepted");
     };
-    const std::vector<std::uint8_t> some = testing::Sine(1000, 11025);
-    EXPECT_NE(refused(5, testing::WavBytes(some, {11025, 1, 16})).find("8-bit mono"),
+    const std::vector<std::uint8_t> some = test::Sine(1000, 11025);
+    EXPECT_NE(refused(5, test::WavBytes(some, {11025, 1, 16})).find("8-bit mono"),
               std::string::npos);
-    EXPECT_NE(refused(5, testing::WavBytes(some, {11025, 2, 8})).find("8-bit mono"),
+    EXPECT_NE(refused(5, test::WavBytes(some, {11025, 2, 8})).find("8-bit mono"),
               std::string::npos);
-    EXPECT_NE(refused(7, testing::WavBytes(some, {11025})).find("6400"), std::string::npos);
-    EXPECT_NE(refused(5, testing::WavBytes({}, {11025})).find("no samples"), std::string::npos);
+    EXPECT_NE(refused(7, test::WavBytes(some, {11025})).find("6400"), std::string::npos);
+    EXPECT_NE(refused(5, test::WavBytes({}, {11025})).find("no samples"), std::string::npos);
     // Longer than every free block together (474 blocks of 16464 samples).
-    EXPECT_NE(refused(5, testing::WavBytes(std::vector<std::uint8_t>(474 * 16464 + 1, 128)))
+    EXPECT_NE(refused(5, test::WavBytes(std::vector<std::uint8_t>(474 * 16464 + 1, 128)))
                   .find("free chain"),
               std::string::npos);
-    EXPECT_EQ(refused(5, testing::WavBytes(some)), "accepted");
+    EXPECT_EQ(refused(5, test::WavBytes(some)), "accepted");
 }
 
 TEST(Voice, Type7HalvesRunOnAcrossTheMiddleOfThePage) {

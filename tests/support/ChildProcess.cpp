@@ -13,7 +13,7 @@
 
 extern char** environ;
 
-namespace fonerix::testing {
+namespace fonerix::test {
 
 namespace {
 
@@ -93,29 +93,29 @@ ChildProcess::ChildProcess(const std::string& program, const std::vector<std::st
     }
     argv.push_back(nullptr);
     const int failure =
-        ::posix_spawn(&pid_, program.c_str(), &actions, &attributes, argv.data(), environ);
+        ::posix_spawn(&m_pid, program.c_str(), &actions, &attributes, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     posix_spawnattr_destroy(&attributes);
     if (failure != 0) {
-        pid_ = -1;
+        m_pid = -1;
         throw std::system_error(failure, std::generic_category(), "cannot start " + program);
     }
     standard_output_ = std::move(output.read);
     standard_error_ = std::move(error.read);
     // The child is ours and not yet reaped, so its pid cannot have been reused.
     // Through syscall(): glibc 2.36 declares pidfd_open without C linkage for C++.
-    exit_watch_.Reset(static_cast<int>(::syscall(SYS_pidfd_open, pid_, 0)));
+    exit_watch_.Reset(static_cast<int>(::syscall(SYS_pidfd_open, m_pid, 0)));
     if (!exit_watch_) {
         const int open_error = errno;
-        ::kill(pid_, SIGKILL);
-        ::waitpid(pid_, nullptr, 0);
+        ::kill(m_pid, SIGKILL);
+        ::waitpid(m_pid, nullptr, 0);
         throw std::system_error(open_error, std::generic_category(),
-                                "cannot watch process " + std::to_string(pid_));
+                                "cannot watch process " + std::to_string(m_pid));
     }
 }
 
 ChildProcess::~ChildProcess() {
-    if (!status_) {
+    if (!m_status) {
         Stop(std::chrono::seconds(10));
     }
 }
@@ -160,24 +160,24 @@ bool ChildProcess::Exited(std::chrono::milliseconds limit) {
 }
 
 int ChildProcess::Wait(std::chrono::milliseconds limit) {
-    if (status_) {
-        return *status_;
+    if (m_status) {
+        return *m_status;
     }
     if (!Exited(limit)) {
-        ::kill(pid_, SIGKILL);
+        ::kill(m_pid, SIGKILL);
     }
     int status = 0;
-    while (::waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
+    while (::waitpid(m_pid, &status, 0) < 0 && errno == EINTR) {
     }
-    status_ = status;
+    m_status = status;
     return status;
 }
 
 int ChildProcess::Stop(std::chrono::milliseconds grace) {
-    if (!status_) {
-        ::kill(pid_, SIGTERM);
+    if (!m_status) {
+        ::kill(m_pid, SIGTERM);
     }
     return Wait(grace);
 }
 
-}  // namespace fonerix::testing
+}  // namespace fonerix::test

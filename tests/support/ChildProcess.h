@@ -11,7 +11,7 @@
 
 #include "sim/io/UniqueFd.h"
 
-namespace fonerix::testing {
+namespace fonerix::test {
 
 class ChildProcess {
   public:
@@ -25,7 +25,7 @@ class ChildProcess {
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
 
-    pid_t Pid() const { return pid_; }
+    pid_t Pid() const { return m_pid; }
 
     // The next line of standard output, without its end; nothing when the output ended or the
     // deadline passed first.
@@ -42,12 +42,12 @@ class ChildProcess {
   private:
     bool Exited(std::chrono::milliseconds limit);
 
-    pid_t pid_ = -1;
+    pid_t m_pid = -1;
     fonerix::sim::UniqueFd exit_watch_;  // a pidfd: readable once the child has exited
     fonerix::sim::UniqueFd standard_output_;
     fonerix::sim::UniqueFd standard_error_;
     std::string output_buffer_;
-    std::optional<int> status_;
+    std::optional<int> m_status;
 };
 
-}  // namespace fonerix::testing
+}  // namespace fonerix::test

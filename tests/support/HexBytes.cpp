@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <stdexcept>
 
-namespace fonerix::testing {
+namespace fonerix::test {
 
 std::vector<std::uint8_t> HexBytes(std::string_view text) {
     std::vector<std::uint8_t> bytes;
@@ -34,4 +34,4 @@ std::string HexText(std::span<const std::uint8_t> bytes) {
     return text;
 }
 
-}  // namespace fonerix::testing
+}  // namespace fonerix::test

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-namespace fonerix::testing {
+namespace fonerix::test {
 
 // Bytes from two-digit hexadecimal numbers separated by spaces. Throws std::invalid_argument
 // on anything else, so a typo in a test's table fails loudly.
@@ -17,4 +17,4 @@ std::vector<std::uint8_t> HexBytes(std::string_view text);
 // "FF C1 04"; empty for no bytes.
 std::string HexText(std::span<const std::uint8_t> bytes);
 
-}  // namespace fonerix::testing
+}  // namespace fonerix::test

@@ -14,52 +14,52 @@ std::string Hex(uint8_t b) {
 
 std::string MemoryPort::TakeTrace() {
     std::string trace;
-    trace.swap(trace_);
+    trace.swap(m_trace);
     return trace;
 }
 
 void MemoryPort::Token(const std::string& token) {
-    if (!trace_.empty()) {
-        trace_ += ' ';
+    if (!m_trace.empty()) {
+        m_trace += ' ';
     }
-    trace_ += token;
+    m_trace += token;
 }
 
 void MemoryPort::Deliver(uint8_t byte) {
-    written_.push_back(byte);
-    if (responder_) {
+    m_written.push_back(byte);
+    if (m_responder) {
         std::vector<uint8_t> answer;
-        responder_(byte, answer);
-        input_.insert(input_.end(), answer.begin(), answer.end());
+        m_responder(byte, answer);
+        m_input.insert(m_input.end(), answer.begin(), answer.end());
     }
 }
 
 bool MemoryPort::Open(uint8_t port, uint32_t baud) {
-    open_ = true;
-    port_ = port;
-    baud_ = baud;
-    timeouts_ = kDefaultTimeouts;
+    m_open = true;
+    m_port = port;
+    m_baud = baud;
+    m_timeouts = kDefaultTimeouts;
     return true;
 }
 
 bool MemoryPort::Close() {
-    open_ = false;
+    m_open = false;
     return true;
 }
 
 uint32_t MemoryPort::BytesWaiting() {
-    return open_ ? static_cast<uint32_t>(input_.size()) : 0;
+    return m_open ? static_cast<uint32_t>(m_input.size()) : 0;
 }
 
 bool MemoryPort::Read(uint8_t* buffer, uint32_t count, uint32_t& received) {
     received = 0;
-    if (!open_) {
+    if (!m_open) {
         return false;
     }
-    while (received < count && !input_.empty()) {
-        buffer[received++] = input_.front();
-        Token("<" + Hex(input_.front()));
-        input_.pop_front();
+    while (received < count && !m_input.empty()) {
+        buffer[received++] = m_input.front();
+        Token("<" + Hex(m_input.front()));
+        m_input.pop_front();
     }
     if (received < count) {
         Token("<--");
@@ -69,7 +69,7 @@ bool MemoryPort::Read(uint8_t* buffer, uint32_t count, uint32_t& received) {
 
 bool MemoryPort::Write(const uint8_t* data, uint32_t count, uint32_t& sent) {
     sent = 0;
-    if (!open_) {
+    if (!m_open) {
         return false;
     }
     for (; sent < count; ++sent) {
@@ -80,16 +80,16 @@ bool MemoryPort::Write(const uint8_t* data, uint32_t count, uint32_t& sent) {
 }
 
 bool MemoryPort::Purge() {
-    if (!open_) {
+    if (!m_open) {
         return false;
     }
     Token("purge");
-    input_.clear();
+    m_input.clear();
     return true;
 }
 
 bool MemoryPort::TransmitChar(uint8_t value) {
-    if (!open_) {
+    if (!m_open) {
         return false;
     }
     Token("!" + Hex(value));
@@ -98,37 +98,27 @@ bool MemoryPort::TransmitChar(uint8_t value) {
 }
 
 bool MemoryPort::SetTimeouts(int32_t a, int32_t b, int32_t c, int32_t d, int32_t e) {
-    if (!open_) {
+    if (!m_open) {
         return false;
     }
-    timeouts_.Update(a, b, c, d, e);
-    if (timeouts_ == kHandshakeTimeouts) {
+    m_timeouts.Update(a, b, c, d, e);
+    if (m_timeouts == kHandshakeTimeouts) {
         Token("T:h");
-    } else if (timeouts_ == kDefaultTimeouts) {
+    } else if (m_timeouts == kDefaultTimeouts) {
         Token("T:d");
     } else {
-        Token("T:" + std::to_string(timeouts_.readInterval) + "," +
-              std::to_string(timeouts_.readMultiplier) + "," +
-              std::to_string(timeouts_.readConstant) + "," +
-              std::to_string(timeouts_.writeMultiplier) + "," +
-              std::to_string(timeouts_.writeConstant));
+        Token("T:" + std::to_string(m_timeouts.readInterval) + "," +
+              std::to_string(m_timeouts.readMultiplier) + "," +
+              std::to_string(m_timeouts.readConstant) + "," +
+              std::to_string(m_timeouts.writeMultiplier) + "," +
+              std::to_string(m_timeouts.writeConstant));
     }
     return true;
 }
 
 void MemoryPort::Pause(std::chrono::milliseconds duration) {
-    paused_ += duration;
+    m_paused += duration;
     Token("pause" + std::to_string(duration.count()));
-}
-
-void MemoryPort::StartWatcher(bool create) {
-    if (!HeldByExchange()) {
-        Token(create ? "start+" : "start");
-    }
-}
-
-void MemoryPort::StopWatcher() {
-    Token("stop");
 }
 
 }  // namespace fonerix::test

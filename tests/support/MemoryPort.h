@@ -19,30 +19,30 @@ namespace fonerix::test {
 //   <82   byte read             <--   a read that ended short
 //   purge                       pause17    a protocol pause of 17 ms
 //   T:h / T:d / T:a,b,c,d,e     handshake, default or other time-outs applied
-//   stop / start / start+       watcher stopped, started, started with create
+//   stop / start / start+       the gate stopped the watcher, started it, started with create
 class MemoryPort final : public SerialLink {
   public:
     using Responder = std::function<void(uint8_t byte, std::vector<uint8_t>& answer)>;
 
-    explicit MemoryPort(Responder responder = {}) : responder_(std::move(responder)) {}
+    explicit MemoryPort(Responder responder = {}) : m_responder(std::move(responder)) {}
 
-    void SetResponder(Responder responder) { responder_ = std::move(responder); }
+    void SetResponder(Responder responder) { m_responder = std::move(responder); }
     // Queues bytes as if the set had sent them on its own.
-    void Inject(std::initializer_list<uint8_t> bytes) { input_.insert(input_.end(), bytes); }
+    void Inject(std::initializer_list<uint8_t> bytes) { m_input.insert(m_input.end(), bytes); }
 
     // The trace since the last call, and clears it.
     std::string TakeTrace();
-    const CommTimeouts& Timeouts() const { return timeouts_; }
-    std::chrono::milliseconds PausedFor() const { return paused_; }
-    size_t Pending() const { return input_.size(); }
+    const CommTimeouts& Timeouts() const { return m_timeouts; }
+    std::chrono::milliseconds PausedFor() const { return m_paused; }
+    size_t Pending() const { return m_input.size(); }
     // Every byte written, in order (TransmitChar included).
-    const std::vector<uint8_t>& Written() const { return written_; }
+    const std::vector<uint8_t>& Written() const { return m_written; }
 
     bool Open(uint8_t port, uint32_t baud) override;
     bool Close() override;
-    bool IsOpen() const override { return open_; }
-    uint8_t GetPort() const override { return port_; }
-    uint32_t GetBaudRate() const override { return baud_; }
+    bool IsOpen() const override { return m_open; }
+    uint8_t GetPort() const override { return m_port; }
+    uint32_t GetBaudRate() const override { return m_baud; }
     uint32_t BytesWaiting() override;
     bool Read(uint8_t* buffer, uint32_t count, uint32_t& received) override;
     bool Write(const uint8_t* data, uint32_t count, uint32_t& sent) override;
@@ -53,23 +53,22 @@ class MemoryPort final : public SerialLink {
     using SerialLink::SetTimeouts;
     void ClearLineErrors() override {}
     void Pause(std::chrono::milliseconds duration) override;
-    void SetNotifyWindow(INotifyWindow*) override {}
-    void StartWatcher(bool create) override;
-    void StopWatcher() override;
+    // No watcher: the gate's requests only go into the trace.
+    void NoteWatcherRequest(const char* request) override { Token(request); }
 
   private:
     void Token(const std::string& token);
     void Deliver(uint8_t byte);
 
-    Responder responder_;
-    std::deque<uint8_t> input_;
-    std::vector<uint8_t> written_;
-    std::string trace_;
-    CommTimeouts timeouts_ = kDefaultTimeouts;
-    std::chrono::milliseconds paused_{0};
-    bool open_ = true;
-    uint8_t port_ = 1;
-    uint32_t baud_ = 57600;
+    Responder m_responder;
+    std::deque<uint8_t> m_input;
+    std::vector<uint8_t> m_written;
+    std::string m_trace;
+    CommTimeouts m_timeouts = kDefaultTimeouts;
+    std::chrono::milliseconds m_paused{0};
+    bool m_open = true;
+    uint8_t m_port = 1;
+    uint32_t m_baud = 57600;
 };
 
 }  // namespace fonerix::test

@@ -9,7 +9,7 @@
 #include <cerrno>
 #include <system_error>
 
-namespace fonerix::testing {
+namespace fonerix::test {
 
 namespace {
 
@@ -42,9 +42,9 @@ speed_t SpeedOf(unsigned baud) {
 }  // namespace
 
 RawTerminal::RawTerminal(const std::string& path, unsigned baud)
-    : path_(path), fd_(::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC)) {
-    if (!fd_) {
-        Fail("cannot open " + path_);
+    : m_path(path), m_fd(::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC)) {
+    if (!m_fd) {
+        Fail("cannot open " + m_path);
     }
     SetBaud(baud);
     Purge();
@@ -52,15 +52,15 @@ RawTerminal::RawTerminal(const std::string& path, unsigned baud)
 
 void RawTerminal::SetBaud(unsigned baud) {
     termios settings{};
-    if (::tcgetattr(fd_.Get(), &settings) != 0) {
-        Fail("cannot read the line settings of " + path_);
+    if (::tcgetattr(m_fd.Get(), &settings) != 0) {
+        Fail("cannot read the line settings of " + m_path);
     }
     ::cfmakeraw(&settings);
     settings.c_cflag &= ~static_cast<tcflag_t>(CSTOPB | PARENB | CRTSCTS);
     settings.c_cflag |= CS8 | CLOCAL | CREAD;
     ::cfsetspeed(&settings, SpeedOf(baud));
-    if (::tcsetattr(fd_.Get(), TCSANOW, &settings) != 0) {
-        Fail("cannot set " + path_ + " to " + std::to_string(baud) + " bit/s");
+    if (::tcsetattr(m_fd.Get(), TCSANOW, &settings) != 0) {
+        Fail("cannot set " + m_path + " to " + std::to_string(baud) + " bit/s");
     }
 }
 
@@ -68,20 +68,20 @@ void RawTerminal::Write(std::span<const std::uint8_t> bytes) {
     std::size_t written = 0;
     const auto deadline = Clock::now() + std::chrono::seconds(20);
     while (written < bytes.size()) {
-        const ssize_t count = ::write(fd_.Get(), bytes.data() + written, bytes.size() - written);
+        const ssize_t count = ::write(m_fd.Get(), bytes.data() + written, bytes.size() - written);
         if (count > 0) {
             written += static_cast<std::size_t>(count);
             continue;
         }
         if (count < 0 && errno != EAGAIN && errno != EINTR) {
-            Fail("cannot write to " + path_);
+            Fail("cannot write to " + m_path);
         }
         const auto left =
             std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-        pollfd watch{fd_.Get(), POLLOUT, 0};
+        pollfd watch{m_fd.Get(), POLLOUT, 0};
         if (left.count() <= 0 || ::poll(&watch, 1, static_cast<int>(left.count())) == 0) {
             errno = ETIMEDOUT;
-            Fail("cannot write to " + path_);
+            Fail("cannot write to " + m_path);
         }
     }
 }
@@ -92,7 +92,7 @@ std::vector<std::uint8_t> RawTerminal::Read(std::size_t count, std::chrono::mill
     while (bytes.size() < count) {
         const auto left =
             std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-        pollfd watch{fd_.Get(), POLLIN, 0};
+        pollfd watch{m_fd.Get(), POLLIN, 0};
         const int ready = ::poll(&watch, 1, static_cast<int>(std::max<long>(left.count(), 0)));
         if (ready < 0 && errno == EINTR) {
             continue;
@@ -102,18 +102,18 @@ std::vector<std::uint8_t> RawTerminal::Read(std::size_t count, std::chrono::mill
         }
         std::uint8_t buffer[512];
         const std::size_t wanted = std::min(sizeof buffer, count - bytes.size());
-        const ssize_t got = ::read(fd_.Get(), buffer, wanted);
+        const ssize_t got = ::read(m_fd.Get(), buffer, wanted);
         if (got > 0) {
             bytes.insert(bytes.end(), buffer, buffer + got);
         } else if (got < 0 && errno != EAGAIN && errno != EINTR) {
-            Fail("cannot read from " + path_);
+            Fail("cannot read from " + m_path);
         }
     }
     return bytes;
 }
 
 void RawTerminal::Purge() {
-    ::tcflush(fd_.Get(), TCIOFLUSH);
+    ::tcflush(m_fd.Get(), TCIOFLUSH);
 }
 
-}  // namespace fonerix::testing
+}  // namespace fonerix::test

@@ -10,7 +10,7 @@
 
 #include "sim/io/UniqueFd.h"
 
-namespace fonerix::testing {
+namespace fonerix::test {
 
 class RawTerminal {
   public:
@@ -29,8 +29,8 @@ class RawTerminal {
     void Purge();
 
   private:
-    std::string path_;
-    fonerix::sim::UniqueFd fd_;
+    std::string m_path;
+    fonerix::sim::UniqueFd m_fd;
 };
 
-}  // namespace fonerix::testing
+}  // namespace fonerix::test

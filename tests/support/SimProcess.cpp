@@ -17,7 +17,7 @@
 #error "FONERIX_SIM_PATH must name the fonerix-sim program"
 #endif
 
-namespace fonerix::testing {
+namespace fonerix::test {
 
 namespace {
 
@@ -66,13 +66,13 @@ const char* SimProcess::ProgramPath() {
 }
 
 SimProcess::SimProcess(SimOptions options)
-    : directory_("fonerix-sim"),
-      link_path_(options.link.empty() ? directory_.File("line") : options.link),
-      control_path_(directory_.File("control")),
-      child_(ProgramPath(), ArgumentsOf(options, link_path_, control_path_), false) {
-    const std::optional<std::string> line = child_.ReadOutputLine(kStartLimit);
+    : m_directory("fonerix-sim"),
+      link_path_(options.link.empty() ? m_directory.File("line") : options.link),
+      control_path_(m_directory.File("control")),
+      m_child(ProgramPath(), ArgumentsOf(options, link_path_, control_path_), false) {
+    const std::optional<std::string> line = m_child.ReadOutputLine(kStartLimit);
     if (line != "ready " + link_path_) {
-        const int code = ExitCodeOf(child_.Stop(kStopLimit));
+        const int code = ExitCodeOf(m_child.Stop(kStopLimit));
         throw std::runtime_error("fonerix-sim did not become ready (" +
                                  (line ? "it said '" + *line + "'" : std::string("no ready line")) +
                                  ", exit code " + std::to_string(code) + ")");
@@ -80,20 +80,20 @@ SimProcess::SimProcess(SimOptions options)
 }
 
 std::string SimProcess::Command(std::string_view line) {
-    if (!control_) {
-        control_.Reset(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    if (!m_control) {
+        m_control.Reset(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
         sockaddr_un address{};
         address.sun_family = AF_UNIX;
         std::strncpy(address.sun_path, control_path_.c_str(), sizeof address.sun_path - 1);
-        if (!control_ || ::connect(control_.Get(), reinterpret_cast<const sockaddr*>(&address),
-                                   sizeof address) != 0) {
+        if (!m_control || ::connect(m_control.Get(), reinterpret_cast<const sockaddr*>(&address),
+                                    sizeof address) != 0) {
             const std::string why = std::strerror(errno);
-            control_.Reset();
+            m_control.Reset();
             throw std::runtime_error("cannot connect to " + control_path_ + ": " + why);
         }
     }
     const std::string request = std::string(line) + "\n";
-    if (::send(control_.Get(), request.data(), request.size(), MSG_NOSIGNAL) !=
+    if (::send(m_control.Get(), request.data(), request.size(), MSG_NOSIGNAL) !=
         static_cast<ssize_t>(request.size())) {
         throw std::runtime_error("cannot send '" + std::string(line) + "' to fonerix-sim");
     }
@@ -107,12 +107,12 @@ std::string SimProcess::Command(std::string_view line) {
         }
         const auto left =
             std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-        pollfd watch{control_.Get(), POLLIN, 0};
+        pollfd watch{m_control.Get(), POLLIN, 0};
         if (left.count() <= 0 || ::poll(&watch, 1, static_cast<int>(left.count())) <= 0) {
             throw std::runtime_error("no reply from fonerix-sim to '" + std::string(line) + "'");
         }
         char buffer[512];
-        const ssize_t count = ::recv(control_.Get(), buffer, sizeof buffer, 0);
+        const ssize_t count = ::recv(m_control.Get(), buffer, sizeof buffer, 0);
         if (count <= 0) {
             throw std::runtime_error("fonerix-sim closed the control socket after '" +
                                      std::string(line) + "'");
@@ -140,7 +140,7 @@ std::string SimProcess::WaitForStatus(std::string_view text, std::chrono::millis
 }
 
 std::string SimProcess::DumpLists() {
-    const std::string path = directory_.File("lists.txt");
+    const std::string path = m_directory.File("lists.txt");
     const std::string reply = Command("dump lists " + path);
     if (reply.rfind("ok", 0) != 0) {
         throw std::runtime_error("fonerix-sim did not dump its lists: " + reply);
@@ -152,8 +152,8 @@ std::string SimProcess::DumpLists() {
 }
 
 int SimProcess::Stop() {
-    control_.Reset();
-    return ExitCodeOf(child_.Stop(kStopLimit));
+    m_control.Reset();
+    return ExitCodeOf(m_child.Stop(kStopLimit));
 }
 
 SimRun RunSimToExit(const std::vector<std::string>& arguments, std::chrono::milliseconds limit) {
@@ -171,4 +171,4 @@ SimRun RunSimToExit(const std::vector<std::string>& arguments, std::chrono::mill
     return run;
 }
 
-}  // namespace fonerix::testing
+}  // namespace fonerix::test

@@ -18,7 +18,7 @@
 #include "tests/support/ChildProcess.h"
 #include "tests/support/TemporaryDirectory.h"
 
-namespace fonerix::testing {
+namespace fonerix::test {
 
 // Every member has a default member initializer, so that SimProcess sim({.type = 5}) names only
 // what it changes without a missing-initializer warning.
@@ -47,7 +47,7 @@ class SimProcess {
     // The path the host opens as its serial port.
     const std::string& LinkPath() const { return link_path_; }
     const std::string& ControlPath() const { return control_path_; }
-    pid_t Pid() const { return child_.Pid(); }
+    pid_t Pid() const { return m_child.Pid(); }
 
     // Sends one command line and returns the reply line ("ok", "ok ...", "error: ...").
     // Throws std::runtime_error if no reply comes.
@@ -71,11 +71,11 @@ class SimProcess {
     static const char* ProgramPath();
 
   private:
-    TemporaryDirectory directory_;
+    TemporaryDirectory m_directory;
     std::string link_path_;
     std::string control_path_;
-    ChildProcess child_;
-    fonerix::sim::UniqueFd control_;
+    ChildProcess m_child;
+    fonerix::sim::UniqueFd m_control;
 };
 
 // The outcome of a run of the simulator to its end (bad arguments, --help).
@@ -88,4 +88,10 @@ struct SimRun {
 SimRun RunSimToExit(const std::vector<std::string>& arguments,
                     std::chrono::milliseconds limit = std::chrono::seconds(20));
 
-}  // namespace fonerix::testing
+}  // namespace fonerix::test
+
+// The benchmarks and the client's tests still name fonerix::testing; this goes once they say
+// fonerix::test.
+namespace fonerix {
+namespace testing = test;
+}  // namespace fonerix

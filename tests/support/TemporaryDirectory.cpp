@@ -6,7 +6,7 @@
 #include <system_error>
 #include <vector>
 
-namespace fonerix::testing {
+namespace fonerix::test {
 
 TemporaryDirectory::TemporaryDirectory(std::string_view prefix) {
     const char* base = std::getenv("TMPDIR");
@@ -20,12 +20,12 @@ TemporaryDirectory::TemporaryDirectory(std::string_view prefix) {
         throw std::system_error(errno, std::generic_category(),
                                 "cannot create a temporary directory " + pattern);
     }
-    path_ = name.data();
+    m_path = name.data();
 }
 
 TemporaryDirectory::~TemporaryDirectory() {
     std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
+    std::filesystem::remove_all(m_path, ignored);
 }
 
-}  // namespace fonerix::testing
+}  // namespace fonerix::test

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-namespace fonerix::testing {
+namespace fonerix::test {
 
 class TemporaryDirectory {
   public:
@@ -16,12 +16,18 @@ class TemporaryDirectory {
     TemporaryDirectory(const TemporaryDirectory&) = delete;
     TemporaryDirectory& operator=(const TemporaryDirectory&) = delete;
 
-    const std::filesystem::path& Path() const { return path_; }
+    const std::filesystem::path& Path() const { return m_path; }
     // A path for `name` inside the directory.
-    std::string File(std::string_view name) const { return (path_ / name).string(); }
+    std::string File(std::string_view name) const { return (m_path / name).string(); }
 
   private:
-    std::filesystem::path path_;
+    std::filesystem::path m_path;
 };
 
-}  // namespace fonerix::testing
+}  // namespace fonerix::test
+
+// The benchmarks and the client's tests still name fonerix::testing; this goes once they say
+// fonerix::test.
+namespace fonerix {
+namespace testing = test;
+}  // namespace fonerix

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace fonerix::testing {
+namespace fonerix::test {
 
 struct WavSpec {
     std::uint32_t rate = 11025;
@@ -67,4 +67,10 @@ inline std::vector<std::uint8_t> ReadBytes(const std::string& path) {
     return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 }
 
-}  // namespace fonerix::testing
+}  // namespace fonerix::test
+
+// The benchmarks and the client's tests still name fonerix::testing; this goes once they say
+// fonerix::test.
+namespace fonerix {
+namespace testing = test;
+}  // namespace fonerix

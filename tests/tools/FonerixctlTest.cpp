@@ -20,7 +20,7 @@
 #include "tests/tools/ToolProcess.h"
 #include "tools/probe/PortDiagnosis.h"
 
-namespace fonerix::testing {
+namespace fonerix::test {
 namespace {
 
 using namespace std::chrono_literals;
@@ -35,22 +35,22 @@ const auto kLong = 60s;  // a deadline against hangs, never a measurement
 class SilentLine {
   public:
     SilentLine() {
-        master_ = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
-        if (master_ < 0 || ::grantpt(master_) != 0 || ::unlockpt(master_) != 0) {
+        m_master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+        if (m_master < 0 || ::grantpt(m_master) != 0 || ::unlockpt(m_master) != 0) {
             throw std::runtime_error("no pseudo-terminal");
         }
-        path_ = ::ptsname(master_);
+        m_path = ::ptsname(m_master);
     }
-    ~SilentLine() { ::close(master_); }
+    ~SilentLine() { ::close(m_master); }
     SilentLine(const SilentLine&) = delete;
     SilentLine& operator=(const SilentLine&) = delete;
-    const std::string& Path() const { return path_; }
+    const std::string& Path() const { return m_path; }
     // The bytes written to the line so far.
     std::string Received() {
         std::string bytes;
         char buf[256];
-        for (pollfd p{master_, POLLIN, 0}; ::poll(&p, 1, 0) > 0 && (p.revents & POLLIN) != 0;) {
-            const ssize_t n = ::read(master_, buf, sizeof buf);
+        for (pollfd p{m_master, POLLIN, 0}; ::poll(&p, 1, 0) > 0 && (p.revents & POLLIN) != 0;) {
+            const ssize_t n = ::read(m_master, buf, sizeof buf);
             if (n <= 0) {
                 break;
             }
@@ -60,25 +60,26 @@ class SilentLine {
     }
 
   private:
-    int master_ = -1;
-    std::string path_;
+    int m_master = -1;
+    std::string m_path;
 };
 
 class FonerixctlTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        env_["XDG_CONFIG_HOME"] = dir_.File("config");
+        m_env["XDG_CONFIG_HOME"] = m_dir.File("config");
         for (int n = 1; n <= 4; ++n) {
-            env_["FONERIX_COM" + std::to_string(n)] = dir_.File("no-such-port" + std::to_string(n));
+            m_env["FONERIX_COM" + std::to_string(n)] =
+                m_dir.File("no-such-port" + std::to_string(n));
         }
-        env_.erase("FONERIX_TRACE");
-        const ToolResult reg = RunTool(kRegsvr, {kLibrary}, env_);
+        m_env.erase("FONERIX_TRACE");
+        const ToolResult reg = RunTool(kRegsvr, {kLibrary}, m_env);
         ASSERT_EQ(reg.exitCode, 0) << reg.err;
     }
 
-    void Port(int n, const std::string& path) { env_["FONERIX_COM" + std::to_string(n)] = path; }
+    void Port(int n, const std::string& path) { m_env["FONERIX_COM" + std::to_string(n)] = path; }
 
-    ToolResult Ctl(const std::vector<std::string>& args) { return RunTool(kCtl, args, env_); }
+    ToolResult Ctl(const std::vector<std::string>& args) { return RunTool(kCtl, args, m_env); }
 
     // `find --format json` on the set the ports point at.
     JsonValue FindJson() {
@@ -92,8 +93,8 @@ class FonerixctlTest : public ::testing::Test {
         return *doc;
     }
 
-    TemporaryDirectory dir_{"fonerixctl-test"};
-    std::map<std::string, std::string> env_;
+    TemporaryDirectory m_dir{"fonerixctl-test"};
+    std::map<std::string, std::string> m_env;
 };
 
 struct FindCase {
@@ -180,7 +181,7 @@ TEST_F(FonerixctlTest, ASettingWrittenIsReadOnTheNextRun) {
 }
 
 TEST_F(FonerixctlTest, ListsInCsvAndJsonHoldTheScenariosEntries) {
-    const std::string scenario = dir_.File("set.txt");
+    const std::string scenario = m_dir.File("set.txt");
     std::ofstream(scenario) << "type 7\n"
                                "clock 2026-12-09 12:00:00\n"
                                "book 3 84951234567 rank=2\n"
@@ -263,7 +264,7 @@ TEST_F(FonerixctlTest, AListCutOffByASetThatStoppedAnsweringIsExitFour) {
 TEST_F(FonerixctlTest, WatchPrintsTheEventsTheSetSends) {
     SimProcess sim({.type = 5});
     Port(1, sim.LinkPath());
-    ToolProcess watch(kCtl, {"watch", "--seconds", "120"}, env_);
+    ToolProcess watch(kCtl, {"watch", "--seconds", "120"}, m_env);
     ASSERT_TRUE(watch.WaitForError("watching", kLong)) << "watch did not start";
 
     ASSERT_EQ(sim.Command("call 84951234567"), "ok");
@@ -284,7 +285,7 @@ TEST_F(FonerixctlTest, WatchPrintsTheEventsTheSetSends) {
 TEST_F(FonerixctlTest, WatchJsonLinesCarryTheNumberAndTheKey) {
     SimProcess sim({.type = 7});
     Port(1, sim.LinkPath());
-    ToolProcess watch(kCtl, {"watch", "--json"}, env_);
+    ToolProcess watch(kCtl, {"watch", "--json"}, m_env);
     ASSERT_TRUE(watch.WaitForError("watching", kLong));
 
     ASSERT_EQ(sim.Command("dialling 2345678"), "ok");
@@ -320,7 +321,7 @@ TEST_F(FonerixctlTest, NoSetSaysWhyForEveryPort) {
     ASSERT_EQ(::ioctl(holder, TIOCEXCL), 0);
     Port(4, held.Path());
     const bool root = ::geteuid() == 0;
-    const std::string locked = dir_.File("locked");
+    const std::string locked = m_dir.File("locked");
     std::ofstream(locked).put('x');
     ::chmod(locked.c_str(), 0);
     if (!root) {
@@ -330,7 +331,7 @@ TEST_F(FonerixctlTest, NoSetSaysWhyForEveryPort) {
     const ToolResult r = Ctl({"info"});
     ::close(holder);
     EXPECT_EQ(r.exitCode, 3) << r.err;
-    EXPECT_NE(r.err.find("COM1 (" + dir_.File("no-such-port1") + "): no such device"),
+    EXPECT_NE(r.err.find("COM1 (" + m_dir.File("no-such-port1") + "): no such device"),
               std::string::npos)
         << r.err;
     EXPECT_NE(r.err.find("COM2 (" + silent.Path() + "): no answer"), std::string::npos) << r.err;
@@ -357,7 +358,7 @@ TEST_F(FonerixctlTest, PortSearchesThatPortAloneInBothTools) {
     const auto doc = ParseJson(found.out);
     ASSERT_TRUE(doc && doc->IsObject()) << found.out;
     EXPECT_EQ((*doc)["port"].Text(), "COM2");
-    const ToolResult probed = RunTool(kProbe, {"--port", "2"}, env_);
+    const ToolResult probed = RunTool(kProbe, {"--port", "2"}, m_env);
     EXPECT_EQ(probed.exitCode, 0) << probed.err;
     EXPECT_NE(probed.out.find("COM2 (" + sim.LinkPath() + "): Ringolo Zelta+"), std::string::npos)
         << probed.out;
@@ -371,11 +372,11 @@ TEST_F(FonerixctlTest, PortSearchesThatPortAloneInBothTools) {
               std::string::npos)
         << missed.err;
     EXPECT_EQ(missed.err.find("COM2"), std::string::npos) << missed.err;
-    EXPECT_EQ(RunTool(kProbe, {"--port", "1"}, env_).exitCode, 3);
+    EXPECT_EQ(RunTool(kProbe, {"--port", "1"}, m_env).exitCode, 3);
 
     // The same words for a port out of range from both.
     const ToolResult ctlBad = Ctl({"--port", "7", "find"});
-    const ToolResult probeBad = RunTool(kProbe, {"--port", "7"}, env_);
+    const ToolResult probeBad = RunTool(kProbe, {"--port", "7"}, m_env);
     EXPECT_EQ(ctlBad.exitCode, 2);
     EXPECT_EQ(probeBad.exitCode, 2);
     const std::string words = "--port takes a COM port number from 1 to 4, not \"7\"";
@@ -384,11 +385,11 @@ TEST_F(FonerixctlTest, PortSearchesThatPortAloneInBothTools) {
     // Both usages describe the ports in the same words.
     const std::string rule = ComPortRuleText();
     EXPECT_NE(Ctl({"--help"}).out.find(rule), std::string::npos);
-    EXPECT_NE(RunTool(kProbe, {"--help"}, env_).out.find(rule), std::string::npos);
+    EXPECT_NE(RunTool(kProbe, {"--help"}, m_env).out.find(rule), std::string::npos);
 }
 
 TEST_F(FonerixctlTest, AnUnregisteredControlIsExitFiveWithTheFix) {
-    ASSERT_EQ(RunTool(kRegsvr, {"-u", kLibrary}, env_).exitCode, 0);
+    ASSERT_EQ(RunTool(kRegsvr, {"-u", kLibrary}, m_env).exitCode, 0);
     const ToolResult r = Ctl({"find"});
     EXPECT_EQ(r.exitCode, 5);
     EXPECT_NE(r.err.find("no registry entry for the ProgID \"FONERIX.FonerixCtrl.1\""),
@@ -397,10 +398,10 @@ TEST_F(FonerixctlTest, AnUnregisteredControlIsExitFiveWithTheFix) {
     EXPECT_NE(r.err.find("fonerix-regsvr"), std::string::npos) << r.err;
 
     // Registered, but the library has gone since.
-    const std::string registry = env_["XDG_CONFIG_HOME"] + "/fonerix/registry.ini";
-    std::filesystem::create_directories(env_["XDG_CONFIG_HOME"] + "/fonerix");
+    const std::string registry = m_env["XDG_CONFIG_HOME"] + "/fonerix/registry.ini";
+    std::filesystem::create_directories(m_env["XDG_CONFIG_HOME"] + "/fonerix");
     std::ofstream(registry) << "[CLSID\\" << FormatGuid(kFonerixCtrlClsid)
-                            << "]\nLibrary=" << dir_.File("gone.so") << "\n[ProgID\\"
+                            << "]\nLibrary=" << m_dir.File("gone.so") << "\n[ProgID\\"
                             << kFonerixCtrlProgId << "]\nCLSID=" << FormatGuid(kFonerixCtrlClsid)
                             << "\n";
     const ToolResult gone = Ctl({"get", "BellVolume"});
@@ -410,7 +411,7 @@ TEST_F(FonerixctlTest, AnUnregisteredControlIsExitFiveWithTheFix) {
 
 TEST_F(FonerixctlTest, BadArgumentsAreExitTwoBeforeAnySearch) {
     // Without registration: a bad command line must not even try to create the control.
-    env_["XDG_CONFIG_HOME"] = dir_.File("empty-config");
+    m_env["XDG_CONFIG_HOME"] = m_dir.File("empty-config");
     const std::vector<std::vector<std::string>> cases = {
         {},
         {"frobnicate"},
@@ -447,7 +448,7 @@ TEST_F(FonerixctlTest, BadArgumentsAreExitTwoBeforeAnySearch) {
 TEST_F(FonerixctlTest, ValuesOutsideTheirRangeAreRefusedBeforeAnySearch) {
     // No set anywhere and the control not even registered: only a check without the set can
     // answer exit 2.
-    env_["XDG_CONFIG_HOME"] = dir_.File("empty-config");
+    m_env["XDG_CONFIG_HOME"] = m_dir.File("empty-config");
     struct Case {
         std::vector<std::string> args;
         std::string message;
@@ -518,13 +519,13 @@ void WriteWav(const std::string& path, uint16_t format, uint16_t channels, uint3
 
 // voice put looks at the file before the set is asked to store it and says how to convert it.
 TEST_F(FonerixctlTest, VoicePutSaysWhatIsWrongWithTheFileAndHowToConvertIt) {
-    const std::string wide = dir_.File("wide.wav");
+    const std::string wide = m_dir.File("wide.wav");
     WriteWav(wide, 1, 1, 22050, 16, 4000);
-    const std::string stereo = dir_.File("stereo.wav");
+    const std::string stereo = m_dir.File("stereo.wav");
     WriteWav(stereo, 1, 2, 11025, 8, 4000);
-    const std::string slow = dir_.File("slow.wav");
+    const std::string slow = m_dir.File("slow.wav");
     WriteWav(slow, 1, 1, 6400, 8, 4000);
-    const std::string good = dir_.File("good.wav");
+    const std::string good = m_dir.File("good.wav");
     WriteWav(good, 1, 1, 11025, 8, 4000);
 
     SimProcess sim({.type = 5});
@@ -562,10 +563,10 @@ TEST_F(FonerixctlTest, VoicePutSaysWhatIsWrongWithTheFileAndHowToConvertIt) {
 }
 
 TEST_F(FonerixctlTest, VoiceFilesThatCannotBeUsedAreRefusedBeforeAnySearch) {
-    env_["XDG_CONFIG_HOME"] = dir_.File("empty-config");  // no control: a search is exit 5
-    const std::string text = dir_.File("notes.wav");
+    m_env["XDG_CONFIG_HOME"] = m_dir.File("empty-config");  // no control: a search is exit 5
+    const std::string text = m_dir.File("notes.wav");
     std::ofstream(text) << "not a sound at all\n";
-    const std::string empty = dir_.File("empty.wav");
+    const std::string empty = m_dir.File("empty.wav");
     WriteWav(empty, 1, 1, 11025, 8, 0);
     struct Case {
         std::vector<std::string> args;
@@ -574,8 +575,8 @@ TEST_F(FonerixctlTest, VoiceFilesThatCannotBeUsedAreRefusedBeforeAnySearch) {
     const Case cases[] = {
         {{"voice", "put", text}, "voice put: " + text + ": not a WAV file (not a RIFF file)"},
         {{"voice", "put", empty}, "voice put: " + empty + ": not a WAV file (empty data chunk)"},
-        {{"voice", "get", "33", dir_.File("no-such-folder/m.wav")},
-         "voice get: there is no folder " + dir_.File("no-such-folder")},
+        {{"voice", "get", "33", m_dir.File("no-such-folder/m.wav")},
+         "voice get: there is no folder " + m_dir.File("no-such-folder")},
     };
     for (const Case& c : cases) {
         const ToolResult r = Ctl(c.args);
@@ -586,7 +587,7 @@ TEST_F(FonerixctlTest, VoiceFilesThatCannotBeUsedAreRefusedBeforeAnySearch) {
 
 TEST_F(FonerixctlTest, RegsvrWritesAndRemovesTheControlsSections) {
     const std::filesystem::path registry =
-        std::filesystem::path(env_["XDG_CONFIG_HOME"]) / "fonerix" / "registry.ini";
+        std::filesystem::path(m_env["XDG_CONFIG_HOME"]) / "fonerix" / "registry.ini";
     CRegistryFile file(registry);
     ASSERT_TRUE(file.Load());  // SetUp registered it
     const std::string cls = ClassSection(kFonerixCtrlClsid);
@@ -600,7 +601,7 @@ TEST_F(FonerixctlTest, RegsvrWritesAndRemovesTheControlsSections) {
     EXPECT_NE(version.out.find("type library FONERIXLib 1.0"), std::string::npos) << version.out;
     EXPECT_NE(version.out.find("control version 1.0.0.1"), std::string::npos) << version.out;
 
-    const ToolResult un = RunTool(kRegsvr, {"-u", kLibrary}, env_);
+    const ToolResult un = RunTool(kRegsvr, {"-u", kLibrary}, m_env);
     EXPECT_EQ(un.exitCode, 0) << un.err;
     EXPECT_NE(un.out.find("Unregistered"), std::string::npos);
     ASSERT_TRUE(file.Load());
@@ -611,10 +612,10 @@ TEST_F(FonerixctlTest, RegsvrWritesAndRemovesTheControlsSections) {
 }
 
 TEST_F(FonerixctlTest, RegsvrSaysWhichStepFailed) {
-    const std::string text = dir_.File("not-a-library.so");
+    const std::string text = m_dir.File("not-a-library.so");
     std::ofstream(text) << "just text\n";
     // A configuration "folder" that is a file: the registry cannot be written.
-    const std::string blocked = dir_.File("blocked");
+    const std::string blocked = m_dir.File("blocked");
     std::ofstream(blocked) << "x";
     struct Case {
         std::vector<std::string> args;
@@ -626,14 +627,14 @@ TEST_F(FonerixctlTest, RegsvrSaysWhichStepFailed) {
         {{}, {}, 2, "no library given"},
         {{"a.so", "b.so"}, {}, 2, "one library at a time"},
         {{"--frobnicate", kLibrary}, {}, 2, "Usage"},
-        {{dir_.File("missing.so")}, {}, 3, "No such file"},
+        {{m_dir.File("missing.so")}, {}, 3, "No such file"},
         {{text}, {}, 4, "cannot load"},
         {{NO_ENTRY_LIBRARY_PATH}, {}, 5, "has no entry point DllRegisterServer"},
         {{"-u", NO_ENTRY_LIBRARY_PATH}, {}, 5, "has no entry point DllUnregisterServer"},
         {{kLibrary}, {{"XDG_CONFIG_HOME", blocked}}, 1, "SELFREG_E_TYPELIB"},
     };
     for (const Case& c : cases) {
-        auto env = env_;
+        auto env = m_env;
         for (const auto& [k, v] : c.env) {
             env[k] = v;
         }
@@ -641,10 +642,10 @@ TEST_F(FonerixctlTest, RegsvrSaysWhichStepFailed) {
         EXPECT_EQ(r.exitCode, c.exitCode) << c.message << ": " << r.err;
         EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
     }
-    EXPECT_EQ(RunTool(kRegsvr, {"--help"}, env_).exitCode, 0);
-    EXPECT_NE(RunTool(kRegsvr, {"--version"}, env_).out.find("fonerix-regsvr 1.0"),
+    EXPECT_EQ(RunTool(kRegsvr, {"--help"}, m_env).exitCode, 0);
+    EXPECT_NE(RunTool(kRegsvr, {"--version"}, m_env).out.find("fonerix-regsvr 1.0"),
               std::string::npos);
 }
 
 }  // namespace
-}  // namespace fonerix::testing
+}  // namespace fonerix::test

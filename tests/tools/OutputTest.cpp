@@ -10,8 +10,8 @@
 namespace fonerix::ctl {
 namespace {
 
-using testing::ParseCsv;
-using testing::ParseJson;
+using test::ParseCsv;
+using test::ParseJson;
 
 struct TextCase {
     std::string in;

@@ -2,18 +2,18 @@
 
 #include <cstdlib>
 
-namespace fonerix::testing {
+namespace fonerix::test {
 
 namespace {
 
 class JsonReader {
   public:
-    explicit JsonReader(std::string_view text) : s_(text) {}
+    explicit JsonReader(std::string_view text) : m_s(text) {}
 
     std::optional<JsonValue> Document() {
         std::optional<JsonValue> v = Value();
         Blanks();
-        if (!v || pos_ != s_.size()) {
+        if (!v || m_pos != m_s.size()) {
             return std::nullopt;
         }
         return v;
@@ -21,22 +21,22 @@ class JsonReader {
 
   private:
     void Blanks() {
-        while (pos_ < s_.size() &&
-               (s_[pos_] == ' ' || s_[pos_] == '\n' || s_[pos_] == '\r' || s_[pos_] == '\t')) {
-            ++pos_;
+        while (m_pos < m_s.size() && (m_s[m_pos] == ' ' || m_s[m_pos] == '\n' ||
+                                      m_s[m_pos] == '\r' || m_s[m_pos] == '\t')) {
+            ++m_pos;
         }
     }
     bool Eat(char c) {
         Blanks();
-        if (pos_ < s_.size() && s_[pos_] == c) {
-            ++pos_;
+        if (m_pos < m_s.size() && m_s[m_pos] == c) {
+            ++m_pos;
             return true;
         }
         return false;
     }
     bool Word(std::string_view w) {
-        if (s_.substr(pos_, w.size()) == w) {
-            pos_ += w.size();
+        if (m_s.substr(m_pos, w.size()) == w) {
+            m_pos += w.size();
             return true;
         }
         return false;
@@ -44,10 +44,10 @@ class JsonReader {
 
     std::optional<JsonValue> Value() {
         Blanks();
-        if (pos_ >= s_.size()) {
+        if (m_pos >= m_s.size()) {
             return std::nullopt;
         }
-        const char c = s_[pos_];
+        const char c = m_s[m_pos];
         if (c == '{') {
             return ObjectValue();
         }
@@ -71,20 +71,21 @@ class JsonReader {
     }
 
     std::optional<JsonValue> NumberValue() {
-        const size_t start = pos_;
-        if (pos_ < s_.size() && s_[pos_] == '-') {
-            ++pos_;
+        const size_t start = m_pos;
+        if (m_pos < m_s.size() && m_s[m_pos] == '-') {
+            ++m_pos;
         }
-        const size_t digits = pos_;
-        while (pos_ < s_.size() &&
-               ((s_[pos_] >= '0' && s_[pos_] <= '9') || s_[pos_] == '.' || s_[pos_] == 'e' ||
-                s_[pos_] == 'E' || s_[pos_] == '+' || s_[pos_] == '-')) {
-            ++pos_;
+        const size_t digits = m_pos;
+        while (m_pos < m_s.size() &&
+               ((m_s[m_pos] >= '0' && m_s[m_pos] <= '9') || m_s[m_pos] == '.' ||
+                m_s[m_pos] == 'e' || m_s[m_pos] == 'E' || m_s[m_pos] == '+' || m_s[m_pos] == '-')) {
+            ++m_pos;
         }
-        if (pos_ == digits || (s_[digits] == '0' && pos_ > digits + 1 && s_[digits + 1] != '.')) {
+        if (m_pos == digits ||
+            (m_s[digits] == '0' && m_pos > digits + 1 && m_s[digits + 1] != '.')) {
             return std::nullopt;  // nothing, or a leading zero
         }
-        const std::string text(s_.substr(start, pos_ - start));
+        const std::string text(m_s.substr(start, m_pos - start));
         char* end = nullptr;
         const double d = std::strtod(text.c_str(), &end);
         if (end != text.c_str() + text.size()) {
@@ -112,12 +113,12 @@ class JsonReader {
     }
 
     std::optional<uint32_t> Hex4() {
-        if (pos_ + 4 > s_.size()) {
+        if (m_pos + 4 > m_s.size()) {
             return std::nullopt;
         }
         uint32_t v = 0;
         for (int i = 0; i < 4; ++i) {
-            const char c = s_[pos_++];
+            const char c = m_s[m_pos++];
             v <<= 4;
             if (c >= '0' && c <= '9') {
                 v |= static_cast<uint32_t>(c - '0');
@@ -137,8 +138,8 @@ class JsonReader {
             return std::nullopt;
         }
         std::string out;
-        while (pos_ < s_.size()) {
-            const char c = s_[pos_++];
+        while (m_pos < m_s.size()) {
+            const char c = m_s[m_pos++];
             if (c == '"') {
                 return out;
             }
@@ -149,10 +150,10 @@ class JsonReader {
                 out += c;
                 continue;
             }
-            if (pos_ >= s_.size()) {
+            if (m_pos >= m_s.size()) {
                 return std::nullopt;
             }
-            const char e = s_[pos_++];
+            const char e = m_s[m_pos++];
             switch (e) {
                 case '"':
                 case '\\':
@@ -237,8 +238,8 @@ class JsonReader {
         return Eat('}') ? std::optional(JsonValue{members}) : std::nullopt;
     }
 
-    std::string_view s_;
-    size_t pos_ = 0;
+    std::string_view m_s;
+    size_t m_pos = 0;
 };
 
 }  // namespace
@@ -308,4 +309,4 @@ std::optional<std::vector<std::vector<std::string>>> ParseCsv(std::string_view t
     return records;
 }
 
-}  // namespace fonerix::testing
+}  // namespace fonerix::test

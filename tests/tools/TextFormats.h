@@ -9,7 +9,7 @@
 #include <variant>
 #include <vector>
 
-namespace fonerix::testing {
+namespace fonerix::test {
 
 struct JsonValue {
     using Array = std::vector<JsonValue>;
@@ -32,4 +32,4 @@ std::optional<JsonValue> ParseJson(std::string_view text);
 // Records of CSV text; nullopt when a quoted field is not closed or a quote stands mid-field.
 std::optional<std::vector<std::vector<std::string>>> ParseCsv(std::string_view text);
 
-}  // namespace fonerix::testing
+}  // namespace fonerix::test

@@ -13,7 +13,7 @@
 
 extern char** environ;
 
-namespace fonerix::testing {
+namespace fonerix::test {
 
 namespace {
 
@@ -62,35 +62,35 @@ ToolProcess::ToolProcess(const std::string& program, const std::vector<std::stri
     posix_spawn_file_actions_adddup2(&actions, outPipe[1], 1);
     posix_spawn_file_actions_adddup2(&actions, errPipe[1], 2);
     const int rc =
-        ::posix_spawn(&pid_, program.c_str(), &actions, nullptr, argv.data(), envp.data());
+        ::posix_spawn(&m_pid, program.c_str(), &actions, nullptr, argv.data(), envp.data());
     posix_spawn_file_actions_destroy(&actions);
     ::close(outPipe[1]);
     ::close(errPipe[1]);
-    out_ = outPipe[0];
-    err_ = errPipe[0];
+    m_out = outPipe[0];
+    m_err = errPipe[0];
     if (rc != 0) {
-        ::close(out_);
-        ::close(err_);
+        ::close(m_out);
+        ::close(m_err);
         throw std::runtime_error("cannot start " + program + ": " + std::strerror(rc));
     }
 }
 
 ToolProcess::~ToolProcess() {
-    if (!status_ && pid_ > 0) {
-        ::kill(pid_, SIGKILL);
+    if (!m_status && m_pid > 0) {
+        ::kill(m_pid, SIGKILL);
         int status = 0;
-        ::waitpid(pid_, &status, 0);
+        ::waitpid(m_pid, &status, 0);
     }
-    if (out_ >= 0) {
-        ::close(out_);
+    if (m_out >= 0) {
+        ::close(m_out);
     }
-    if (err_ >= 0) {
-        ::close(err_);
+    if (m_err >= 0) {
+        ::close(m_err);
     }
 }
 
 bool ToolProcess::Pump(std::chrono::milliseconds limit) {
-    pollfd fds[2] = {{out_, POLLIN, 0}, {err_, POLLIN, 0}};
+    pollfd fds[2] = {{m_out, POLLIN, 0}, {m_err, POLLIN, 0}};
     int n = 0;
     for (const pollfd& f : fds) {
         n += f.fd >= 0 ? 1 : 0;
@@ -108,10 +108,10 @@ bool ToolProcess::Pump(std::chrono::milliseconds limit) {
         }
         const ssize_t got = ::read(fds[i].fd, buf, sizeof buf);
         if (got > 0) {
-            (i == 0 ? outText_ : errText_).append(buf, static_cast<size_t>(got));
+            (i == 0 ? m_outText : m_errText).append(buf, static_cast<size_t>(got));
         } else if (got == 0 || errno != EINTR) {
             ::close(fds[i].fd);
-            (i == 0 ? out_ : err_) = -1;
+            (i == 0 ? m_out : m_err) = -1;
         }
     }
     return true;
@@ -120,8 +120,8 @@ bool ToolProcess::Pump(std::chrono::milliseconds limit) {
 std::optional<std::string> ToolProcess::WaitFor(bool error, const std::string& text,
                                                 std::chrono::milliseconds limit) {
     const auto end = Clock::now() + limit;
-    std::string& all = error ? errText_ : outText_;
-    size_t& seen = error ? errSeen_ : outSeen_;
+    std::string& all = error ? m_errText : m_outText;
+    size_t& seen = error ? m_errSeen : m_outSeen;
     for (;;) {
         for (size_t nl; (nl = all.find('\n', seen)) != std::string::npos;) {
             const std::string line = all.substr(seen, nl - seen);
@@ -147,8 +147,8 @@ std::optional<std::string> ToolProcess::WaitForError(const std::string& text,
 }
 
 void ToolProcess::Signal(int signal) {
-    if (!status_) {
-        ::kill(pid_, signal);
+    if (!m_status) {
+        ::kill(m_pid, signal);
     }
 }
 
@@ -157,17 +157,17 @@ ToolResult ToolProcess::Finish(std::chrono::milliseconds limit) {
     while (Remaining(end) > 0 && Pump(std::chrono::milliseconds(Remaining(end)))) {
     }
     int status = 0;
-    if (!status_) {
-        if (out_ >= 0 || err_ >= 0) {
-            ::kill(pid_, SIGKILL);  // still writing at the deadline
+    if (!m_status) {
+        if (m_out >= 0 || m_err >= 0) {
+            ::kill(m_pid, SIGKILL);  // still writing at the deadline
         }
-        ::waitpid(pid_, &status, 0);
-        status_ = status;
+        ::waitpid(m_pid, &status, 0);
+        m_status = status;
     }
     ToolResult r;
-    r.exitCode = WIFEXITED(*status_) ? WEXITSTATUS(*status_) : 128 + WTERMSIG(*status_);
-    r.out = outText_;
-    r.err = errText_;
+    r.exitCode = WIFEXITED(*m_status) ? WEXITSTATUS(*m_status) : 128 + WTERMSIG(*m_status);
+    r.out = m_outText;
+    r.err = m_errText;
     return r;
 }
 
@@ -177,4 +177,4 @@ ToolResult RunTool(const std::string& program, const std::vector<std::string>& a
     return tool.Finish(limit);
 }
 
-}  // namespace fonerix::testing
+}  // namespace fonerix::test

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-namespace fonerix::testing {
+namespace fonerix::test {
 
 struct ToolResult {
     int exitCode = -1;  // or 128 + the signal that ended it
@@ -44,14 +44,14 @@ class ToolProcess {
     std::optional<std::string> WaitFor(bool error, const std::string& text,
                                        std::chrono::milliseconds limit);
 
-    pid_t pid_ = -1;
-    int out_ = -1;
-    int err_ = -1;
-    std::string outText_;
-    std::string errText_;
-    size_t outSeen_ = 0;
-    size_t errSeen_ = 0;
-    std::optional<int> status_;
+    pid_t m_pid = -1;
+    int m_out = -1;
+    int m_err = -1;
+    std::string m_outText;
+    std::string m_errText;
+    size_t m_outSeen = 0;
+    size_t m_errSeen = 0;
+    std::optional<int> m_status;
 };
 
 // Runs a tool to its end.
@@ -59,4 +59,4 @@ ToolResult RunTool(const std::string& program, const std::vector<std::string>& a
                    const std::map<std::string, std::string>& env,
                    std::chrono::milliseconds limit = std::chrono::seconds(90));
 
-}  // namespace fonerix::testing
+}  // namespace fonerix::test

@@ -74,13 +74,13 @@ int Session::Failed(const std::string& what) {
     return Error(kExitFailed, what);
 }
 
-CAwake::CAwake(CFonerixClient& control, bool writePermit) : control_(control) {
+CAwake::CAwake(CFonerixClient& control, bool writePermit) : m_control(control) {
     const CVariant permit(writePermit);
-    ok_ = control_.CallBool("WakeupDevice", std::span(&permit, 1));
+    m_ok = m_control.CallBool("WakeupDevice", std::span(&permit, 1));
 }
 
 CAwake::~CAwake() {
-    control_.CallBool("SleepDevice");
+    m_control.CallBool("SleepDevice");
 }
 
 int RunCommand(const Invocation& inv, std::ostream& out, std::ostream& err) {

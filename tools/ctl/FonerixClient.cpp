@@ -29,7 +29,7 @@ std::optional<CFonerixClient> CFonerixClient::Create(CreateFailure& failure) {
 }
 
 const MemberInfo* CFonerixClient::Find(std::string_view name, MemberKind kind) const {
-    return info_->FindByName(name, kind);
+    return m_info->FindByName(name, kind);
 }
 
 HRESULT CFonerixClient::Invoke(std::string_view name, uint16_t flags,
@@ -38,12 +38,12 @@ HRESULT CFonerixClient::Invoke(std::string_view name, uint16_t flags,
     const std::u16string wide = Wide(name);
     const OLECHAR* names[] = {wide.c_str()};
     DISPID dispid = DISPID_UNKNOWN;
-    HRESULT hr = dispatch_->GetIDsOfNames(names, 1, &dispid);
+    HRESULT hr = m_dispatch->GetIDsOfNames(names, 1, &dispid);
     if (SUCCEEDED(hr)) {
-        hr = DispatchCall(dispatch_.Get(), dispid, flags, args, result);
+        hr = DispatchCall(m_dispatch.Get(), dispid, flags, args, result);
     }
     if (FAILED(hr)) {
-        lastError_ = hr;
+        m_lastError = hr;
     }
     return hr;
 }

@@ -19,8 +19,8 @@ class CFonerixClient {
     // Null with `failure` filled when the control cannot be created.
     static std::optional<CFonerixClient> Create(CreateFailure& failure);
 
-    IDispatch* Dispatch() const { return dispatch_.Get(); }
-    const InterfaceInfo& Info() const { return *info_; }
+    IDispatch* Dispatch() const { return m_dispatch.Get(); }
+    const InterfaceInfo& Info() const { return *m_info; }
 
     // The member `name` of kind `kind`, or null; names compare without regard to case.
     const MemberInfo* Find(std::string_view name, MemberKind kind) const;
@@ -44,17 +44,17 @@ class CFonerixClient {
     }
 
     // The HRESULT of the last failed Invoke, for messages.
-    HRESULT LastError() const { return lastError_; }
+    HRESULT LastError() const { return m_lastError; }
 
   private:
     CFonerixClient(CComPtr<IDispatch> dispatch, const InterfaceInfo* info)
-        : dispatch_(std::move(dispatch)), info_(info) {}
+        : m_dispatch(std::move(dispatch)), m_info(info) {}
     HRESULT Invoke(std::string_view name, uint16_t flags, std::span<const CVariant> args,
                    VARIANT* result);
 
-    CComPtr<IDispatch> dispatch_;
-    const InterfaceInfo* info_;
-    HRESULT lastError_ = S_OK;
+    CComPtr<IDispatch> m_dispatch;
+    const InterfaceInfo* m_info;
+    HRESULT m_lastError = S_OK;
 };
 
 // Values of results.

@@ -37,11 +37,11 @@ class CAwake {
     ~CAwake();
     CAwake(const CAwake&) = delete;
     CAwake& operator=(const CAwake&) = delete;
-    bool Ok() const { return ok_; }
+    bool Ok() const { return m_ok; }
 
   private:
-    CFonerixClient& control_;
-    bool ok_;
+    CFonerixClient& m_control;
+    bool m_ok;
 };
 
 }  // namespace fonerix::ctl

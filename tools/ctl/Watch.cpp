@@ -40,14 +40,14 @@ class CStopSignals {
         struct sigaction sa {};
         sa.sa_handler = OnStopSignal;
         sigemptyset(&sa.sa_mask);
-        ::sigaction(SIGINT, &sa, &oldInt_);
-        ::sigaction(SIGTERM, &sa, &oldTerm_);
-        installed_ = true;
+        ::sigaction(SIGINT, &sa, &m_oldInt);
+        ::sigaction(SIGTERM, &sa, &m_oldTerm);
+        m_installed = true;
     }
     ~CStopSignals() {
-        if (installed_) {
-            ::sigaction(SIGINT, &oldInt_, nullptr);
-            ::sigaction(SIGTERM, &oldTerm_, nullptr);
+        if (m_installed) {
+            ::sigaction(SIGINT, &m_oldInt, nullptr);
+            ::sigaction(SIGTERM, &m_oldTerm, nullptr);
             ::close(signalPipe[0]);
             ::close(signalPipe[1]);
             signalPipe[0] = signalPipe[1] = -1;
@@ -55,13 +55,13 @@ class CStopSignals {
     }
     CStopSignals(const CStopSignals&) = delete;
     CStopSignals& operator=(const CStopSignals&) = delete;
-    bool Ok() const { return installed_; }
+    bool Ok() const { return m_installed; }
     int Descriptor() const { return signalPipe[0]; }
 
   private:
-    struct sigaction oldInt_ {};
-    struct sigaction oldTerm_ {};
-    bool installed_ = false;
+    struct sigaction m_oldInt {};
+    struct sigaction m_oldTerm {};
+    bool m_installed = false;
 };
 
 std::string Stamp() {

@@ -55,8 +55,8 @@ class EventLog {
   public:
     using During = std::function<void(const SeenEvent&, const DISPPARAMS&)>;
 
-    EventLog(IUnknown* source, const IID& events, During during = {}) : source_(source) {
-        sink_ = MakeObject<CEventSink>(events, [this](DISPID dispid, const DISPPARAMS& p) {
+    EventLog(IUnknown* source, const IID& events, During during = {}) : m_source(source) {
+        m_sink = MakeObject<CEventSink>(events, [this](DISPID dispid, const DISPPARAMS& p) {
             SeenEvent e{dispid, {}, {}, 0};
             for (uint32_t i = 0; i < p.cArgs; ++i) {
                 const VARIANT& v = p.rgvarg[p.cArgs - 1 - i];
@@ -68,8 +68,8 @@ class EventLog {
                 }
             }
             seen.push_back(e);
-            if (during_) {
-                during_(e, p);
+            if (m_during) {
+                m_during(e, p);
             }
             // The number's string is the receiver's: freed here unless `during` took it.
             for (uint32_t i = 0; i < p.cArgs; ++i) {
@@ -80,29 +80,29 @@ class EventLog {
                 }
             }
         });
-        during_ = std::move(during);
-        EXPECT_EQ(AdviseSink(source_, events, sink_.Get(), &cookie_), S_OK);
-        events_ = events;
+        m_during = std::move(during);
+        EXPECT_EQ(AdviseSink(m_source, events, m_sink.Get(), &m_cookie), S_OK);
+        m_events = events;
     }
     ~EventLog() {
-        if (source_ != nullptr) {
-            UnadviseSink(source_, events_, cookie_);
+        if (m_source != nullptr) {
+            UnadviseSink(m_source, m_events, m_cookie);
         }
     }
     EventLog(const EventLog&) = delete;
     EventLog& operator=(const EventLog&) = delete;
 
     // Forgets the source (it is gone) so that the destructor does not unadvise.
-    void Detach() { source_ = nullptr; }
+    void Detach() { m_source = nullptr; }
 
     std::vector<SeenEvent> seen;
 
   private:
-    IUnknown* source_;
-    IID events_{};
-    uint32_t cookie_ = 0;
-    During during_;
-    CComPtr<CEventSink> sink_;
+    IUnknown* m_source;
+    IID m_events{};
+    uint32_t m_cookie = 0;
+    During m_during;
+    CComPtr<CEventSink> m_sink;
 };
 
 // Calls every member of a control without a device object and checks its answer: the neutral

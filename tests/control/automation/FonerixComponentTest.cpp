@@ -24,8 +24,8 @@
 namespace fonerix::test {
 namespace {
 
-using fonerix::testing::SimProcess;
-using fonerix::testing::TemporaryDirectory;
+using fonerix::test::SimProcess;
+using fonerix::test::TemporaryDirectory;
 
 constexpr char kCtrlClsid[] = "{40076167-D69E-11D5-BC69-8691947227AD}";
 constexpr char kPageClsid[] = "{40076168-D69E-11D5-BC69-8691947227AD}";
@@ -38,12 +38,12 @@ class Library {
   public:
     Library() {
         setenv("XDG_CONFIG_HOME", config.Path().c_str(), 1);
-        handle_ = ::dlopen(FONERIX_LIBRARY_PATH, RTLD_NOW | RTLD_LOCAL);
+        m_handle = ::dlopen(FONERIX_LIBRARY_PATH, RTLD_NOW | RTLD_LOCAL);
     }
     ~Library() {
         FreeUnusedLibraries();
-        if (handle_ != nullptr) {
-            ::dlclose(handle_);
+        if (m_handle != nullptr) {
+            ::dlclose(m_handle);
         }
         unsetenv("XDG_CONFIG_HOME");
     }
@@ -52,19 +52,19 @@ class Library {
 
     HRESULT Run(const char* entry) const {
         using Entry = HRESULT (*)();
-        void* symbol = handle_ != nullptr ? ::dlsym(handle_, entry) : nullptr;
+        void* symbol = m_handle != nullptr ? ::dlsym(m_handle, entry) : nullptr;
         if (symbol == nullptr) {
             ADD_FAILURE() << entry << " is not exported";
             return E_FAIL;
         }
         return reinterpret_cast<Entry>(symbol)();
     }
-    bool Loaded() const { return handle_ != nullptr; }
+    bool Loaded() const { return m_handle != nullptr; }
 
     TemporaryDirectory config;
 
   private:
-    void* handle_ = nullptr;
+    void* m_handle = nullptr;
 };
 
 TEST(FonerixComponent, RegistersCreatesAndUnregisters) {

@@ -25,9 +25,9 @@
 namespace fonerix::test {
 namespace {
 
-using fonerix::testing::SimOptions;
-using fonerix::testing::SimProcess;
-using fonerix::testing::TemporaryDirectory;
+using fonerix::test::SimOptions;
+using fonerix::test::SimProcess;
+using fonerix::test::TemporaryDirectory;
 
 // A set on COM1; COM2 to COM4 lead nowhere, so that discovery finds only the set.
 struct Bench {

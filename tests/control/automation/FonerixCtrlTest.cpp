@@ -75,21 +75,21 @@ TEST(FonerixCtrl, OffersExactlyOnePropertyPage) {
 // A host site offering the dialog service; `answer` is what ShowModal returns.
 class DialogSite final : public CObjectRoot<IHostDialogs> {
   public:
-    explicit DialogSite(HRESULT answer) : answer_(answer) {}
+    explicit DialogSite(HRESULT answer) : m_answer(answer) {}
     HRESULT ShowModal(const DialogContent& content) override {
         title = content.title;
         for (uint32_t i = 0; i < content.lineCount; ++i) {
             lines.emplace_back(content.lines[i]);
         }
         ++shown;
-        return answer_;
+        return m_answer;
     }
     std::u16string title;
     std::vector<std::u16string> lines;
     int shown = 0;
 
   private:
-    HRESULT answer_;
+    HRESULT m_answer;
 };
 
 TEST(FonerixCtrl, AboutBoxIsShownThroughTheSiteWhenThereIsOne) {

@@ -6,10 +6,8 @@
 #include "platform/automation/ConnectionPoint.h"
 #include "tests/platform/automation/SampleObject.h"
 
-namespace fonerix {
+namespace fonerix::test {
 namespace {
-
-using namespace sample;
 
 // Each sink writes "<name>:<dispid>:<argument>" to the shared log.
 struct Sinks {
@@ -133,4 +131,4 @@ TEST(ConnectionPointLifetimeTest, APointKeepsItsOwnerAndTheOwnerReleasesItsSinks
 }
 
 }  // namespace
-}  // namespace fonerix
+}  // namespace fonerix::test

@@ -12,10 +12,8 @@
 #include "tests/platform/automation/SampleObject.h"
 #include "tests/platform/automation/TempDir.h"
 
-namespace fonerix {
+namespace fonerix::test {
 namespace {
-
-using namespace sample;
 
 const std::string kSampleLibrary = std::filesystem::canonical(SAMPLE_COMPONENT_PATH).string();
 
@@ -229,4 +227,4 @@ TEST(ComponentLibraryTest, ExportsOnlyTheEntryPoints) {
 }
 
 }  // namespace
-}  // namespace fonerix
+}  // namespace fonerix::test

@@ -5,7 +5,7 @@
 
 #include "platform/automation/Date.h"
 
-namespace fonerix {
+namespace fonerix::test {
 namespace {
 
 TEST(AutomationDateTest, KnownDates) {
@@ -85,4 +85,4 @@ TEST(AutomationDateTest, RefusesWhatNamesNoDate) {
 }
 
 }  // namespace
-}  // namespace fonerix
+}  // namespace fonerix::test

@@ -8,10 +8,8 @@
 #include "platform/automation/HostServices.h"
 #include "tests/platform/automation/SampleObject.h"
 
-namespace fonerix {
+namespace fonerix::test {
 namespace {
-
-using namespace sample;
 
 class DispatchTest : public ::testing::Test {
   protected:
@@ -276,4 +274,4 @@ TEST_F(DispatchTest, AboutBoxGoesThroughTheHostsDialogService) {
 }
 
 }  // namespace
-}  // namespace fonerix
+}  // namespace fonerix::test

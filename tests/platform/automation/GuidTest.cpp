@@ -3,7 +3,7 @@
 #include "platform/automation/Guid.h"
 #include "platform/automation/HResult.h"
 
-namespace fonerix {
+namespace fonerix::test {
 namespace {
 
 TEST(GuidTest, ParsesAndFormatsTheRegistryForm) {
@@ -38,4 +38,4 @@ TEST(GuidTest, ResultDescriptionsNameTheCode) {
 }
 
 }  // namespace
-}  // namespace fonerix
+}  // namespace fonerix::test

@@ -7,7 +7,7 @@
 #include "platform/automation/Registry.h"
 #include "tests/platform/automation/TempDir.h"
 
-namespace fonerix {
+namespace fonerix::test {
 namespace {
 
 std::string ReadText(const std::filesystem::path& path) {
@@ -149,4 +149,4 @@ TEST(RegistryLookupTest, TheUserFileFollowsXdgConfigHome) {
 }
 
 }  // namespace
-}  // namespace fonerix
+}  // namespace fonerix::test

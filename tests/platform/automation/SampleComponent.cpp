@@ -4,7 +4,7 @@
 namespace fonerix {
 
 const ComponentModule& ThisComponent() {
-    return sample::SampleModule();
+    return test::SampleModule();
 }
 
 }  // namespace fonerix

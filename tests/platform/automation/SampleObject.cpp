@@ -2,7 +2,7 @@
 
 #include <string>
 
-namespace fonerix::sample {
+namespace fonerix::test {
 
 namespace {
 
@@ -64,11 +64,11 @@ const ComponentModule& SampleModule() {
 }
 
 CSample::CSample()
-    : CDispatchObject(kInterface), events_(*static_cast<IDispatch*>(this), kEventsIid) {}
+    : CDispatchObject(kInterface), m_events(*static_cast<IDispatch*>(this), kEventsIid) {}
 
 CSample::~CSample() {
-    events_.UnadviseAll();
-    SysFreeString(text_);
+    m_events.UnadviseAll();
+    SysFreeString(m_text);
 }
 
 HRESULT CSample::FindConnectionPoint(const IID& events, IConnectionPoint** point) {
@@ -79,13 +79,13 @@ HRESULT CSample::FindConnectionPoint(const IID& events, IConnectionPoint** point
     if (events != kEventsIid) {
         return E_NOINTERFACE;
     }
-    *point = &events_;
-    events_.AddRef();
+    *point = &m_events;
+    m_events.AddRef();
     return S_OK;
 }
 
 HRESULT CSample::SetSite(IUnknown* site) {
-    site_ = CComPtr<IUnknown>(site);
+    m_site = CComPtr<IUnknown>(site);
     return S_OK;
 }
 
@@ -93,18 +93,18 @@ HRESULT CSample::CallMember(const MemberInfo& member, const DispArgs& args, VARI
     const bool put = member.kind == MemberKind::PropertyPut;
     switch (member.dispid) {
         case kNumber:
-            put ? void(number_ = args.I2(0)) : ReturnI2(result, number_);
+            put ? void(m_number = args.I2(0)) : ReturnI2(result, m_number);
             return S_OK;
         case kText:
             if (put) {
-                SysFreeString(text_);
-                text_ = SysAllocStringLen(args.Bstr(0), SysStringLen(args.Bstr(0)));
+                SysFreeString(m_text);
+                m_text = SysAllocStringLen(args.Bstr(0), SysStringLen(args.Bstr(0)));
             } else {
-                ReturnBstr(result, SysAllocStringLen(text_, SysStringLen(text_)));
+                ReturnBstr(result, SysAllocStringLen(m_text, SysStringLen(m_text)));
             }
             return S_OK;
         case kWhen:
-            put ? void(when_ = args.Date(0)) : ReturnDate(result, when_);
+            put ? void(m_when = args.Date(0)) : ReturnDate(result, m_when);
             return S_OK;
         case kSubtract:
             ReturnI4(result, args.I4(0) - args.I4(1));
@@ -115,7 +115,7 @@ HRESULT CSample::CallMember(const MemberInfo& member, const DispArgs& args, VARI
                 record->inUse = 1;
                 record->name = BstrFromUtf8("sample");
                 for (int i = 0; i < 4; ++i) {
-                    record->cells[i] = static_cast<uint8_t>(cells_[i]);
+                    record->cells[i] = static_cast<uint8_t>(m_cells[i]);
                 }
             }
             ReturnBool(result, record != nullptr);
@@ -132,12 +132,12 @@ HRESULT CSample::CallMember(const MemberInfo& member, const DispArgs& args, VARI
         }
         case kRaise: {
             const CVariant code(args.I4(0));
-            events_.Fire(kHappened, {&code, 1});
+            m_events.Fire(kHappened, {&code, 1});
             // Every sink sees the same string; one that keeps it takes it by setting the
             // pointer to null, and what is left is freed here.
             BSTR said = BstrFromUtf8("code " + std::to_string(args.I4(0)));
             const CVariant ref = CVariant::Ref(&said);
-            events_.Fire(kSaid, {&ref, 1});
+            m_events.Fire(kSaid, {&ref, 1});
             SysFreeString(said);
             return S_OK;
         }
@@ -146,11 +146,11 @@ HRESULT CSample::CallMember(const MemberInfo& member, const DispArgs& args, VARI
             if (index < 0 || index >= 4) {
                 return DISP_E_BADINDEX;
             }
-            put ? void(cells_[index] = args.I2(1)) : ReturnI2(result, cells_[index]);
+            put ? void(m_cells[index] = args.I2(1)) : ReturnI2(result, m_cells[index]);
             return S_OK;
         }
         case DISPID_ABOUTBOX:
-            if (const CComPtr<IHostDialogs> dialogs = FindHostDialogs(site_.Get())) {
+            if (const CComPtr<IHostDialogs> dialogs = FindHostDialogs(m_site.Get())) {
                 const std::u16string title = u"About Sample";
                 const std::u16string line = u"Sample Control, Version 1.0";
                 const OLECHAR* lines[] = {line.c_str()};
@@ -166,4 +166,4 @@ HRESULT CSample::CallMember(const MemberInfo& member, const DispArgs& args, VARI
     }
 }
 
-}  // namespace fonerix::sample
+}  // namespace fonerix::test

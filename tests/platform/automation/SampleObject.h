@@ -6,7 +6,7 @@
 #include "platform/automation/ConnectionPoint.h"
 #include "platform/automation/HostServices.h"
 
-namespace fonerix::sample {
+namespace fonerix::test {
 
 // A small control shaped like the real one: properties of each kind, methods with by-value,
 // by-reference and record-slot parameters, an indexed property, an about box shown through the
@@ -53,12 +53,12 @@ class CSample final : public CDispatchObject<IConnectionPointContainer, IObjectW
     HRESULT CallMember(const MemberInfo& member, const DispArgs& args, VARIANT* result) override;
 
   private:
-    CConnectionPoint events_;
-    CComPtr<IUnknown> site_;
-    int16_t number_ = 0;
-    BSTR text_ = nullptr;
-    DATE when_ = 0;
-    int16_t cells_[4] = {};
+    CConnectionPoint m_events;
+    CComPtr<IUnknown> m_site;
+    int16_t m_number = 0;
+    BSTR m_text = nullptr;
+    DATE m_when = 0;
+    int16_t m_cells[4] = {};
 };
 
-}  // namespace fonerix::sample
+}  // namespace fonerix::test

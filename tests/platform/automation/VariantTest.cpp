@@ -4,7 +4,7 @@
 
 #include "platform/automation/Variant.h"
 
-namespace fonerix {
+namespace fonerix::test {
 namespace {
 
 VARIANT Bstr(std::string_view text) {
@@ -143,4 +143,4 @@ TEST(VariantTest, ConversionsFollowTheDispatchRules) {
 }
 
 }  // namespace
-}  // namespace fonerix
+}  // namespace fonerix::test
