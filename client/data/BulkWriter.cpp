@@ -183,7 +183,8 @@ bool CBulkWriter::ExecutePrepared(std::string_view sql) {
         SQLFreeStmt(stmt, SQL_CLOSE);
         throw CDBException(std::move(error), std::move(state));
     }
-    SQLFreeStmt(stmt, SQL_CLOSE);
+    // No close after a success: SQLite's driver would drop its prepared statement with it, and
+    // the next execution resets it anyway.
     return true;
 }
 
