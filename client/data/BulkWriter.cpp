@@ -69,7 +69,7 @@ void CBulkWriter::Execute(std::string_view sql) {
 // Only the values of the VALUES list qualify, each standing alone between "(" or "," and ","
 // or ")": a text that is part of something else (x'0A', a unary minus before a number, a cast)
 // stays in the text. A statement with anything the driver could read as a parameter marker of
-// its own, or a comment, is not touched at all.
+// its own, a comment or a second statement after a semicolon is not touched at all.
 bool CBulkWriter::Parameterize(std::string_view adapted, Parameterized& out) {
     const std::vector<SqlToken> all = TokenizeSql(adapted);
     std::vector<const SqlToken*> tokens;
@@ -78,7 +78,7 @@ bool CBulkWriter::Parameterize(std::string_view adapted, Parameterized& out) {
             return false;
         }
         if (token.kind == SqlTokenKind::Symbol &&
-            token.text.find_first_of("?:@$") != std::string_view::npos) {
+            token.text.find_first_of("?:@$;") != std::string_view::npos) {
             return false;
         }
         if (token.kind != SqlTokenKind::Space) {
