@@ -86,10 +86,7 @@ bool BoundRowset::Next(SQLHSTMT stmt) {
     if (m_fetched == m_rowsPerFetch && m_rowsPerFetch < m_fullRowsPerFetch) {
         Allocate(stmt, m_fullRowsPerFetch);  // the result goes on beyond the first rows
     }
-    SQLRETURN rc;
-    do {
-        rc = SQLFetch(stmt);
-    } while (rc == SQL_STILL_EXECUTING);
+    const SQLRETURN rc = UntilDone([&] { return SQLFetch(stmt); });
     if (rc == SQL_NO_DATA) {
         m_fetched = 0;
         return false;

@@ -5,8 +5,10 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "client/data/Database.h"
+#include "client/data/OdbcHandle.h"
 
 namespace fonedesk {
 
@@ -23,6 +25,12 @@ namespace fonedesk {
 // by Commit, and when the writer is destroyed, also during unwinding, since each statement
 // counts as done once it has run. The time limit matters when the statements come slowly, paced
 // by the serial line: a shared PostgreSQL database must not see locks held for minutes.
+//
+// On SQLite an INSERT whose values are all plain texts and whole numbers runs as a prepared
+// statement with those values bound, kept within the transaction for as long as the next
+// INSERT has the same shape: parsing and planning each of a bulk operation's inserts again
+// would cost more than running it. SQLite gives a bound value the column's affinity just as it
+// does a literal, so the rows are the same; anything else runs as its text.
 class CBulkWriter {
   public:
     using Clock = std::function<std::chrono::steady_clock::time_point()>;
@@ -46,6 +54,18 @@ class CBulkWriter {
     CDatabase& Database() const { return m_db; }
 
   private:
+    // A statement made fit to run prepared: its text with a marker for each value, the values.
+    struct Parameterized {
+        std::string text;
+        std::vector<std::string> texts;  // a value between quotes, as it reads
+        std::vector<long long> numbers;  // a whole number
+        std::vector<bool> isNumber;      // of each marker in turn
+        std::vector<SQLLEN> lengths;     // of the texts, for the driver
+    };
+    static bool Parameterize(std::string_view adapted, Parameterized& out);
+    // Runs the statement prepared; false when it is not of a shape that can.
+    bool ExecutePrepared(std::string_view sql);
+
     CDatabase& m_db;
     void Counted();
 
@@ -54,6 +74,9 @@ class CBulkWriter {
     Clock m_clock;
     std::size_t m_pending = 0;
     std::chrono::steady_clock::time_point m_began;  // of the open transaction's first statement
+    StmtHandle m_prepared;
+    std::string m_preparedText;  // with markers, as prepared on m_prepared
+    Parameterized m_values;
 };
 
 }  // namespace fonedesk

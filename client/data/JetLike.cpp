@@ -199,85 +199,64 @@ void AppendBracketSet(std::string& out, bool negated, const std::vector<char32_t
     out += ']';
 }
 
-void AppendGlobSet(std::string& out, bool negated, const std::vector<char32_t>& members,
-                   const std::vector<std::pair<char32_t, char32_t>>& ranges) {
-    AppendBracketSet(out, negated, members, ranges, false);
+// A literal character: itself, escaped where the syntax would read it otherwise, or both its
+// cases as a one-character set.
+void AppendLiteral(std::string& out, char32_t c, bool regex) {
+    const auto members = LiteralMembers(c);
+    if (members.size() == 2) {
+        AppendBracketSet(out, false, members, {}, regex);
+        return;
+    }
+    if (regex) {
+        constexpr std::string_view kSpecial = "^$.[]()|*+?{}\\";
+        if (c < 0x80 && kSpecial.find(static_cast<char>(c)) != std::string_view::npos) {
+            out += '\\';
+        }
+        platform::AppendUtf8(out, c);
+    } else if (c == U'*' || c == U'?' || c == U'[') {
+        AppendBracketSet(out, false, members, {}, false);
+    } else {
+        platform::AppendUtf8(out, c);
+    }
 }
 
-void AppendRegexSet(std::string& out, bool negated, const std::vector<char32_t>& members,
-                    const std::vector<std::pair<char32_t, char32_t>>& ranges) {
-    AppendBracketSet(out, negated, members, ranges, true);
+// The pattern as a GLOB pattern or as an anchored regular expression.
+std::optional<std::string> Translate(std::string_view pattern, bool regex) {
+    const auto elements = Parse(pattern);
+    if (!elements) {
+        return std::nullopt;
+    }
+    std::string out = regex ? "^" : "";
+    for (const Element& e : *elements) {
+        switch (e.kind) {
+            case Element::AnyRun:
+                out += regex ? ".*" : "*";
+                break;
+            case Element::AnyOne:
+                out += regex ? '.' : '?';
+                break;
+            case Element::Set:
+                AppendBracketSet(out, e.negated, e.members, e.ranges, regex);
+                break;
+            case Element::Literal:
+                AppendLiteral(out, e.literal, regex);
+                break;
+        }
+    }
+    if (regex) {
+        out += '$';
+    }
+    return out;
 }
 
 }  // namespace
 
 std::optional<std::string> JetLikeToGlob(std::string_view pattern) {
-    const auto elements = Parse(pattern);
-    if (!elements) {
-        return std::nullopt;
-    }
-    std::string out;
-    for (const Element& e : *elements) {
-        switch (e.kind) {
-            case Element::AnyRun:
-                out += '*';
-                break;
-            case Element::AnyOne:
-                out += '?';
-                break;
-            case Element::Set:
-                AppendGlobSet(out, e.negated, e.members, e.ranges);
-                break;
-            case Element::Literal: {
-                const auto members = LiteralMembers(e.literal);
-                const bool special = e.literal == U'*' || e.literal == U'?' || e.literal == U'[';
-                if (members.size() == 1 && !special) {
-                    platform::AppendUtf8(out, e.literal);
-                } else {
-                    AppendGlobSet(out, false, members, {});
-                }
-                break;
-            }
-        }
-    }
-    return out;
+    return Translate(pattern, false);
 }
 
 std::optional<std::string> JetLikeToRegex(std::string_view pattern) {
-    const auto elements = Parse(pattern);
-    if (!elements) {
-        return std::nullopt;
-    }
-    constexpr std::string_view kSpecial = "^$.[]()|*+?{}\\";
-    std::string out = "^";
-    for (const Element& e : *elements) {
-        switch (e.kind) {
-            case Element::AnyRun:
-                out += ".*";
-                break;
-            case Element::AnyOne:
-                out += '.';
-                break;
-            case Element::Set:
-                AppendRegexSet(out, e.negated, e.members, e.ranges);
-                break;
-            case Element::Literal: {
-                const auto members = LiteralMembers(e.literal);
-                if (members.size() == 2) {
-                    AppendRegexSet(out, false, members, {});
-                } else {
-                    if (e.literal < 0x80 &&
-                        kSpecial.find(static_cast<char>(e.literal)) != std::string_view::npos) {
-                        out += '\\';
-                    }
-                    platform::AppendUtf8(out, e.literal);
-                }
-                break;
-            }
-        }
-    }
-    out += '$';
-    return out;
+    return Translate(pattern, true);
 }
 
 }  // namespace fonedesk

@@ -14,16 +14,6 @@ namespace {
 
 constexpr SQLSMALLINT kNameBuffer = 256;
 
-// Retries a call that the driver answers with SQL_STILL_EXECUTING.
-template <typename Call>
-SQLRETURN UntilDone(Call call) {
-    SQLRETURN rc;
-    do {
-        rc = call();
-    } while (rc == SQL_STILL_EXECUTING);
-    return rc;
-}
-
 bool IsLongType(SQLSMALLINT type) {
     return type == SQL_LONGVARCHAR || type == SQL_LONGVARBINARY || type == SQL_WLONGVARCHAR;
 }
@@ -177,30 +167,36 @@ void CRecordsetEx::GetFieldValue(short index, std::string& value) {
     }
 }
 
-// Gets the field as character data; when the driver reports more than fitted, the rest comes
-// in further calls and the pieces form the whole text.
-void CRecordsetEx::GetTextInPieces(short index, std::string& value) {
-    const CODBCFieldInfo& field = m_fields[static_cast<std::size_t>(index)];
-    m_buffer.resize(std::max(m_buffer.size(), InitialBufferSize(field)));
+template <typename Piece>
+void CRecordsetEx::GetDataInPieces(short index, SQLSMALLINT cType, const char* what, Piece piece) {
     const auto column = static_cast<SQLUSMALLINT>(index + 1);
     for (;;) {
         SQLLEN indicator = 0;
         const SQLRETURN rc = UntilDone([&] {
-            return SQLGetData(m_stmt.Get(), column, SQL_C_CHAR, m_buffer.data(),
+            return SQLGetData(m_stmt.Get(), column, cType, m_buffer.data(),
                               static_cast<SQLLEN>(m_buffer.size()), &indicator);
         });
         if (rc == SQL_NO_DATA) {
             return;  // every piece has been read
         }
-        CheckOdbc(rc, SQL_HANDLE_STMT, m_stmt.Get(), "Reading a field");
-        if (indicator == SQL_NULL_DATA) {
+        CheckOdbc(rc, SQL_HANDLE_STMT, m_stmt.Get(), what);
+        if (indicator == SQL_NULL_DATA || !piece(indicator, rc)) {
             return;
         }
+    }
+}
+
+// Gets the field as character data; when the driver reports more than fitted, the rest comes
+// in further calls and the pieces form the whole text.
+void CRecordsetEx::GetTextInPieces(short index, std::string& value) {
+    m_buffer.resize(
+        std::max(m_buffer.size(), InitialBufferSize(m_fields[static_cast<std::size_t>(index)])));
+    GetDataInPieces(index, SQL_C_CHAR, "Reading a field", [&](SQLLEN indicator, SQLRETURN) {
         const bool truncated =
             indicator == SQL_NO_TOTAL || static_cast<std::size_t>(indicator) >= m_buffer.size();
         if (!truncated) {
             value.append(m_buffer.data(), static_cast<std::size_t>(indicator));
-            return;
+            return false;
         }
         value.append(m_buffer.data(), m_buffer.size() - 1);  // the last byte is the terminator
         if (indicator != SQL_NO_TOTAL) {
@@ -209,39 +205,26 @@ void CRecordsetEx::GetTextInPieces(short index, std::string& value) {
         } else {
             m_buffer.resize(m_buffer.size() * 2);
         }
-    }
+        return true;
+    });
 }
 
 void CRecordsetEx::GetBinaryAsHex(short index, std::string& value) {
     static constexpr char kHex[] = "0123456789ABCDEF";
     m_buffer.resize(std::max<std::size_t>(m_buffer.size(), 256));
-    const auto column = static_cast<SQLUSMALLINT>(index + 1);
-    for (;;) {
-        SQLLEN indicator = 0;
-        const SQLRETURN rc = UntilDone([&] {
-            return SQLGetData(m_stmt.Get(), column, SQL_C_BINARY, m_buffer.data(),
-                              static_cast<SQLLEN>(m_buffer.size()), &indicator);
-        });
-        if (rc == SQL_NO_DATA) {
-            break;
-        }
-        CheckOdbc(rc, SQL_HANDLE_STMT, m_stmt.Get(), "Reading a binary field");
-        if (indicator == SQL_NULL_DATA) {
-            break;
-        }
-        const std::size_t got =
-            indicator == SQL_NO_TOTAL
-                ? m_buffer.size()
-                : std::min(static_cast<std::size_t>(indicator), m_buffer.size());
-        for (std::size_t i = 0; i < got; ++i) {
-            const auto byte = static_cast<unsigned char>(m_buffer[i]);
-            value += kHex[byte >> 4];
-            value += kHex[byte & 0x0F];
-        }
-        if (rc == SQL_SUCCESS) {
-            break;
-        }
-    }
+    GetDataInPieces(index, SQL_C_BINARY, "Reading a binary field",
+                    [&](SQLLEN indicator, SQLRETURN rc) {
+                        const std::size_t got =
+                            indicator == SQL_NO_TOTAL
+                                ? m_buffer.size()
+                                : std::min(static_cast<std::size_t>(indicator), m_buffer.size());
+                        for (std::size_t i = 0; i < got; ++i) {
+                            const auto byte = static_cast<unsigned char>(m_buffer[i]);
+                            value += kHex[byte >> 4];
+                            value += kHex[byte & 0x0F];
+                        }
+                        return rc != SQL_SUCCESS;
+                    });
     if (!value.empty()) {
         value.insert(0, "0x");
     }

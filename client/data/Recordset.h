@@ -27,6 +27,16 @@ struct CODBCFieldInfo {
 bool IsTimestampType(SQLSMALLINT sqlType);
 bool IsBinaryType(SQLSMALLINT sqlType);
 
+// Retries a call that the driver answers with SQL_STILL_EXECUTING.
+template <typename Call>
+SQLRETURN UntilDone(Call call) {
+    SQLRETURN rc;
+    do {
+        rc = call();
+    } while (rc == SQL_STILL_EXECUTING);
+    return rc;
+}
+
 // The client's one recordset: runs any statement text directly on the connection, learns the
 // result columns at run time and hands every field out as text (UTF-8). A null field reads as an
 // empty text; a binary field as "0x" and its bytes in hexadecimal.
@@ -71,6 +81,10 @@ class CRecordsetEx {
 
   private:
     void Fetch();
+    // Reads the field as cType into m_buffer, piece after piece: piece(indicator, rc) takes
+    // each one and says whether more is to come. A null field gives no piece.
+    template <typename Piece>
+    void GetDataInPieces(short index, SQLSMALLINT cType, const char* what, Piece piece);
     void GetTextInPieces(short index, std::string& value);
     void GetBinaryAsHex(short index, std::string& value);
 

@@ -18,7 +18,7 @@ namespace {
 namespace fs = std::filesystem;
 using fonerix::FindUsbAdapter;
 using fonerix::UdevRuleText;
-using fonerix::testing::RunTool;
+using fonerix::test::RunTool;
 
 class FakeSysfs : public ::testing::Test {
   protected:

@@ -72,6 +72,66 @@ TEST_P(BulkWriterTest, GivesEveryStatementTheSameOutcomeAsAutomaticCommit) {
     EXPECT_TRUE(m_db.AutoCommit());
 }
 
+// Inserts of every kind of value, in a batch and alone, store the same rows (on SQLite each
+// value with the type it gets from the column) and fail alike: texts with quotes, Cyrillic,
+// nothing at all or a marker character inside, numbers into text columns and texts into number
+// columns, a null, a negative, a decimal and an out-of-range number, and a change of table in
+// between, which must not leave rows in the other table's statement.
+TEST_P(BulkWriterTest, InsertsStoreTheSameRowsAsTheirTextsRunAlone) {
+    const auto insert = [&](std::string_view table, std::string_view values) {
+        return FormatStatement("INSERT INTO %s (ABONENT,PHONE,DT_CALL,DELAY) VALUES(%s)",
+                               {table, values});
+    };
+    const std::vector<std::string> statements = {
+        FormatStatement(st::kInsertCallRecord, {st::kIncomingCalls, "O''Brien «Ёж»", "007",
+                                                "01-02-20 10:00", 5, 0, 1, 2, 3}),
+        insert(st::kIncomingCalls, "'', '12', '03-04-21 11:30', '17'"),
+        insert(st::kIncomingCalls, "'a?b:c', 42, '05-06-22 12:00', 0"),
+        insert(st::kOutgoingCalls, "'out', '1', '07-08-23 13:00', 1"),
+        insert(st::kIncomingCalls, "NULL, '2', '09-10-24 14:00', -3"),
+        insert(st::kIncomingCalls, "'dec', '3', '11-12-25 15:00', 2.5"),
+        insert(st::kIncomingCalls, "'big', '4', '12-12-25 16:00', 99999999999999999999"),
+        insert(st::kIncomingCalls, "'bad date', '5', '31-11-26 10:00', 1"),
+        insert(st::kIncomingCalls, "'last', '6', '13-12-25 17:00', 9"),
+    };
+    const bool sqlite = GetParam() == Backend::SQLite;
+    const std::string select =
+        std::string("SELECT ABONENT, ABONENT IS NULL, PHONE, DT_CALL, DELAY") +
+        (sqlite ? ", typeof(ABONENT), typeof(PHONE), typeof(DELAY)" : "") + " FROM ";
+    const auto rows = [&] {
+        auto in = Query(select + "in_data ORDER BY RID");
+        auto out = Query(select + "out_data ORDER BY RID");
+        in.insert(in.end(), out.begin(), out.end());
+        return in;
+    };
+
+    std::vector<bool> aloneOk;
+    for (const std::string& sql : statements) {
+        try {
+            Exec(sql);
+            aloneOk.push_back(true);
+        } catch (const CDBException&) {
+            aloneOk.push_back(false);
+        }
+    }
+    const auto alone = rows();
+    Exec("DELETE FROM in_data");
+    Exec("DELETE FROM out_data");
+
+    std::vector<bool> batchedOk;
+    {
+        CBulkWriter writer(m_db);
+        for (const std::string& sql : statements) {
+            batchedOk.push_back(writer.TryExecute(sql));
+        }
+    }
+    EXPECT_EQ(batchedOk, aloneOk);
+    EXPECT_FALSE(aloneOk[7]) << "a day that does not exist is refused";
+    EXPECT_TRUE(aloneOk.back());
+    EXPECT_EQ(rows(), alone);
+    EXPECT_GE(alone.size(), 6u);
+}
+
 TEST_P(BulkWriterTest, AFailedLookupInsideTheBatchDoesNotLoseTheOthers) {
     CBulkWriter writer(m_db);
     writer.Execute(FormatStatement(st::kInsertPhoneBookRow, {st::kPhoneBook, "1", "a", ""}));
