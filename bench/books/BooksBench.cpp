@@ -22,7 +22,7 @@ namespace {
 
 using namespace fonerix;
 using fonerix::bench::CountingLink;
-using fonerix::testing::SimOptions;
+using fonerix::test::SimOptions;
 
 // More entries than any list holds, so every list is full.
 constexpr const char* kGenerate = "11:400";

@@ -19,28 +19,28 @@ using MakeDevice = std::function<std::unique_ptr<CDevice>(std::unique_ptr<Serial
 // CountingLink, so that a bench can set the time it measured beside the line time it needed.
 class CountedSet {
   public:
-    CountedSet(const testing::SimOptions& options, const MakeDevice& make) : sim_(options) {
-        setenv("FONERIX_COM1", sim_.LinkPath().c_str(), 1);
+    CountedSet(const test::SimOptions& options, const MakeDevice& make) : m_sim(options) {
+        setenv("FONERIX_COM1", m_sim.LinkPath().c_str(), 1);
         auto link = std::make_unique<CountingLink>(std::make_unique<CSerialPort>());
-        link_ = link.get();
-        device_ = make(std::move(link));
+        m_link = link.get();
+        m_device = make(std::move(link));
         DEVICEINFO info{};
-        found_ = device_->LookForDevice(info, 1);
+        m_found = m_device->LookForDevice(info, 1);
         SysFreeString(info.Caption);
-        if (!found_) {
+        if (!m_found) {
             std::fprintf(stderr, "type %d: set not found\n", options.type);
         }
     }
 
-    bool Found() const { return found_; }
-    CountingLink& Link() { return *link_; }
-    CDevice& Device() { return *device_; }
+    bool Found() const { return m_found; }
+    CountingLink& Link() { return *m_link; }
+    CDevice& Device() { return *m_device; }
 
   private:
-    testing::SimProcess sim_;
-    CountingLink* link_ = nullptr;  // owned by the device
-    std::unique_ptr<CDevice> device_;
-    bool found_ = false;
+    test::SimProcess m_sim;
+    CountingLink* m_link = nullptr;  // owned by the device
+    std::unique_ptr<CDevice> m_device;
+    bool m_found = false;
 };
 
 }  // namespace fonerix::bench

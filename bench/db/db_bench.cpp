@@ -278,9 +278,9 @@ int main(int argc, char** argv) {
     const fs::path file = dir / "fonedesk.db";
     int status = 0;
     try {
-        fndb::SetupSqlite("FNDB", file);
+        fonedesk::setup::SetupSqlite("FNDB", file);
         // The shell needs the collation of the name columns as much as the driver does.
-        const std::string load = ".load '" + fndb::CollationExtension().string() + "'";
+        const std::string load = ".load '" + fonedesk::setup::CollationExtension().string() + "'";
         fonedesk::CDatabase db;
         std::string message;
         if (!fonedesk::OpenDataSource(db, &message)) {
@@ -307,7 +307,7 @@ int main(int argc, char** argv) {
         std::printf("Fetch %zu call-log rows as text (best of 3)\n", rows);
         std::printf("  %-34s %12s %12s %14s\n", "statement", "CRecordsetEx", "sqlite3",
                     "Fonedesk/shell");
-        const SqliteEngine engine(fndb::CollationExtension());
+        const SqliteEngine engine(fonedesk::setup::CollationExtension());
         struct Split {
             const char* name;
             double ours, raw, shell, engine;

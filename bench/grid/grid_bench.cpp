@@ -271,9 +271,9 @@ int main(int argc, char** argv) {
 
     int status = 0;
     try {
-        fndb::SetupSqlite("FNDB", file);
+        fonedesk::setup::SetupSqlite("FNDB", file);
         // The shell needs the collation of the name columns as much as the driver does.
-        const std::string load = ".load '" + fndb::CollationExtension().string() + "'";
+        const std::string load = ".load '" + fonedesk::setup::CollationExtension().string() + "'";
         const std::string fill =
             "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < " +
             std::to_string(rows) +

@@ -86,9 +86,9 @@ int main(int argc, char** argv) {
     const fs::path book = dir / "book.txt";
     int status = 0;
     try {
-        fndb::SetupSqlite("FNDB", file);
+        fonedesk::setup::SetupSqlite("FNDB", file);
         // The shell needs the collation of the name columns as much as the driver does.
-        const std::string load = ".load '" + fndb::CollationExtension().string() + "'";
+        const std::string load = ".load '" + fonedesk::setup::CollationExtension().string() + "'";
         fonedesk::CDatabase db;
         std::string message;
         if (!fonedesk::OpenDataSource(db, &message)) {

@@ -84,7 +84,7 @@ int ReadThroughControl(fonedesk::CFonerix& fonerix) {
 }
 
 int Run(int type, const fs::path& dir, fonedesk::CDatabase& db) {
-    fonerix::testing::SimProcess set({.type = type, .pace = true, .generate = kGenerate});
+    fonerix::test::SimProcess set({.type = type, .pace = true, .generate = kGenerate});
     setenv("FONERIX_COM1", set.LinkPath().c_str(), 1);
     fonedesk::CFonerix fonerix;
     fonerix::CreateFailure failure;
@@ -153,7 +153,7 @@ int main(int argc, char** argv) {
     int status = 0;
     try {
         RegisterControl();
-        fndb::SetupSqlite("FNDB", dir / "fonedesk.db");
+        fonedesk::setup::SetupSqlite("FNDB", dir / "fonedesk.db");
         fonedesk::CDatabase db;
         std::string message;
         if (!fonedesk::OpenDataSource(db, &message)) {

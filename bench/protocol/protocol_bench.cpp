@@ -59,7 +59,7 @@ void Print(const char* what, const Figures& f) {
 }  // namespace
 
 int main() {
-    fonerix::testing::SimProcess sim({.type = 5, .pace = true});
+    fonerix::test::SimProcess sim({.type = 5, .pace = true});
     setenv("FONERIX_COM1", sim.LinkPath().c_str(), 1);
     auto counting = std::make_unique<CountingLink>(std::make_unique<fonerix::CSerialPort>());
     CountingLink& link = *counting;

@@ -61,13 +61,12 @@ void Print(int type, const char* what, const Figures& f) {
 }
 
 int Run(const Family& family) {
-    fonerix::testing::TemporaryDirectory dir;
+    fonerix::test::TemporaryDirectory dir;
     const std::string up = dir.Path().string() + "/up.wav";
     const std::string down = dir.Path().string() + "/down.wav";
     const auto samples = static_cast<size_t>(kMessageSeconds * family.rate);
-    fonerix::testing::WriteBytes(
-        up,
-        fonerix::testing::WavBytes(fonerix::testing::Sine(samples, family.rate), {family.rate}));
+    fonerix::test::WriteBytes(
+        up, fonerix::test::WavBytes(fonerix::test::Sine(samples, family.rate), {family.rate}));
 
     bench::CountedSet set({.type = family.type, .pace = true}, family.make);
     if (!set.Found()) {

@@ -19,7 +19,7 @@ namespace fonedesk {
 
 namespace {
 
-namespace profile_keys = platform::fonedesk_profile;
+namespace fp = platform::fonedesk_profile;
 
 // Every byte's lower-case partner in Windows-1251. OtherCase works on Unicode, where the
 // lower-case letter of every pair it knows is the one with the larger code point.
@@ -192,7 +192,7 @@ CReferenceFile::CReferenceFile(const std::string& path) : m_path(path) {
 
 std::vector<CReferenceFile> OpenReferenceFiles(const platform::ProfileFile& profile) {
     std::vector<CReferenceFile> files;
-    for (const std::string& path : profile_keys::PhoneReferences(profile)) {
+    for (const std::string& path : fp::PhoneReferences(profile)) {
         CReferenceFile file(path);
         if (file.IsOpen()) {
             files.push_back(std::move(file));
@@ -215,7 +215,7 @@ int CompareReferenceKeys(std::string_view a, std::string_view b) {
 
 bool FindInReference(CReferenceFile& file, std::string_view number, std::string& line) {
     const platform::ProfileFile profile(platform::ProfileFile::DefaultPath());
-    return FindInReference(file, number, profile_keys::FieldDelimiter(profile), line);
+    return FindInReference(file, number, fp::FieldDelimiter(profile), line);
 }
 
 bool FindInReference(CReferenceFile& file, std::string_view number, char delimiter,

@@ -15,8 +15,8 @@ namespace fonedesk {
 bool OfferDataSourceCreation(QWidget* parent, QString* failure) {
     std::filesystem::path file;
     try {
-        file = fndb::DefaultDatabaseFile();
-    } catch (const fndb::SetupError& e) {
+        file = fonedesk::setup::DefaultDatabaseFile();
+    } catch (const fonedesk::setup::SetupError& e) {
         *failure = QString::fromUtf8(e.what());
         return false;
     }
@@ -33,7 +33,7 @@ bool OfferDataSourceCreation(QWidget* parent, QString* failure) {
     }
     try {
         CWaitCursor wait;
-        fndb::SetupSqlite(kDataSourceName, file);
+        fonedesk::setup::SetupSqlite(kDataSourceName, file);
         return true;
     } catch (const std::exception& e) {
         *failure = QString::fromUtf8(e.what());

@@ -23,16 +23,16 @@ using fonerix::test::RunTool;
 class FakeSysfs : public ::testing::Test {
   protected:
     void SetUp() override {
-        root_ = fs::temp_directory_path() /
-                ("fonerix-sysfs-" + std::to_string(::getpid()) + "-" +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(root_);
-        fs::create_directories(root_ / "sys" / "class" / "tty");
-        fs::create_directories(root_ / "dev");
+        m_root = fs::temp_directory_path() /
+                 ("fonerix-sysfs-" + std::to_string(::getpid()) + "-" +
+                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(m_root);
+        fs::create_directories(m_root / "sys" / "class" / "tty");
+        fs::create_directories(m_root / "dev");
         // The hub above every adapter: a USB device too, which the walk must not reach.
         Attributes(kHub, {{"idVendor", "1d6b"}, {"idProduct", "0002"}, {"serial", "0000:00:14.0"}});
     }
-    void TearDown() override { fs::remove_all(root_); }
+    void TearDown() override { fs::remove_all(m_root); }
 
     void Attributes(const std::string& folder, const std::map<std::string, std::string>& values) {
         const fs::path dir = Sys() / folder;
@@ -50,15 +50,15 @@ class FakeSysfs : public ::testing::Test {
                                      classDir / "device");
         fs::create_directory_symlink(fs::relative(classDir, Sys() / "class" / "tty"),
                                      Sys() / "class" / "tty" / tty);
-        const fs::path node = root_ / "dev" / tty;
+        const fs::path node = m_root / "dev" / tty;
         std::ofstream(node).put('\0');
         return node;
     }
 
-    fs::path Sys() const { return root_ / "sys"; }
+    fs::path Sys() const { return m_root / "sys"; }
 
     static constexpr const char* kHub = "devices/pci0000:00/0000:00:14.0/usb1";
-    fs::path root_;
+    fs::path m_root;
 };
 
 TEST_F(FakeSysfs, AdapterWithSerialIsMatchedByVendorProductAndSerial) {
@@ -70,7 +70,7 @@ TEST_F(FakeSysfs, AdapterWithSerialIsMatchedByVendorProductAndSerial) {
                      {"product", "FT232R USB UART"}});
     const fs::path node = Port("ttyUSB0", usb + "/1-2:1.0/ttyUSB0");
     // Reached through a link, as /dev/serial/by-id/... is.
-    const fs::path byId = root_ / "dev" / "usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0";
+    const fs::path byId = m_root / "dev" / "usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0";
     fs::create_symlink(node, byId);
 
     const fonerix::AdapterLookup found = FindUsbAdapter(Sys(), byId);
@@ -143,18 +143,18 @@ TEST_F(FakeSysfs, PortsWithoutAUsbAdapterGetNoRuleButTheReason) {
     Port("ttyS0", "devices/platform/serial8250");
     Attributes(std::string(kHub) + "/1-6", {{"idVendor", "04x3"}, {"idProduct", "6001"}});
     Port("ttyUSB2", std::string(kHub) + "/1-6/1-6:1.0/ttyUSB2");
-    std::ofstream(root_ / "dev" / "3").put('\0');  // a pseudo-terminal: not in class/tty
+    std::ofstream(m_root / "dev" / "3").put('\0');  // a pseudo-terminal: not in class/tty
 
     const struct {
         fs::path device;
         std::string reason;
     } cases[] = {
-        {root_ / "dev" / "ttyS0",
+        {m_root / "dev" / "ttyS0",
          "no USB adapter: a built-in serial port needs no udev rule, only "
          "the dialout group"},
-        {root_ / "dev" / "ttyUSB2", "has no valid USB vendor and product (\"04x3\", \"6001\")"},
-        {root_ / "dev" / "3", "needs no udev rule"},
-        {root_ / "dev" / "ttyUSB9", "no such device (is the adapter plugged in?)"},
+        {m_root / "dev" / "ttyUSB2", "has no valid USB vendor and product (\"04x3\", \"6001\")"},
+        {m_root / "dev" / "3", "needs no udev rule"},
+        {m_root / "dev" / "ttyUSB9", "no such device (is the adapter plugged in?)"},
     };
     for (const auto& c : cases) {
         const fonerix::AdapterLookup found = FindUsbAdapter(Sys(), c.device);
@@ -201,7 +201,7 @@ TEST_F(FakeSysfs, ProbePrintsTheRuleForTheAdapterOnThePortAndSendsNothing) {
 // When no set is found, the probe ends with what to do about the ports it could not open.
 TEST_F(FakeSysfs, ProbeWithoutAnyPortSaysHowToNameAUsbAdapter) {
     const std::map<std::string, std::string> absent{
-        {"FONERIX_COM1", (root_ / "dev" / "ttyUSB0").string()}};
+        {"FONERIX_COM1", (m_root / "dev" / "ttyUSB0").string()}};
     const auto none = RunTool(FONERIX_PROBE_PATH, {"--port", "1"}, absent);
     EXPECT_EQ(none.exitCode, 3);
     EXPECT_NE(none.out.find("no such device"), std::string::npos) << none.out;
@@ -213,7 +213,7 @@ TEST_F(FakeSysfs, ProbeTellsTheDialoutStoryForAPortClosedToTheUser) {
     if (::geteuid() == 0) {
         GTEST_SKIP() << "root opens a port whatever its mode";
     }
-    const fs::path locked = root_ / "dev" / "ttyS0";
+    const fs::path locked = m_root / "dev" / "ttyS0";
     std::ofstream(locked).put('\0');
     fs::permissions(locked, fs::perms::none);
     const auto denied =

@@ -89,9 +89,3 @@ SimRun RunSimToExit(const std::vector<std::string>& arguments,
                     std::chrono::milliseconds limit = std::chrono::seconds(20));
 
 }  // namespace fonerix::test
-
-// The benchmarks and the client's tests still name fonerix::testing; this goes once they say
-// fonerix::test.
-namespace fonerix {
-namespace testing = test;
-}  // namespace fonerix

@@ -25,9 +25,3 @@ class TemporaryDirectory {
 };
 
 }  // namespace fonerix::test
-
-// The benchmarks and the client's tests still name fonerix::testing; this goes once they say
-// fonerix::test.
-namespace fonerix {
-namespace testing = test;
-}  // namespace fonerix

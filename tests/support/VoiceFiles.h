@@ -68,9 +68,3 @@ inline std::vector<std::uint8_t> ReadBytes(const std::string& path) {
 }
 
 }  // namespace fonerix::test
-
-// The benchmarks and the client's tests still name fonerix::testing; this goes once they say
-// fonerix::test.
-namespace fonerix {
-namespace testing = test;
-}  // namespace fonerix

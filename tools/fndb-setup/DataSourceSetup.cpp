@@ -18,7 +18,7 @@
 #include "platform/xdg/XdgDirectories.h"
 #include "tools/fndb-setup/Schema.h"
 
-namespace fndb {
+namespace fonedesk::setup {
 namespace {
 
 std::string InstallerErrorText() {
@@ -107,7 +107,7 @@ std::vector<std::string> CreateSchemaThrough(std::string_view trial, std::string
         if (!extension.empty()) {
             RequireCollation(db, extension);
         }
-        return fndb::CreateSchema(db);
+        return fonedesk::setup::CreateSchema(db);
     } catch (const fonedesk::CDBException& e) {
         throw SetupError("The new settings of the data source " + std::string(dsn) +
                          " do not work (it was left as it was): " + e.Error() + "\n" + hint);
@@ -405,4 +405,4 @@ std::vector<std::string> SetupPostgres(std::string_view dsn, const PostgresTarge
     return upgraded;
 }
 
-}  // namespace fndb
+}  // namespace fonedesk::setup

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-namespace fndb {
+namespace fonedesk::setup {
 
 // A setup step that failed, with what to install or fix.
 class SetupError : public std::runtime_error {
@@ -100,4 +100,4 @@ struct DataSourceEntry {
 };
 DataSourceEntry ReadDataSource(std::string_view dsn);
 
-}  // namespace fndb
+}  // namespace fonedesk::setup

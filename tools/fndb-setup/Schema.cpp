@@ -7,7 +7,7 @@
 #include "client/data/DbException.h"
 #include "client/data/Recordset.h"
 
-namespace fndb {
+namespace fonedesk::setup {
 namespace {
 
 using fonedesk::SqlDialect;
@@ -215,4 +215,4 @@ std::vector<std::string> CreateSchema(fonedesk::CDatabase& db) {
     return upgraded;
 }
 
-}  // namespace fndb
+}  // namespace fonedesk::setup

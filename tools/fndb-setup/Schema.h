@@ -6,7 +6,7 @@
 
 #include "client/data/Database.h"
 
-namespace fndb {
+namespace fonedesk::setup {
 
 // The collation of the name columns (ABONENT and COMMENT): the order a Russian user expects,
 // the same on both backends. On PostgreSQL an ICU collation the schema creates; on SQLite the
@@ -25,4 +25,4 @@ inline constexpr std::string_view kNameCollation = "fonedesk_ru";
 // leaves its table as it was).
 std::vector<std::string> CreateSchema(fonedesk::CDatabase& db);
 
-}  // namespace fndb
+}  // namespace fonedesk::setup

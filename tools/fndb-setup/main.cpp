@@ -24,7 +24,7 @@ void Usage(std::FILE* out) {
                  "  --sqlite [FILE]  SQLite database in FILE (default %s); the default backend\n"
                  "  --postgres       a PostgreSQL database shared by several PCs (psqlODBC)\n"
                  "  --pg-password    better left out: libpq then reads ~/.pgpass\n",
-                 fndb::DefaultDatabaseFile().c_str());
+                 fonedesk::setup::DefaultDatabaseFile().c_str());
 }
 
 }  // namespace
@@ -39,7 +39,7 @@ int main(int argc, char** argv) {
     std::string dsn(fonedesk::kDataSourceName);
     bool postgres = false;
     std::string sqliteFile;
-    fndb::PostgresTarget pg;
+    fonedesk::setup::PostgresTarget pg;
     bool postgresOptionSeen = false;
     bool sqliteSeen = false;
     try {
@@ -47,7 +47,8 @@ int main(int argc, char** argv) {
             const std::string_view arg = argv[i];
             const auto value = [&]() -> std::string {
                 if (i + 1 >= argc) {
-                    throw fndb::SetupError("The option " + std::string(arg) + " needs a value");
+                    throw fonedesk::setup::SetupError("The option " + std::string(arg) +
+                                                      " needs a value");
                 }
                 return argv[++i];
             };
@@ -97,25 +98,25 @@ int main(int argc, char** argv) {
             Usage(stderr);
             return 2;
         }
-        const fndb::DataSourceEntry before = fndb::ReadDataSource(dsn);
+        const fonedesk::setup::DataSourceEntry before = fonedesk::setup::ReadDataSource(dsn);
         std::string now;
         std::vector<std::string> upgraded;
         if (postgres) {
-            upgraded = fndb::SetupPostgres(dsn, pg);
+            upgraded = fonedesk::setup::SetupPostgres(dsn, pg);
             std::printf("Data source %s: PostgreSQL database %s on %s:%s, tables ready.\n",
                         dsn.c_str(), pg.database.c_str(), pg.server.c_str(), pg.port.c_str());
             if (!pg.password.empty()) {
                 std::printf(
                     "The password is kept in %s, readable by you only. Better: put it in "
                     "~/.pgpass (mode 600) and leave --pg-password out.\n",
-                    fndb::UserOdbcIni().c_str());
+                    fonedesk::setup::UserOdbcIni().c_str());
             }
             now = pg.database + "@" + pg.server + ":" + pg.port;
         } else {
-            const std::filesystem::path file =
-                std::filesystem::absolute(sqliteFile.empty() ? fndb::DefaultDatabaseFile()
-                                                             : std::filesystem::path(sqliteFile));
-            upgraded = fndb::SetupSqlite(dsn, file);
+            const std::filesystem::path file = std::filesystem::absolute(
+                sqliteFile.empty() ? fonedesk::setup::DefaultDatabaseFile()
+                                   : std::filesystem::path(sqliteFile));
+            upgraded = fonedesk::setup::SetupSqlite(dsn, file);
             std::printf("Data source %s: SQLite database %s, tables ready.\n", dsn.c_str(),
                         file.c_str());
             now = file.string();
@@ -140,7 +141,7 @@ int main(int argc, char** argv) {
             }
         }
         return 0;
-    } catch (const fndb::SetupError& e) {
+    } catch (const fonedesk::setup::SetupError& e) {
         std::fprintf(stderr, "fndb-setup: %s\n", e.what());
         return 1;
     }

@@ -19,8 +19,7 @@
 
 namespace fonedesk {
 
-namespace rules = special_settings;
-using rules::DeviceModeChoice;
+using special_settings::DeviceModeChoice;
 
 namespace {
 
@@ -31,7 +30,8 @@ bool IsSecondFamily(int deviceType) {
 // The last type whose set can be switched to redirection from here.
 constexpr int kLastTypeWithRedirectionMode = 6;
 
-constexpr std::size_t kConfigBoxes = rules::kLastConfigBit - rules::kFirstConfigBit + 1;
+constexpr std::size_t kConfigBoxes =
+    special_settings::kLastConfigBit - special_settings::kFirstConfigBit + 1;
 
 // The seven boxes of either form, in bit order.
 template <class Form>
@@ -71,8 +71,8 @@ struct CSpecialConfPage::Impl {
 void CSpecialConfPage::Impl::RefreshConfig() {
     const int value = device.GetConfigRegister();
     for (std::size_t i = 0; i < configBoxes.size(); ++i) {
-        const int bit = rules::kFirstConfigBit + static_cast<int>(i);
-        configBoxes[i]->setChecked(rules::ConfigBitShown(value, bit));
+        const int bit = special_settings::kFirstConfigBit + static_cast<int>(i);
+        configBoxes[i]->setChecked(special_settings::ConfigBitShown(value, bit));
     }
 }
 
@@ -80,11 +80,12 @@ void CSpecialConfPage::Impl::OnConfigClicked(int bit, bool checked) {
     CWaitCursor wait;
     // Read again: the set's own menu may have changed the other bits since the page was shown.
     const int now = device.GetConfigRegister();
-    device.SetConfigRegister(static_cast<short>(rules::ConfigAfterClick(now, bit, checked)));
+    device.SetConfigRegister(
+        static_cast<short>(special_settings::ConfigAfterClick(now, bit, checked)));
 }
 
 void CSpecialConfPage::Impl::RefreshMode() {
-    const DeviceModeChoice shown = rules::DeviceModeShown(device.GetDeviceMode());
+    const DeviceModeChoice shown = special_settings::DeviceModeShown(device.GetDeviceMode());
     for (const auto& [button, choice] : modeButtons) {
         if (choice == shown) {
             button->setChecked(true);
@@ -95,14 +96,14 @@ void CSpecialConfPage::Impl::RefreshMode() {
 void CSpecialConfPage::Impl::OnModeClicked(DeviceModeChoice choice) {
     CWaitCursor wait;
     const int now = device.GetDeviceMode();
-    device.SetDeviceMode(static_cast<short>(rules::DeviceModeAfterChoice(now, choice)));
+    device.SetDeviceMode(static_cast<short>(special_settings::DeviceModeAfterChoice(now, choice)));
 }
 
 void CSpecialConfPage::Impl::RefreshAutoDialList() {
-    const QString text = device.GetAutoDialList(rules::kAutoDialDelimiter);
+    const QString text = device.GetAutoDialList(special_settings::kAutoDialDelimiter);
     fillingList = true;
     modeForm->IDC_SPECIAL_AUTODIAL_LIST->clear();
-    modeForm->IDC_SPECIAL_AUTODIAL_LIST->addItems(rules::SplitAutoDialList(text));
+    modeForm->IDC_SPECIAL_AUTODIAL_LIST->addItems(special_settings::SplitAutoDialList(text));
     fillingList = false;
 }
 
@@ -118,7 +119,7 @@ void CSpecialConfPage::Impl::OnAutoDialSelected() {
 
 void CSpecialConfPage::Impl::OnAutoDialAdd() {
     QListWidget* list = modeForm->IDC_SPECIAL_AUTODIAL_LIST;
-    if (rules::CanAddAutoDialEntry(list->count())) {
+    if (special_settings::CanAddAutoDialEntry(list->count())) {
         fillingList = true;
         list->addItem(modeForm->IDC_SPECIAL_AUTODIAL_NUMBER->text());
         fillingList = false;
@@ -147,7 +148,8 @@ void CSpecialConfPage::Impl::WriteAutoDialList() {
         entries << list->item(row)->text();
     }
     CWaitCursor wait;
-    device.SetAutoDialList(rules::JoinAutoDialList(entries), rules::kAutoDialDelimiter);
+    device.SetAutoDialList(special_settings::JoinAutoDialList(entries),
+                           special_settings::kAutoDialDelimiter);
 }
 
 void CSpecialConfPage::Impl::WriteRedirectionNumber() {
@@ -190,7 +192,7 @@ CSpecialConfPage::CSpecialConfPage(CFonerix& device, const fonerix::DEVICEINFO& 
                 [this] { d->OnAutoDialDelete(); });
     }
     for (std::size_t i = 0; i < d->configBoxes.size(); ++i) {
-        const int bit = rules::kFirstConfigBit + static_cast<int>(i);
+        const int bit = special_settings::kFirstConfigBit + static_cast<int>(i);
         connect(d->configBoxes[i], &QCheckBox::clicked, this,
                 [this, bit](bool checked) { d->OnConfigClicked(bit, checked); });
     }

@@ -43,13 +43,13 @@ TEST(DataSource, MissingDataSourceFailsClosedWithTheDriverManagersReason) {
 
 TEST(DataSource, SetupIsIdempotentAndKeepsTheRows) {
     TestDataSources::Instance();
-    const fs::path file = fndb::DefaultDatabaseFile();
+    const fs::path file = fonedesk::setup::DefaultDatabaseFile();
     {
         CDatabase db;
         ASSERT_TRUE(OpenDataSource(db));
         db.ExecuteSQL("INSERT INTO phone_book (PHONE,ABONENT,COMMENT) VALUES('77','kept','')");
     }
-    fndb::SetupSqlite("FNDB", file);
+    fonedesk::setup::SetupSqlite("FNDB", file);
     CDatabase db;
     ASSERT_TRUE(OpenDataSource(db));
     CRecordsetEx rs(db);
@@ -206,7 +206,8 @@ TEST(FndbSetupProgram, SwitchingTheDatabaseSaysThatNothingIsCopied) {
     auto [code, text] = RunSetupOutput(env, "--sqlite " + file.string());
     EXPECT_EQ(code, 0) << text;
     EXPECT_NE(text.find("Nothing was copied"), std::string::npos) << text;
-    EXPECT_NE(text.find(fndb::DefaultDatabaseFile().string()), std::string::npos) << text;
+    EXPECT_NE(text.find(fonedesk::setup::DefaultDatabaseFile().string()), std::string::npos)
+        << text;
     EXPECT_NE(FileText(dir / "odbc.ini").find(file.string()), std::string::npos);
     std::tie(code, text) = RunSetupOutput(env, "--sqlite " + file.string());  // the same again
     EXPECT_EQ(code, 0) << text;
@@ -220,13 +221,13 @@ TEST(FndbSetupProgram, InstalledItLoadsTheExtensionFromItsPrivateLibraryFolder) 
     const fs::path dir = fs::path(TestDataSources::Instance().Folder()) / "installed";
     const std::string env = OwnConfiguration(dir);
     const fs::path program = dir / "usr" / "bin" / "fndb-setup";
-    const fs::path extension = fndb::CollationExtensionBeside(program);
+    const fs::path extension = fonedesk::setup::CollationExtensionBeside(program);
     fs::create_directories(program.parent_path());
     fs::create_directories(extension.parent_path());
     fs::copy_file(FNDB_SETUP_PATH, program);
-    fs::copy_file(fndb::CollationExtension(), extension);
+    fs::copy_file(fonedesk::setup::CollationExtension(), extension);
     const fs::path file = dir / "old.db";
-    fndb::WriteSqliteDataSource("OLD_TABLES", file);
+    fonedesk::setup::WriteSqliteDataSource("OLD_TABLES", file);
     {
         CDatabase db;
         ASSERT_TRUE(OpenDataSource(db, nullptr, "DSN=OLD_TABLES;"));
@@ -299,8 +300,8 @@ TEST(DataSource, QuotingHoldsOnAPostgresDatabaseWithStandardStringsOff) {
         const std::size_t start = server.find(key + "=") + key.size() + 1;
         return server.substr(start, server.find(';', start) - start);
     };
-    fndb::SetupPostgres("FNDB_SCS_OFF",
-                        {part("Servername"), part("Port"), name, part("Username"), {}, {}});
+    fonedesk::setup::SetupPostgres(
+        "FNDB_SCS_OFF", {part("Servername"), part("Port"), name, part("Username"), {}, {}});
     {
         CDatabase db;
         db.OpenEx("ODBC;DSN=FNDB_SCS_OFF;");

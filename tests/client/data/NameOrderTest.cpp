@@ -122,7 +122,7 @@ TEST_P(NameOrderTest, SetupUpgradesOldTablesKeepingRowsKeysChecksAndIndexes) {
     const auto before = Query("SELECT RID, PHONE, ABONENT, COMMENT FROM phone_book ORDER BY RID");
     const auto logBefore = Query("SELECT * FROM in_data ORDER BY RID");
 
-    EXPECT_EQ(fndb::CreateSchema(m_db),
+    EXPECT_EQ(fonedesk::setup::CreateSchema(m_db),
               (std::vector<std::string>{"phone_book", "in_data", "out_data"}));
 
     EXPECT_EQ(Query("SELECT RID, PHONE, ABONENT, COMMENT FROM phone_book ORDER BY RID"), before);
@@ -158,7 +158,7 @@ TEST_P(NameOrderTest, SetupUpgradesOldTablesKeepingRowsKeysChecksAndIndexes) {
     }
 
     // Once upgraded, a second run finds nothing to do.
-    EXPECT_TRUE(fndb::CreateSchema(m_db).empty());
+    EXPECT_TRUE(fonedesk::setup::CreateSchema(m_db).empty());
     EXPECT_EQ(Count("phone_book"), 4);
 }
 
@@ -172,9 +172,9 @@ TEST(CollationExtension, AMissingOrUnloadableExtensionIsRefusedByName) {
     fs::create_directories(dir);
     const fs::path missing = dir / "fonedesk_collation.so";
     try {
-        fndb::FindCollationExtension({dir / "lib" / "fonedesk_collation.so", missing});
+        fonedesk::setup::FindCollationExtension({dir / "lib" / "fonedesk_collation.so", missing});
         ADD_FAILURE() << "a missing extension was found";
-    } catch (const fndb::SetupError& e) {
+    } catch (const fonedesk::setup::SetupError& e) {
         EXPECT_NE(std::string(e.what()).find(missing.string()), std::string::npos) << e.what();
         EXPECT_NE(std::string(e.what()).find((dir / "lib").string()), std::string::npos)
             << e.what();
@@ -183,16 +183,16 @@ TEST(CollationExtension, AMissingOrUnloadableExtensionIsRefusedByName) {
     std::ofstream(notAnExtension) << "not a library";
     for (const fs::path& extension : {missing, notAnExtension}) {
         try {
-            fndb::SetupSqlite("FNDB_NO_EXTENSION", dir / "names.db", extension);
+            fonedesk::setup::SetupSqlite("FNDB_NO_EXTENSION", dir / "names.db", extension);
             ADD_FAILURE() << "set up with " << extension;
-        } catch (const fndb::SetupError& e) {
+        } catch (const fonedesk::setup::SetupError& e) {
             EXPECT_NE(std::string(e.what()).find(extension.string()), std::string::npos)
                 << e.what();
         }
-        EXPECT_TRUE(fndb::ReadDataSource("FNDB_NO_EXTENSION").driver.empty());
+        EXPECT_TRUE(fonedesk::setup::ReadDataSource("FNDB_NO_EXTENSION").driver.empty());
     }
     // The build's own is found, and the data sources the tests use load it.
-    const fs::path found = fndb::CollationExtension();
+    const fs::path found = fonedesk::setup::CollationExtension();
     EXPECT_TRUE(fs::is_regular_file(found)) << found;
     std::ifstream ini(std::getenv("ODBCINI"));
     const std::string text((std::istreambuf_iterator<char>(ini)), std::istreambuf_iterator<char>());

@@ -28,8 +28,8 @@ constexpr const char* kPostgresDsn = "FNDB_PG";
 constexpr const char* kPostgresVariable = "FONERIX_TEST_PG";
 
 // "Servername=h;Port=p;Database=d;Username=u" into its parts.
-fndb::PostgresTarget ParsePostgresTarget(const std::string& text) {
-    fndb::PostgresTarget target;
+fonedesk::setup::PostgresTarget ParsePostgresTarget(const std::string& text) {
+    fonedesk::setup::PostgresTarget target;
     std::size_t pos = 0;
     while (pos < text.size()) {
         std::size_t end = text.find(';', pos);
@@ -109,11 +109,11 @@ TestDataSources::TestDataSources() {
     }
     m_folder = pattern;
     ::testing::AddGlobalTestEnvironment(new RemoveFolder(m_folder));
-    fndb::UsePrivateOdbcConfiguration(m_folder);
+    fonedesk::setup::UsePrivateOdbcConfiguration(m_folder);
     try {
-        fndb::SetupSqlite(kSqliteDsn, fndb::DefaultDatabaseFile());
+        fonedesk::setup::SetupSqlite(kSqliteDsn, fonedesk::setup::DefaultDatabaseFile());
         m_sqliteReady = true;
-    } catch (const fndb::SetupError& e) {
+    } catch (const fonedesk::setup::SetupError& e) {
         ADD_FAILURE() << "SQLite data source: " << e.what();
     }
 }
@@ -126,14 +126,14 @@ void TestDataSources::PreparePostgres() {
                             kPostgresVariable + " (scripts/pg-test-server start prints one)";
         return;
     }
-    fndb::PostgresTarget target = ParsePostgresTarget(server);
+    fonedesk::setup::PostgresTarget target = ParsePostgresTarget(server);
     std::random_device random;
     target.schema = "t" + std::to_string(getpid()) + "_" + std::to_string(random() % 100000);
     try {
-        fndb::SetupPostgres(kPostgresDsn, target);
+        fonedesk::setup::SetupPostgres(kPostgresDsn, target);
         m_postgresReady = true;
         ::testing::AddGlobalTestEnvironment(new DropPostgresSchema(target.schema));
-    } catch (const fndb::SetupError& e) {
+    } catch (const fonedesk::setup::SetupError& e) {
         // A server was promised: failing to reach it is an error, not a reason to skip.
         ADD_FAILURE() << "PostgreSQL data source: " << e.what();
         m_postgresProblem = e.what();
@@ -171,7 +171,7 @@ void DatabaseTest::SetUp() {
     for (const char* table : {"phone_book", "in_data", "out_data"}) {
         Exec(std::string("DROP TABLE IF EXISTS ") + table);
     }
-    fndb::CreateSchema(m_db);
+    fonedesk::setup::CreateSchema(m_db);
 }
 
 void DatabaseTest::Exec(const std::string& sql) {

@@ -81,14 +81,14 @@ void CDeviceTestWorld::UnregisterControl() {
     RunEntry("DllUnregisterServer");
 }
 
-std::unique_ptr<fonerix::testing::SimProcess> CDeviceTestWorld::StartSet(
-    int type, const std::string& scenario) {
-    fonerix::testing::SimOptions options;
+std::unique_ptr<fonerix::test::SimProcess> CDeviceTestWorld::StartSet(int type,
+                                                                      const std::string& scenario) {
+    fonerix::test::SimOptions options;
     options.type = type;
     if (!scenario.empty()) {
         options.scenario = std::string(FONERIX_SCENARIO_DIR) + "/" + scenario;
     }
-    auto set = std::make_unique<fonerix::testing::SimProcess>(std::move(options));
+    auto set = std::make_unique<fonerix::test::SimProcess>(std::move(options));
     setenv("FONERIX_COM1", set->LinkPath().c_str(), 1);
     return set;
 }

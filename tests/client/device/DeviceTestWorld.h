@@ -28,17 +28,16 @@ class CDeviceTestWorld {
     void UnregisterControl();
 
     // A set on COM1 (from a scenario of sim/scenarios when `scenario` is not empty).
-    std::unique_ptr<fonerix::testing::SimProcess> StartSet(int type,
-                                                           const std::string& scenario = {});
+    std::unique_ptr<fonerix::test::SimProcess> StartSet(int type, const std::string& scenario = {});
     void NoSet();
 
-    const fonerix::testing::TemporaryDirectory& Folder() const { return m_folder; }
+    const fonerix::test::TemporaryDirectory& Folder() const { return m_folder; }
 
   private:
     CDeviceTestWorld();
     void RunEntry(const char* entry);
 
-    fonerix::testing::TemporaryDirectory m_folder{"fonedesk-device-test"};
+    fonerix::test::TemporaryDirectory m_folder{"fonedesk-device-test"};
     void* m_library = nullptr;
 };
 

@@ -21,7 +21,7 @@ namespace {
 
 using fonerix::DEVICEINFO;
 using fonerix::PHBOOKRECORD;
-using fonerix::testing::SimProcess;
+using fonerix::test::SimProcess;
 
 struct SetKind {
     int type;
@@ -222,8 +222,8 @@ TEST_P(FonerixOnSet, VoiceMessagesThroughCyrillicPaths) {
     const QString folder = QString::fromStdString(CDeviceTestWorld::Instance().Folder().Path());
     const QString upload = folder + QStringLiteral("/Приветствие.wav");
     const QString download = folder + QStringLiteral("/Ответ №1.wav");
-    const std::vector<uint8_t> samples = fonerix::testing::Sine(11025, 11025);
-    fonerix::testing::WriteBytes(upload.toStdString(), fonerix::testing::WavBytes(samples));
+    const std::vector<uint8_t> samples = fonerix::test::Sine(11025, 11025);
+    fonerix::test::WriteBytes(upload.toStdString(), fonerix::test::WavBytes(samples));
     short handles[4] = {};
 
     if (GetParam().type != 5) {

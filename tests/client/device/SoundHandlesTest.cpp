@@ -74,7 +74,7 @@ TEST(SoundHandles, SpecialMessagesAreFilesOfRecordZero) {
 }
 
 TEST(SoundHandles, AVoiceFileIsReadyOnlyWhenItOpensForReadingAndWriting) {
-    const fonerix::testing::TemporaryDirectory folder("fonedesk-sound-handles");
+    const fonerix::test::TemporaryDirectory folder("fonedesk-sound-handles");
     const QString dir = QString::fromStdString(folder.Path().string()) + QLatin1Char('/');
     QFile present(dir + QStringLiteral("present.wav"));
     ASSERT_TRUE(present.open(QIODevice::WriteOnly));
@@ -127,7 +127,7 @@ class SoundHandlesFolders : public ::testing::Test {
     }
     QString Path(const char* name) const { return QString::fromStdString(m_data.File(name)); }
 
-    fonerix::testing::TemporaryDirectory m_data{"fonedesk-voice-folders"};
+    fonerix::test::TemporaryDirectory m_data{"fonedesk-voice-folders"};
     std::optional<std::string> m_saved;
 };
 

@@ -60,12 +60,12 @@ class ListsOnSet : public DatabaseTest {
     }
     Rows Book() { return Query("SELECT PHONE,ABONENT,COMMENT FROM phone_book ORDER BY PHONE"); }
 
-    fonerix::testing::TemporaryDirectory folder{"fonedesk-lists-set"};
+    fonerix::test::TemporaryDirectory folder{"fonedesk-lists-set"};
     platform::ProfileFile profileFile{folder.Path() / "Fonedesk.INI"};
     CRecordingHandler events;
     CFonerix fonerix;
     fonerix::DEVICEINFO device{};
-    std::unique_ptr<fonerix::testing::SimProcess> set;
+    std::unique_ptr<fonerix::test::SimProcess> set;
     CCountingProgress progress;
 };
 

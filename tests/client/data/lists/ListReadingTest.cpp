@@ -69,7 +69,7 @@ class ListReading : public DatabaseTest {
     }
     Rows Book() { return Query("SELECT PHONE,ABONENT,COMMENT FROM phone_book ORDER BY PHONE"); }
 
-    fonerix::testing::TemporaryDirectory folder{"fonedesk-lists-test"};
+    fonerix::test::TemporaryDirectory folder{"fonedesk-lists-test"};
     platform::ProfileFile profileFile{folder.Path() / "Fonedesk.INI"};
     CFakeSet set;
     CCountingProgress progress;

@@ -66,7 +66,7 @@ class PhoneBookTextTest : public DatabaseTest {
     }
     Rows Book() { return Query("SELECT PHONE,ABONENT,COMMENT FROM phone_book ORDER BY PHONE"); }
 
-    fonerix::testing::TemporaryDirectory m_dir{"phonebook-text"};
+    fonerix::test::TemporaryDirectory m_dir{"phonebook-text"};
     RecordingProgress m_progress;
 };
 

@@ -19,7 +19,7 @@
 
 namespace {
 
-namespace keys = platform::fonedesk_profile;
+namespace fp = platform::fonedesk_profile;
 
 class ReferenceFilesTest : public ::testing::Test {
   protected:
@@ -43,8 +43,7 @@ class ReferenceFilesTest : public ::testing::Test {
 
     void SetReference(int digit, const std::string& path) {
         platform::ProfileFile profile = Profile();
-        ASSERT_TRUE(
-            profile.WriteString(keys::kProgramOptions, keys::PhoneReferenceKey(digit), path))
+        ASSERT_TRUE(profile.WriteString(fp::kProgramOptions, fp::PhoneReferenceKey(digit), path))
             << profile.LastError();
     }
 
@@ -64,7 +63,7 @@ class ReferenceFilesTest : public ::testing::Test {
         return paths;
     }
 
-    fonerix::testing::TemporaryDirectory m_dir{"reference-profile"};
+    fonerix::test::TemporaryDirectory m_dir{"reference-profile"};
     std::optional<std::string> m_savedConfig;
 };
 
@@ -100,7 +99,7 @@ TEST_F(ReferenceFilesTest, AtMostTenKeysAreRead) {
     for (int digit = 0; digit <= 10; ++digit) {
         const std::string path = ReferenceFile(std::to_string(digit));
         SetReference(digit, path);  // "Phone Reference10" is no key of the list
-        if (digit < keys::kPhoneReferenceCount) {
+        if (digit < fp::kPhoneReferenceCount) {
             expected.push_back(path);
         }
     }
@@ -120,7 +119,7 @@ TEST_F(ReferenceFilesTest, TheShortSearchTakesTheDelimiterFromTheProfile) {
 
     // Only the first character of the value counts, and each search reads the profile anew.
     platform::ProfileFile profile = Profile();
-    ASSERT_TRUE(profile.WriteString(keys::kProgramOptions, keys::kFieldDelimiter, ";,"));
+    ASSERT_TRUE(profile.WriteString(fp::kProgramOptions, fp::kFieldDelimiter, ";,"));
     EXPECT_TRUE(fonedesk::FindInReference(file, "200", line));
     EXPECT_EQ(line, "200;Petrov,Petr;");
     EXPECT_FALSE(fonedesk::FindInReference(file, "100;ivanov", line));

@@ -197,7 +197,7 @@ class ReferenceSearchTest : public ::testing::TestWithParam<Shape> {
         }
     }
 
-    fonerix::testing::TemporaryDirectory m_dir{"reference-search"};
+    fonerix::test::TemporaryDirectory m_dir{"reference-search"};
 };
 
 TEST_P(ReferenceSearchTest, FindsEveryNumberAndOnlyThose) {
@@ -289,7 +289,7 @@ class ReferenceSearchCasesTest : public ::testing::Test {
         return CReferenceFile(path);
     }
 
-    fonerix::testing::TemporaryDirectory m_dir{"reference-cases"};
+    fonerix::test::TemporaryDirectory m_dir{"reference-cases"};
 };
 
 TEST_F(ReferenceSearchCasesTest, NumbersAsCallersGiveThem) {

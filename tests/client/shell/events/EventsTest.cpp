@@ -66,7 +66,7 @@ std::string WriteReference(const std::string& name, const std::vector<std::strin
 }
 
 // The set's count of bytes received, from its status line.
-long Received(fonerix::testing::SimProcess& set) {
+long Received(fonerix::test::SimProcess& set) {
     static const std::regex pattern("received=([0-9]+)");
     std::smatch match;
     const std::string status = set.Command("status");
@@ -94,7 +94,7 @@ class EventsTest : public QObject {
   private:
     std::unique_ptr<CFonedeskApp> Start();
 
-    std::unique_ptr<fonerix::testing::SimProcess> m_set;
+    std::unique_ptr<fonerix::test::SimProcess> m_set;
 };
 
 void EventsTest::initTestCase() {
@@ -352,8 +352,7 @@ void EventsTest::aRowIsDialled() {
 
 void EventsTest::aVoiceMessageIsReadFromTheSetOnlyOnce() {
     const std::string wav = Env().Folder() + "/tone.wav";
-    fonerix::testing::WriteBytes(wav,
-                                 fonerix::testing::WavBytes(fonerix::testing::Sine(11025, 11025)));
+    fonerix::test::WriteBytes(wav, fonerix::test::WavBytes(fonerix::test::Sine(11025, 11025)));
     const std::string scenario = Env().Folder() + "/voice.txt";
     {
         std::ofstream out(scenario, std::ios::trunc);

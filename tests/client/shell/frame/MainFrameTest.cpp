@@ -85,7 +85,7 @@ class MainFrameTest : public QObject {
     void commandLine();
 
   private:
-    std::unique_ptr<fonerix::testing::SimProcess> m_set;
+    std::unique_ptr<fonerix::test::SimProcess> m_set;
 };
 
 void MainFrameTest::initTestCase() {

@@ -50,7 +50,7 @@ constexpr int kState3 = 0x52;
 constexpr int kNumberBuffer = 43;
 
 // A word of the set's status line ("key", "changes", ...), or an empty text.
-std::string StatusField(fonerix::testing::SimProcess& set, const std::string& name) {
+std::string StatusField(fonerix::test::SimProcess& set, const std::string& name) {
     const std::regex pattern(" " + name + "=([^ ]*)");
     std::smatch match;
     const std::string status = set.Command("status");
@@ -59,12 +59,12 @@ std::string StatusField(fonerix::testing::SimProcess& set, const std::string& na
 
 // Waits for the set's status to show `text` while the event loop runs: an event of the set
 // reaches the frame only through the loop, which SimProcess::WaitForStatus would hold up.
-bool SetShows(fonerix::testing::SimProcess& set, const std::string& text) {
+bool SetShows(fonerix::test::SimProcess& set, const std::string& text) {
     return QTest::qWaitFor([&] { return set.Command("status").find(text) != std::string::npos; },
                            20000);
 }
 
-long Changes(fonerix::testing::SimProcess& set) {
+long Changes(fonerix::test::SimProcess& set) {
     const std::string changes = StatusField(set, "changes");
     return changes.empty() ? -1 : std::stol(changes);
 }
@@ -131,10 +131,10 @@ class KeypadTest : public QObject {
 
   private:
     // A flash model holding the number buffer "120", register 0 = 0x04 and register 3 = 0x01.
-    std::unique_ptr<fonerix::testing::SimProcess> StartFlashSet();
+    std::unique_ptr<fonerix::test::SimProcess> StartFlashSet();
     std::unique_ptr<CFonedeskApp> Start();
 
-    std::unique_ptr<fonerix::testing::SimProcess> m_set;
+    std::unique_ptr<fonerix::test::SimProcess> m_set;
 };
 
 void KeypadTest::initTestCase() {
@@ -148,7 +148,7 @@ void KeypadTest::init() {
     Env().CreateDataSource();
 }
 
-std::unique_ptr<fonerix::testing::SimProcess> KeypadTest::StartFlashSet() {
+std::unique_ptr<fonerix::test::SimProcess> KeypadTest::StartFlashSet() {
     const std::string scenario = Env().Folder() + "/keypad.txt";
     {
         std::ofstream out(scenario, std::ios::trunc);

@@ -88,7 +88,7 @@ class TableCommandsTest : public QObject {
     void aFileThatCannotBeOpenedIsReported();
 
   private:
-    std::unique_ptr<fonerix::testing::SimProcess> m_set;
+    std::unique_ptr<fonerix::test::SimProcess> m_set;
 };
 
 void TableCommandsTest::initTestCase() {

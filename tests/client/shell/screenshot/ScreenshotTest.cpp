@@ -166,8 +166,7 @@ void ScreenshotTest::callKeypadSearchSettingsAndPlayerRender() {
         {"INSERT INTO phone_book (PHONE,ABONENT,COMMENT) VALUES('84951234567','Иванов "
          "Иван','Офис, бухгалтерия')"});
     const std::string wav = env.Folder() + "/greeting.wav";
-    fonerix::testing::WriteBytes(
-        wav, fonerix::testing::WavBytes(fonerix::testing::Sine(3 * 11025, 11025)));
+    fonerix::test::WriteBytes(wav, fonerix::test::WavBytes(fonerix::test::Sine(3 * 11025, 11025)));
     auto set = env.StartSet({.type = 5, .generate = "5:8"});
     fonedesk::test::CPromptRecorder prompts;
     fonedesk::CFonedeskApp app;

@@ -132,7 +132,7 @@ class SearchBoardTest : public QObject {
     void ClickSearch();
 
     std::unique_ptr<CPromptRecorder> m_prompts;
-    std::unique_ptr<fonerix::testing::SimProcess> m_set;
+    std::unique_ptr<fonerix::test::SimProcess> m_set;
     std::unique_ptr<CMainFrame> m_frame;
     std::unique_ptr<Form> m_form;
 };

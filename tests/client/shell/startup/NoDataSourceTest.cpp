@@ -51,19 +51,19 @@ void NoDataSourceTest::declinedOfferEndsWithTheDataSourceMessage() {
     QCOMPARE(prompts.messages.size(), 3);
     QCOMPARE(prompts.icons[0], QMessageBox::Question);
     QVERIFY(prompts.messages[0].startsWith(QStringLiteral("Источник данных FNDB ещё не создан.")));
-    const QString file = QString::fromStdString(fndb::DefaultDatabaseFile().string());
+    const QString file = QString::fromStdString(fonedesk::setup::DefaultDatabaseFile().string());
     QVERIFY2(prompts.messages[0].contains(file), qPrintable(prompts.messages[0]));
     QVERIFY(prompts.messages[1].startsWith(kOpenFailed));
     QVERIFY(prompts.messages[1].contains(QStringLiteral("fndb-setup")));
     QCOMPARE(prompts.icons[1], QMessageBox::Critical);
     QCOMPARE(prompts.messages[2], QStringLiteral("Failed to create empty document."));
     QVERIFY(!fonedesk::DataSourceExists());
-    QVERIFY(!fs::exists(fndb::DefaultDatabaseFile()));
+    QVERIFY(!fs::exists(fonedesk::setup::DefaultDatabaseFile()));
 }
 
 void NoDataSourceTest::failedCreationSaysWhyAndLeavesNoDataSource() {
     // A file where the database's folder should be.
-    const fs::path folder = fndb::DefaultDatabaseFile().parent_path();
+    const fs::path folder = fonedesk::setup::DefaultDatabaseFile().parent_path();
     fs::create_directories(folder.parent_path());
     std::ofstream(folder) << "not a folder";
 
@@ -88,9 +88,10 @@ void NoDataSourceTest::acceptedOfferCreatesTheSqliteDataSourceAndStarts() {
     QCOMPARE(prompts.messages.size(), 1);
     QCOMPARE(prompts.icons[0], QMessageBox::Question);
     QVERIFY(fonedesk::DataSourceExists());
-    const fndb::DataSourceEntry entry = fndb::ReadDataSource(fonedesk::kDataSourceName);
+    const fonedesk::setup::DataSourceEntry entry =
+        fonedesk::setup::ReadDataSource(fonedesk::kDataSourceName);
     QCOMPARE(QString::fromStdString(entry.driver), QStringLiteral("SQLite3"));
-    QCOMPARE(entry.database, fndb::DefaultDatabaseFile().string());
+    QCOMPARE(entry.database, fonedesk::setup::DefaultDatabaseFile().string());
     // The schema is there: the lists the program shows can be read and written.
     CClientTestEnvironment& env = CClientTestEnvironment::Instance();
     env.Exec({"INSERT INTO phone_book (PHONE, ABONENT) VALUES ('123', 'Анна')"});
@@ -106,7 +107,7 @@ void NoDataSourceTest::existingDataSourceThatDoesNotOpenIsNeverReplaced() {
     // FNDB stays as the last case made it; its file turns into a folder, which SQLite cannot
     // open. (The data source itself is not rewritten: unixODBC would still hand out the old
     // values for a while.)
-    const fs::path file = fndb::DefaultDatabaseFile();
+    const fs::path file = fonedesk::setup::DefaultDatabaseFile();
     fs::remove(file);
     fs::create_directory(file);
 
@@ -116,7 +117,7 @@ void NoDataSourceTest::existingDataSourceThatDoesNotOpenIsNeverReplaced() {
     QCOMPARE(prompts.messages.size(), 2);
     QVERIFY(prompts.messages[0].startsWith(kOpenFailed));
     QCOMPARE(prompts.icons[0], QMessageBox::Critical);
-    QCOMPARE(fndb::ReadDataSource(fonedesk::kDataSourceName).database, file.string());
+    QCOMPARE(fonedesk::setup::ReadDataSource(fonedesk::kDataSourceName).database, file.string());
 }
 
 QTEST_MAIN(NoDataSourceTest)

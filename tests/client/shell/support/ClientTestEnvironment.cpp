@@ -64,7 +64,7 @@ CClientTestEnvironment::CClientTestEnvironment() {
     m_folder = pattern;
     static RemoveAtExit remover{m_folder};
     const fs::path dir = m_folder;
-    fndb::UsePrivateOdbcConfiguration(dir);
+    fonedesk::setup::UsePrivateOdbcConfiguration(dir);
     // No test may put notifications on the desktop of the person running it: the session bus is
     // one that is not there, unless the test runs on a private bus of its own (dbus-run-session).
     if (getenv("FONEDESK_TEST_PRIVATE_BUS") == nullptr) {
@@ -87,10 +87,10 @@ void CClientTestEnvironment::UnregisterControl() {
 }
 
 void CClientTestEnvironment::CreateDataSource() {
-    const fs::path file = fndb::DefaultDatabaseFile();
+    const fs::path file = fonedesk::setup::DefaultDatabaseFile();
     std::error_code ec;
     fs::remove(file, ec);
-    fndb::SetupSqlite(kDataSourceName, file);
+    fonedesk::setup::SetupSqlite(kDataSourceName, file);
 }
 
 void CClientTestEnvironment::Exec(const std::vector<std::string>& statements) {
@@ -122,9 +122,9 @@ std::vector<std::string> CClientTestEnvironment::Column(const std::string& sql) 
     return values;
 }
 
-std::unique_ptr<fonerix::testing::SimProcess> CClientTestEnvironment::StartSet(
-    fonerix::testing::SimOptions options) {
-    auto set = std::make_unique<fonerix::testing::SimProcess>(std::move(options));
+std::unique_ptr<fonerix::test::SimProcess> CClientTestEnvironment::StartSet(
+    fonerix::test::SimOptions options) {
+    auto set = std::make_unique<fonerix::test::SimProcess>(std::move(options));
     setenv("FONERIX_COM1", set->LinkPath().c_str(), 1);
     return set;
 }

@@ -37,7 +37,7 @@ class CClientTestEnvironment {
     std::vector<std::string> Column(const std::string& sql);
 
     // A simulated set on COM1; null options for "no set".
-    std::unique_ptr<fonerix::testing::SimProcess> StartSet(fonerix::testing::SimOptions options);
+    std::unique_ptr<fonerix::test::SimProcess> StartSet(fonerix::test::SimOptions options);
     void NoSet();
 
     // The program's profile (Fonedesk.INI), removed for a first run.

@@ -137,7 +137,7 @@ void SettingsSheetTest::theFramesCommandOpensTheSheet() {
     } cases[] = {{0, 6}, {1, 5}, {5, 6}};
     for (const auto& c : cases) {
         env.RemoveProfile();
-        std::unique_ptr<fonerix::testing::SimProcess> set;
+        std::unique_ptr<fonerix::test::SimProcess> set;
         if (c.type == 0) {
             env.NoSet();
         } else {

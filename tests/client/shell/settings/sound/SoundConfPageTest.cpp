@@ -40,7 +40,6 @@ using fonedesk::FileDialogRequest;
 using fonedesk::test::CClientTestEnvironment;
 using fonedesk::test::CPromptRecorder;
 namespace profile = platform::fonedesk_profile;
-namespace sim = fonerix::testing;
 
 namespace {
 
@@ -72,22 +71,22 @@ constexpr int kRate = 11025;
 
 // What the scenarios record: a low tone as the greeting, a higher and shorter one as the alarm.
 std::vector<std::uint8_t> GreetingSound() {
-    return sim::Sine(kRate, kRate, 300, 60);
+    return fonerix::test::Sine(kRate, kRate, 300, 60);
 }
 std::vector<std::uint8_t> AlarmSound() {
-    return sim::Sine(8000, kRate, 1100, 50);
+    return fonerix::test::Sine(8000, kRate, 1100, 50);
 }
 
 std::string GreetingScenario(bool alarm = false) {
-    sim::WriteBytes(InFolder("greeting.wav"), sim::WavBytes(GreetingSound()));
-    sim::WriteBytes(InFolder("alarm.wav"), sim::WavBytes(AlarmSound()));
+    fonerix::test::WriteBytes(InFolder("greeting.wav"), fonerix::test::WavBytes(GreetingSound()));
+    fonerix::test::WriteBytes(InFolder("alarm.wav"), fonerix::test::WavBytes(AlarmSound()));
     return WriteScenario(std::string("type 5\nvoice greeting.wav special=1\n") +
                          (alarm ? "voice alarm.wav special=2\n" : ""));
 }
 
 // The samples of a WAV file's "data" chunk.
 std::vector<std::uint8_t> WavSamples(const QString& path) {
-    const std::vector<std::uint8_t> bytes = sim::ReadBytes(path.toStdString());
+    const std::vector<std::uint8_t> bytes = fonerix::test::ReadBytes(path.toStdString());
     std::size_t at = 12;
     while (at + 8 <= bytes.size()) {
         const std::uint32_t size = bytes[at + 4] | bytes[at + 5] << 8 | bytes[at + 6] << 16 |
@@ -134,14 +133,14 @@ short SetHandle(fonedesk::CFonerix& device, int index) {
     return device.GetSoundHandles(table, 4) >= index + 1 ? table[index] : short(-1);
 }
 
-long Received(sim::SimProcess& set) {
+long Received(fonerix::test::SimProcess& set) {
     static const std::regex pattern("received=([0-9]+)");
     std::smatch match;
     const std::string status = set.Command("status");
     return std::regex_search(status, match, pattern) ? std::stol(match[1]) : -1;
 }
 
-long Changes(sim::SimProcess& set) {
+long Changes(fonerix::test::SimProcess& set) {
     static const std::regex pattern("changes=([0-9]+)");
     std::smatch match;
     const std::string status = set.Command("status");
@@ -200,7 +199,7 @@ class SoundConfPageTest : public QObject {
                                               unsigned(Frame().Device().IdZelta));
     }
 
-    std::unique_ptr<sim::SimProcess> m_set;
+    std::unique_ptr<fonerix::test::SimProcess> m_set;
     std::unique_ptr<CPromptRecorder> m_prompts;
     std::unique_ptr<fonedesk::CFonedeskApp> m_app;
     std::unique_ptr<fonedesk::CSettingsSheet> m_sheet;
@@ -349,9 +348,9 @@ void SoundConfPageTest::aWavWrittenAsTheGreetingIsReadBackAfterRefresh() {
     QVERIFY(!Button(kGreetingButtons[kRead])->isEnabled());
     QVERIFY(!Button(kGreetingButtons[kDelete])->isEnabled());
 
-    const std::vector<std::uint8_t> sound = sim::Sine(6000, kRate, 400, 60);
+    const std::vector<std::uint8_t> sound = fonerix::test::Sine(6000, kRate, 400, 60);
     const std::string upload = InFolder("Приветствие.wav");
-    sim::WriteBytes(upload, sim::WavBytes(sound));
+    fonerix::test::WriteBytes(upload, fonerix::test::WavBytes(sound));
     m_prompts->AnswerNextFile(QString::fromStdString(upload));
     Click(Button(kGreetingButtons[kWrite]));
 
@@ -475,7 +474,8 @@ void SoundConfPageTest::cancellingTheFileAfterTheOldGreetingLeavesNone() {
 void SoundConfPageTest::aFileTheSetRefusesIsReported() {
     QVERIFY(Start(5, GreetingScenario()));
     const std::string refused = InFolder("sixteen-bit.wav");
-    sim::WriteBytes(refused, sim::WavBytes(sim::Sine(4000, kRate), {kRate, 1, 16}));
+    fonerix::test::WriteBytes(
+        refused, fonerix::test::WavBytes(fonerix::test::Sine(4000, kRate), {kRate, 1, 16}));
     m_prompts->AnswerNextFile(QString::fromStdString(refused));
     Click(Button(kGreetingButtons[kWrite]));
 
@@ -530,10 +530,11 @@ void SoundConfPageTest::aChosenFolderBecomesVoiceDirWithASlash() {
     const QString chosen = QString::fromStdString(InFolder("Голосовые сообщения"));
     QVERIFY(QDir().mkpath(chosen));
     // The greeting was read into the chosen folder once before.
-    sim::WriteBytes((chosen + QLatin1Char('/') +
-                     fonedesk::VoiceMessageFileName(0, quint16(greeting), Frame().Device().IdZelta))
-                        .toStdString(),
-                    sim::WavBytes(GreetingSound()));
+    fonerix::test::WriteBytes(
+        (chosen + QLatin1Char('/') +
+         fonedesk::VoiceMessageFileName(0, quint16(greeting), Frame().Device().IdZelta))
+            .toStdString(),
+        fonerix::test::WavBytes(GreetingSound()));
     QVERIFY(!Button(kGreetingButtons[kPlay])->isEnabled());
 
     QLineEdit* shown = m_page->findChild<QLineEdit*>("IDC_SOUND_VOICE_DIR");

@@ -93,7 +93,7 @@ bool ShowActive(QWidget& window) {
 }
 
 // The auto-dial entries in the set's own store, as the simulator dumps them.
-int StoredAutoDialEntries(fonerix::testing::SimProcess& set) {
+int StoredAutoDialEntries(fonerix::test::SimProcess& set) {
     const std::string dump = set.DumpLists();
     int count = 0;
     for (std::size_t at = dump.find("autodial "); at != std::string::npos;
@@ -120,9 +120,9 @@ class SpecialConfPageTest : public QObject {
 
   private:
     // The program up with a simulated set of `options`; null when it did not come up.
-    CMainFrame* Start(fonerix::testing::SimOptions options);
+    CMainFrame* Start(fonerix::test::SimOptions options);
 
-    std::unique_ptr<fonerix::testing::SimProcess> m_set;
+    std::unique_ptr<fonerix::test::SimProcess> m_set;
     std::unique_ptr<CFonedeskApp> m_app;
 };
 
@@ -141,7 +141,7 @@ void SpecialConfPageTest::cleanup() {
     m_set.reset();
 }
 
-CMainFrame* SpecialConfPageTest::Start(fonerix::testing::SimOptions options) {
+CMainFrame* SpecialConfPageTest::Start(fonerix::test::SimOptions options) {
     m_set = Env().StartSet(std::move(options));
     m_app = std::make_unique<CFonedeskApp>();
     if (!m_app->InitInstance()) {

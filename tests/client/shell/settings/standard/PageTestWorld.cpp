@@ -36,7 +36,7 @@ bool CPageWorld::Start(int type, const std::vector<std::string>& scenario) {
 namespace {
 
 // A number of the set's status line; -1 when it is not there.
-long StatusField(fonerix::testing::SimProcess& set, const char* name) {
+long StatusField(fonerix::test::SimProcess& set, const char* name) {
     const std::regex pattern(std::string(name) + "=([0-9]+)");
     std::smatch match;
     const std::string status = set.Command("status");

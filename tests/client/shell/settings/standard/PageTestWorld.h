@@ -19,14 +19,14 @@ class CPageWorld {
     bool Start(int type, const std::vector<std::string>& scenario);
 
     CMainFrame& Frame() { return *m_app->MainFrame(); }
-    fonerix::testing::SimProcess& Set() { return *m_set; }
+    fonerix::test::SimProcess& Set() { return *m_set; }
     // Commands of the set's stores that wrote or erased something, so far.
     long Changes();
     // Bytes the set has read from the line, so far.
     long Received();
 
   private:
-    std::unique_ptr<fonerix::testing::SimProcess> m_set;
+    std::unique_ptr<fonerix::test::SimProcess> m_set;
     std::unique_ptr<CFonedeskApp> m_app;
 };
 
